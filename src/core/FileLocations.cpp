@@ -1,0 +1,107 @@
+#include "FileLocations.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStandardPaths>
+
+namespace {
+
+struct Paths
+{
+    QString documents;
+    QString base;
+    QString photos;
+    QString playlists;
+    QString favorites;
+    QString cookies;
+};
+
+// Written at start-up before any worker exists; later constructions write
+// the same values, the lock only keeps a reader from seeing a half copy.
+Paths g_paths;
+QMutex g_pathsLock;
+
+Paths computePaths()
+{
+    Paths p;
+    p.documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    p.base = p.documents + QStringLiteral("/Fotoria");
+    p.photos = p.base + QStringLiteral("/FotoriaPhotos");
+    p.playlists = p.documents + QStringLiteral("/Fotoria Playlist");
+    p.favorites = p.playlists + QStringLiteral("/Favorites");
+    p.cookies = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                + QStringLiteral("/cookies.ini");
+    return p;
+}
+
+Paths paths()
+{
+    QMutexLocker locker(&g_pathsLock);
+    if (g_paths.documents.isEmpty()) {
+        locker.unlock();
+        const Paths computed = computePaths();
+        locker.relock();
+        g_paths = computed;
+    }
+    return g_paths;
+}
+
+} // namespace
+
+FileLocations::FileLocations()
+{
+    const Paths computed = computePaths();
+    QMutexLocker locker(&g_pathsLock);
+    g_paths = computed;
+}
+
+FileLocations::~FileLocations() = default;
+
+void FileLocations::createDirectories()
+{
+    ensureFolder(baseFolder());
+    ensureFolder(photosFolder());
+    ensureFolder(playlistFolder());
+    ensureFolder(favoritesFolder());
+}
+
+QString FileLocations::bringToFrontFile() const
+{
+    return baseFolder() + QStringLiteral("/bringtofront.xml");
+}
+
+QString FileLocations::documentsFolder() { return paths().documents; }
+QString FileLocations::baseFolder() { return paths().base; }
+QString FileLocations::photosFolder() { return paths().photos; }
+QString FileLocations::playlistFolder() { return paths().playlists; }
+QString FileLocations::favoritesFolder() { return paths().favorites; }
+QString FileLocations::cookieFile() { return paths().cookies; }
+QString FileLocations::logFile() { return baseFolder() + QStringLiteral("/log.txt"); }
+QString FileLocations::crashFolder() { return baseFolder() + QStringLiteral("/crashes"); }
+
+void ensureFolder(const QString &path)
+{
+    if (!QFileInfo(path).isDir())
+        QDir().mkpath(path);
+}
+
+bool removeTree(const QString &path)
+{
+    QDir dir(path);
+    if (path.isEmpty() || !dir.exists())
+        return false;
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::DirsFirst);
+    for (const QFileInfo &entry : entries) {
+        // A link to a folder is removed as a link: never follow it out of the tree.
+        const bool ok = (entry.isDir() && !entry.isSymLink())
+                            ? removeTree(entry.absoluteFilePath())
+                            : QFile::remove(entry.absoluteFilePath());
+        if (!ok)
+            return false;
+    }
+    return dir.rmdir(dir.absolutePath());
+}

@@ -1,0 +1,255 @@
+#include "Settings.h"
+
+#include "FileLocations.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPoint>
+#include <QScreen>
+#include <QSettings>
+#include <QSize>
+#include <QStyle>
+#include <QWidget>
+
+bool Settings::isFirstRun = false;
+bool Settings::saveWindowStateOnExit = true;
+
+namespace {
+
+// One store for the process; QSettings itself is reentrant but not thread
+// safe on one object, so every access goes through this lock.
+QSettings *g_store = nullptr;
+QMutex g_lock;
+
+QSettings *store()
+{
+    if (!g_store)
+        g_store = new QSettings();
+    return g_store;
+}
+
+bool toBool(const QVariant &value)
+{
+    switch (static_cast<QMetaType::Type>(value.type())) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return value.toDouble() != 0;
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = value.toString().trimmed().toLower();
+        if (text == QLatin1String("true"))
+            return true;
+        bool ok = false;
+        const double number = text.toDouble(&ok);
+        return ok && number != 0;
+    }
+    default:
+        return false;
+    }
+}
+
+int toInt(const QVariant &value)
+{
+    if (value.type() == QVariant::Bool)
+        return value.toBool() ? 1 : 0;
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    return ok ? number : 0;
+}
+
+QString toText(const QVariant &value)
+{
+    if (value.type() == QVariant::StringList)
+        return value.toStringList().join(QLatin1String(", "));
+    return value.canConvert<QString>() ? value.toString() : QString();
+}
+
+} // namespace
+
+void Settings::initialize()
+{
+    QMutexLocker locker(&g_lock);
+    delete g_store;
+    g_store = new QSettings();
+    const QVariant first = g_store->value(QStringLiteral("kFirstTime"), true);
+    if (toBool(first)) {
+        isFirstRun = true;
+        g_store->setValue(QStringLiteral("kFirstTime"), false);
+        g_store->sync();
+    }
+}
+
+bool Settings::isInitialized()
+{
+    QMutexLocker locker(&g_lock);
+    return g_store != nullptr;
+}
+
+QVariant Settings::value(const QString &key, const QVariant &defaultValue)
+{
+    QMutexLocker locker(&g_lock);
+    return store()->value(key, defaultValue);
+}
+
+bool Settings::contains(const QString &key)
+{
+    QMutexLocker locker(&g_lock);
+    return store()->contains(key);
+}
+
+bool Settings::getBool(const QString &key, bool defaultValue)
+{
+    QMutexLocker locker(&g_lock);
+    if (!store()->contains(key))
+        return defaultValue;
+    return toBool(store()->value(key));
+}
+
+int Settings::getInt(const QString &key, int defaultValue)
+{
+    QMutexLocker locker(&g_lock);
+    if (!store()->contains(key))
+        return defaultValue;
+    return toInt(store()->value(key));
+}
+
+QString Settings::getString(const QString &key, const QString &defaultValue)
+{
+    QMutexLocker locker(&g_lock);
+    if (!store()->contains(key))
+        return defaultValue;
+    return toText(store()->value(key));
+}
+
+void Settings::setValue(const QString &key, const QVariant &value)
+{
+    QMutexLocker locker(&g_lock);
+    store()->setValue(key, value);
+    store()->sync();
+}
+
+void Settings::remove(const QString &key)
+{
+    QMutexLocker locker(&g_lock);
+    store()->remove(key);
+    store()->sync();
+}
+
+QVariant Settings::groupValue(const QString &group, const QString &key, const QVariant &defaultValue)
+{
+    return value(group + QLatin1Char('/') + key, defaultValue);
+}
+
+void Settings::setGroupValue(const QString &group, const QString &key, const QVariant &value)
+{
+    setValue(group + QLatin1Char('/') + key, value);
+}
+
+void Settings::saveWindowState(QWidget *window, const QString &group)
+{
+    if (!window)
+        return;
+    QMutexLocker locker(&g_lock);
+    QSettings *s = store();
+    s->beginGroup(group);
+    s->setValue(QStringLiteral("geometry"), window->saveGeometry());
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        s->setValue(QStringLiteral("savestate"), main->saveState(0));
+    const bool maximized = window->isMaximized();
+    s->setValue(QStringLiteral("maximized"), maximized);
+    if (!maximized) {
+        s->setValue(QStringLiteral("pos"), window->pos());
+        s->setValue(QStringLiteral("size"), window->size());
+    }
+    s->endGroup();
+    s->sync();
+}
+
+void Settings::restoreWindowState(QWidget *window, const QString &group)
+{
+    if (!window)
+        return;
+    QByteArray geometry;
+    QByteArray state;
+    QPoint pos;
+    QSize size;
+    bool maximized = false;
+    {
+        QMutexLocker locker(&g_lock);
+        QSettings *s = store();
+        s->beginGroup(group);
+        geometry = s->value(QStringLiteral("geometry")).toByteArray();
+        state = s->value(QStringLiteral("savestate")).toByteArray();
+        pos = s->value(QStringLiteral("pos"), window->pos()).toPoint();
+        size = s->value(QStringLiteral("size"), window->size()).toSize();
+        maximized = toBool(s->value(QStringLiteral("maximized"), false));
+        s->endGroup();
+    }
+
+    if (geometry.isEmpty() || !window->restoreGeometry(geometry)) {
+        // Never saved: centre the window, at its current size, on the
+        // available area of the default screen.
+        QScreen *screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
+                                                screen->availableGeometry()));
+        return;
+    }
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        main->restoreState(state, 0);
+    window->move(pos);
+    window->resize(size);
+    if (maximized)
+        window->showMaximized();
+}
+
+void Settings::reset()
+{
+    {
+        QMutexLocker locker(&g_lock);
+        store()->clear();
+        store()->sync();
+    }
+
+    FileLocations locations;
+    const QString photos = QFileInfo(FileLocations::photosFolder()).absoluteFilePath();
+    QDir base(FileLocations::baseFolder());
+    if (base.exists()) {
+        const QFileInfoList entries = base.entryInfoList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::DirsFirst);
+        for (const QFileInfo &entry : entries) {
+            qDebug() << "reset:" << entry.absoluteFilePath() << photos;
+            if (entry.isDir() && !entry.isSymLink()) {
+                if (entry.absoluteFilePath() != photos)
+                    removeTree(entry.absoluteFilePath());
+            } else {
+                QFile::remove(entry.absoluteFilePath());
+            }
+        }
+    }
+    QFile::remove(FileLocations::cookieFile());
+
+    saveWindowStateOnExit = false;
+    if (QCoreApplication::instance())
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+}
+
+QString Settings::fileName()
+{
+    QMutexLocker locker(&g_lock);
+    return store()->fileName();
+}

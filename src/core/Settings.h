@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class QWidget;
+
+// The process-wide option store. Every write is synced at once; every call
+// is safe from any thread.
+class Settings
+{
+public:
+    // Creates the store (the application's organisation and name select it)
+    // and handles the first run.
+    static void initialize();
+    static bool isInitialized();
+
+    // True when this start is the first one on this user account.
+    static bool isFirstRun;
+    // Whether the normal quit writes the main window's geometry back.
+    static bool saveWindowStateOnExit;
+
+    static bool getBool(const QString &key, bool defaultValue);
+    static int getInt(const QString &key, int defaultValue);
+    static QString getString(const QString &key, const QString &defaultValue = QString());
+    static QVariant value(const QString &key, const QVariant &defaultValue = QVariant());
+    static bool contains(const QString &key);
+    static void setValue(const QString &key, const QVariant &value);
+    static void remove(const QString &key);
+
+    // Group-scoped access for the parts that keep a named group ("cookies").
+    static QVariant groupValue(const QString &group, const QString &key,
+                               const QVariant &defaultValue = QVariant());
+    static void setGroupValue(const QString &group, const QString &key, const QVariant &value);
+
+    static void saveWindowState(QWidget *window, const QString &group);
+    static void restoreWindowState(QWidget *window, const QString &group);
+
+    // Clears every key, deletes the local data except the downloaded photos
+    // and the playlists, deletes the cookie file, then asks the application
+    // to quit without writing the window geometry back.
+    static void reset();
+
+    // The backing file of the store (for diagnostics and tests).
+    static QString fileName();
+
+private:
+    Settings() = delete;
+};

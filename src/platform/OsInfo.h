@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The platform name that analytics and reports carry ("Linux", "Windows").
+QString platformName();
+
+// A short code for the running system ("debian-12", "w7").
+QString osVersionCode();
+
+} // namespace platform
