@@ -16,7 +16,6 @@ struct Paths
     QString photos;
     QString playlists;
     QString favorites;
-    QString cookies;
 };
 
 // Written at start-up before any worker exists; later constructions write
@@ -32,8 +31,6 @@ Paths computePaths()
     p.photos = p.base + QStringLiteral("/FotoriaPhotos");
     p.playlists = p.documents + QStringLiteral("/Fotoria Playlist");
     p.favorites = p.playlists + QStringLiteral("/Favorites");
-    p.cookies = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-                + QStringLiteral("/cookies.ini");
     return p;
 }
 
@@ -78,7 +75,13 @@ QString FileLocations::baseFolder() { return paths().base; }
 QString FileLocations::photosFolder() { return paths().photos; }
 QString FileLocations::playlistFolder() { return paths().playlists; }
 QString FileLocations::favoritesFolder() { return paths().favorites; }
-QString FileLocations::cookieFile() { return paths().cookies; }
+// Read at each call: the application data folder depends on the application
+// name, which is set only after the folders are made at start-up.
+QString FileLocations::cookieFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+           + QStringLiteral("/cookies.ini");
+}
 QString FileLocations::logFile() { return baseFolder() + QStringLiteral("/log.txt"); }
 QString FileLocations::crashFolder() { return baseFolder() + QStringLiteral("/crashes"); }
 

@@ -1,0 +1,164 @@
+#include "Logger.h"
+
+#include <core/FileLocations.h>
+
+#include <QMutexLocker>
+#include <QTextCodec>
+#include <QTimer>
+
+namespace {
+
+// Guards the writing thread against its own recursion (a message produced
+// while writing one). Other threads are not dropped: they wait for the lock.
+thread_local bool t_writing = false;
+
+} // namespace
+
+Logger *Logger::instance()
+{
+    static Logger *s_instance = nullptr;
+    static QBasicMutex s_lock;
+    Logger *logger = s_instance;
+    if (!logger) {
+        QMutexLocker locker(&s_lock);
+        if (!s_instance)
+            s_instance = new Logger();
+        logger = s_instance;
+    }
+    return logger;
+}
+
+Logger::Logger()
+{
+    qRegisterMetaType<QtMsgType>("QtMsgType");
+    m_stream.setCodec(QTextCodec::codecForName("UTF-8"));
+}
+
+bool Logger::openLogFile()
+{
+    return openLogFile(FileLocations::logFile());
+}
+
+bool Logger::openLogFile(const QString &path)
+{
+    QMutexLocker locker(&m_mutex);
+    return openLocked(path);
+}
+
+bool Logger::openLocked(const QString &path)
+{
+    closeLocked();
+    m_path = path;
+    m_file.setFileName(path);
+    m_size = 0;
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+        return false;
+    m_stream.setDevice(&m_file);
+    return true;
+}
+
+void Logger::closeLocked()
+{
+    if (m_stream.device()) {
+        m_stream.flush();
+        m_stream.setDevice(nullptr);
+    }
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+void Logger::closeLogFile()
+{
+    QMutexLocker locker(&m_mutex);
+    closeLocked();
+}
+
+void Logger::closeLogFileAfterCrash()
+{
+    const bool locked = m_mutex.tryLock(500);
+    closeLocked();
+    if (locked)
+        m_mutex.unlock();
+}
+
+QString Logger::logFilePath() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_path.isEmpty() ? FileLocations::logFile() : m_path;
+}
+
+QString Logger::formatLine(QtMsgType type, const QString &msg)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return msg;
+    case QtWarningMsg:
+        return tr("-- WARNING: %1").arg(msg);
+    case QtCriticalMsg:
+        return tr("-- CRITICAL: %1").arg(msg);
+    case QtFatalMsg:
+        return tr("-- FATAL: %1").arg(msg);
+    default:
+        return QString();
+    }
+}
+
+void Logger::outputMessage(QtMsgType type, const QMessageLogContext &, const QString &msg)
+{
+    if (t_writing)
+        return;
+    t_writing = true;
+    // The line is built before the lock is taken, so translation lookups and
+    // any message they produce cannot deadlock on it.
+    const QString line = formatLine(type, msg);
+    {
+        QMutexLocker locker(&m_mutex);
+        if (m_stream.device() && (type == QtDebugMsg || !line.isEmpty())) {
+            if (m_size > kMaxLogSize)
+                openLocked(m_path);
+            if (m_stream.device()) {
+                m_stream << line << '\n';
+                m_size += line.toUtf8().size() + 1;
+            }
+        }
+    }
+    t_writing = false;
+}
+
+void Logger::update()
+{
+    QMutexLocker locker(&m_mutex);
+    if (m_stream.device())
+        m_stream.flush();
+}
+
+QString Logger::readTail(qint64 bytes)
+{
+    QString path;
+    {
+        QMutexLocker locker(&m_mutex);
+        if (m_stream.device())
+            m_stream.flush();
+        path = m_path.isEmpty() ? FileLocations::logFile() : m_path;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const qint64 size = file.size();
+    file.seek(size > bytes ? size - bytes : 0);
+    return QString::fromUtf8(file.readAll());
+}
+
+void Logger::startFlushTimer()
+{
+    if (m_flushTimer)
+        return;
+    m_flushTimer = new QTimer(this);
+    connect(m_flushTimer, &QTimer::timeout, this, &Logger::update);
+    m_flushTimer->start(kFlushIntervalMs);
+}
+
+void messageHandler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+{
+    Logger::instance()->outputMessage(type, context, msg);
+}

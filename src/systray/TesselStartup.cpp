@@ -1,0 +1,87 @@
+#include "TesselStartup.h"
+
+#include "CrashReporter.h"
+#include "Logger.h"
+
+#include <core/AppInfo.h>
+#include <core/FileLocations.h>
+#include <core/Settings.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+// Outside any namespace: the macro declares the resource initialiser.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace TesselStartup {
+
+bool isDevelopmentMode()
+{
+    return QFileInfo::exists(QStringLiteral("devmarkerfile.txt"))
+           || QFileInfo::exists(QStringLiteral("Qt5Cored.dll"));
+}
+
+void prepareProcess()
+{
+    CrashReporter::add();
+
+    FileLocations locations;
+    locations.createDirectories();
+
+    Logger::instance()->openLogFile();
+
+    if (!isDevelopmentMode())
+        qInstallMessageHandler(messageHandler);
+}
+
+void initializeQt()
+{
+    qDebug() << "Qt:" << qVersion();
+    initResources();
+    QCoreApplication::setOrganizationDomain(AppInfo::serviceDomain);
+    QCoreApplication::setOrganizationName(AppInfo::organization);
+    QCoreApplication::setApplicationName(AppInfo::applicationName());
+    QCoreApplication::setApplicationVersion(AppInfo::version);
+    const QString workingDir = QDir::currentPath();
+    QCoreApplication::addLibraryPath(workingDir);
+    qDebug() << "working dir:" << workingDir;
+    qDebug() << "initializeQt(), end";
+}
+
+void initializeApp()
+{
+    qDebug() << "initializeApp(), start";
+    Settings::initialize();
+    if (Settings::getBool(QStringLiteral("kCrashed"), false)) {
+        Settings::setValue(QStringLiteral("kCrashed"), false);
+        qDebug() << "the previous run ended in a crash";
+    }
+}
+
+void finishCleanly()
+{
+    Settings::setValue(QStringLiteral("kCrashed"), false);
+    CrashReporter::remove();
+}
+
+} // namespace TesselStartup
+
+bool isDevelopmentMode()
+{
+    return TesselStartup::isDevelopmentMode();
+}
+
+void initializeQt()
+{
+    TesselStartup::initializeQt();
+}
+
+void initializeApp()
+{
+    TesselStartup::initializeApp();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+// The start-up steps of the tray client that run before the application
+// object exists, in the order main() calls them.
+namespace TesselStartup {
+
+// Development mode keeps Qt's own message output: a "devmarkerfile.txt" (or
+// "Qt5Cored.dll") in the working directory. Evaluated afresh at each call.
+bool isDevelopmentMode();
+
+// Crash hook, folders, log file and message handler.
+void prepareProcess();
+
+// Application identity, resources and library path.
+void initializeQt();
+
+// Settings store with first-run handling, account record, crash flag.
+void initializeApp();
+
+// Marks a clean end: clears the crash flag and removes the crash hook.
+void finishCleanly();
+
+} // namespace TesselStartup
+
+// Historical free-function names used across the client.
+bool isDevelopmentMode();
+void initializeQt();
+void initializeApp();
