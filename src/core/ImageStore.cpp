@@ -1,0 +1,225 @@
+#include "ImageStore.h"
+
+#include "FileLocations.h"
+
+#include <QAtomicPointer>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kArrayName = QStringLiteral("imagestore");
+const QString kPathKey = QStringLiteral("path");
+const QString kActiveKey = QStringLiteral("active");
+
+QAtomicPointer<ImageStore> g_instance;
+
+// The index is produced by the toolkit's own INI writer, so its format is
+// exactly what any other reader of the file expects.
+QByteArray renderIndex(const QMap<QString, bool> &playlists, bool *ok)
+{
+    *ok = false;
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return QByteArray();
+    const QString file = scratch.filePath(QStringLiteral("active.ini"));
+    {
+        QSettings ini(file, QSettings::IniFormat);
+        ini.beginWriteArray(kArrayName);
+        int i = 0;
+        for (auto it = playlists.cbegin(); it != playlists.cend(); ++it, ++i) {
+            ini.setArrayIndex(i);
+            ini.setValue(kPathKey, it.key());
+            ini.setValue(kActiveKey, it.value());
+        }
+        ini.endArray();
+        ini.sync();
+        if (ini.status() != QSettings::NoError)
+            return QByteArray();
+    }
+    QFile written(file);
+    if (!written.open(QIODevice::ReadOnly))
+        return QByteArray();
+    *ok = true;
+    return written.readAll();
+}
+
+} // namespace
+
+ImageStore *ImageStore::instance()
+{
+    ImageStore *store = g_instance.loadAcquire();
+    if (store)
+        return store;
+    static QMutex creation;
+    QMutexLocker locker(&creation);
+    store = g_instance.loadAcquire();
+    if (!store) {
+        store = new ImageStore(FileLocations::baseFolder() + QStringLiteral("/active.xml"),
+                               FileLocations::playlistFolder());
+        g_instance.storeRelease(store);
+    }
+    return store;
+}
+
+ImageStore::ImageStore(const QString &indexFile, const QString &playlistFolder)
+    : m_indexFile(indexFile)
+    , m_playlistFolder(QDir::cleanPath(QFileInfo(playlistFolder).absoluteFilePath()))
+{
+    QMutexLocker locker(&m_lock);
+    loadLocked();
+    rebuildLocked();
+}
+
+bool ImageStore::isSafeName(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    // Both separators are refused on every system, so a name stays valid
+    // wherever the folder is copied to.
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+           && !name.contains(QChar(0));
+}
+
+void ImageStore::setActive(const QString &name, bool active)
+{
+    if (!isSafeName(name)) {
+        qWarning() << "ImageStore: refused playlist name" << name;
+        return;
+    }
+    QMutexLocker locker(&m_lock);
+    m_playlists.insert(name, active);
+    saveLocked();
+    rebuildLocked();
+}
+
+void ImageStore::deactivateAll()
+{
+    QMutexLocker locker(&m_lock);
+    for (auto it = m_playlists.begin(); it != m_playlists.end(); ++it)
+        it.value() = false;
+    saveLocked();
+}
+
+bool ImageStore::isActive(const QString &name) const
+{
+    QMutexLocker locker(&m_lock);
+    return m_playlists.value(name, false);
+}
+
+int ImageStore::activeCount() const
+{
+    QMutexLocker locker(&m_lock);
+    int count = 0;
+    for (bool active : m_playlists)
+        count += active ? 1 : 0;
+    return count;
+}
+
+int ImageStore::pictureCount() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_pictures.size();
+}
+
+QString ImageStore::randomPicture() const
+{
+    // r is a 15-bit value, as the pick was always defined over [0, 32767];
+    // the float arithmetic and the clamp keep r = 32767 inside the list.
+    const int r = int(QRandomGenerator::global()->bounded(32768u));
+    const float f = float(r) / 32767.0f;
+    QMutexLocker locker(&m_lock);
+    const int n = m_pictures.size();
+    if (n == 0)
+        return QString();
+    int i = int(float(n) * f);
+    if (i < 0)
+        i = 0;
+    if (i > n - 1)
+        i = n - 1;
+    return m_pictures.at(i);
+}
+
+void ImageStore::reload()
+{
+    QMutexLocker locker(&m_lock);
+    loadLocked();
+    rebuildLocked();
+}
+
+void ImageStore::rebuild()
+{
+    QMutexLocker locker(&m_lock);
+    rebuildLocked();
+}
+
+QMap<QString, bool> ImageStore::playlists() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_playlists;
+}
+
+QStringList ImageStore::pictures() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_pictures;
+}
+
+void ImageStore::loadLocked()
+{
+    m_playlists.clear();
+    if (!QFileInfo(m_indexFile).isFile())
+        return;
+    // Anything that is not a readable INI array simply yields no entries;
+    // the next change rewrites the file.
+    QSettings ini(m_indexFile, QSettings::IniFormat);
+    const int size = ini.beginReadArray(kArrayName);
+    for (int i = 0; i < size; ++i) {
+        ini.setArrayIndex(i);
+        const QString path = ini.value(kPathKey, QString()).toString();
+        const bool active = ini.value(kActiveKey, true).toBool();
+        if (path.isEmpty())
+            continue;
+        m_playlists.insert(path, active);
+    }
+    ini.endArray();
+}
+
+bool ImageStore::saveLocked()
+{
+    bool ok = false;
+    const QByteArray content = renderIndex(m_playlists, &ok);
+    if (ok) {
+        // Written beside the index and renamed over it after a flush to
+        // disk: a reader never sees a half-written index.
+        QSaveFile out(m_indexFile);
+        ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+    }
+    if (!ok)
+        qWarning() << "ImageStore: cannot write" << m_indexFile;
+    return ok;
+}
+
+void ImageStore::rebuildLocked()
+{
+    m_pictures.clear();
+    for (auto it = m_playlists.cbegin(); it != m_playlists.cend(); ++it) {
+        if (!it.value() || !isSafeName(it.key()))
+            continue;
+        const QString folder = m_playlistFolder + QLatin1Char('/') + it.key();
+        const QStringList names =
+            QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+        const int count = qMin(names.size(), kMaxPicturesPerPlaylist);
+        m_pictures.reserve(m_pictures.size() + count);
+        const QString prefix = folder + QLatin1Char('/');
+        for (int i = 0; i < count; ++i)
+            m_pictures.append(prefix + names.at(i));
+    }
+}

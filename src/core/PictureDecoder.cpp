@@ -1,0 +1,126 @@
+#include "PictureDecoder.h"
+
+#include <QFileInfo>
+#include <QImageIOHandler>
+#include <QImageReader>
+#include <QRect>
+
+namespace {
+
+struct Header
+{
+    QSize raw;     // as stored in the file
+    bool swapped;  // orientation turns it by 90 degrees
+    QSize shown() const { return swapped ? raw.transposed() : raw; }
+};
+
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+bool readHeader(QImageReader &reader, const QString &path, Header *header, QString *error)
+{
+    if (!QFileInfo(path).isFile())
+        return fail(error, QStringLiteral("No picture file at %1").arg(path));
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty()) {
+        const QString reason = reader.errorString();
+        return fail(error, QStringLiteral("Not a readable picture: %1 (%2)").arg(path, reason));
+    }
+    if (qint64(size.width()) * size.height() > PictureDecoder::kMaxPixels) {
+        return fail(error, QStringLiteral("Picture too large: %1 is %2x%3, above %4 megapixels")
+                               .arg(path)
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(PictureDecoder::kMaxPixels / 1000000));
+    }
+    header->raw = size;
+    header->swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    return true;
+}
+
+QImage decode(QImageReader &reader, const QString &path, QString *error)
+{
+    QImage image = reader.read();
+    if (image.isNull())
+        fail(error, QStringLiteral("Cannot decode picture %1: %2").arg(path, reader.errorString()));
+    return image;
+}
+
+QSize toRaw(const Header &header, const QSize &shownSize)
+{
+    return header.swapped ? shownSize.transposed() : shownSize;
+}
+
+} // namespace
+
+QSize PictureDecoder::pictureSize(const QString &path, QString *error)
+{
+    QImageReader reader(path);
+    Header header;
+    if (!readHeader(reader, path, &header, error))
+        return QSize();
+    return header.shown();
+}
+
+QImage PictureDecoder::load(const QString &path, QString *error)
+{
+    QImageReader reader(path);
+    Header header;
+    if (!readHeader(reader, path, &header, error))
+        return QImage();
+    return decode(reader, path, error);
+}
+
+QImage PictureDecoder::loadScaled(const QString &path, const QSize &target, Qt::AspectRatioMode mode,
+                                  QString *error)
+{
+    if (target.isEmpty()) {
+        fail(error, QStringLiteral("Empty target size for %1").arg(path));
+        return QImage();
+    }
+    QImageReader reader(path);
+    Header header;
+    if (!readHeader(reader, path, &header, error))
+        return QImage();
+    const QSize wanted = header.shown().scaled(target, mode);
+    if (wanted.isEmpty()) {
+        fail(error, QStringLiteral("Picture %1 scales to nothing").arg(path));
+        return QImage();
+    }
+    // The reader scales before it applies the orientation.
+    reader.setScaledSize(toRaw(header, wanted));
+    QImage image = decode(reader, path, error);
+    if (!image.isNull() && image.size() != wanted)
+        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage PictureDecoder::loadCropped(const QString &path, const QSize &target, QString *error)
+{
+    if (target.isEmpty()) {
+        fail(error, QStringLiteral("Empty target size for %1").arg(path));
+        return QImage();
+    }
+    QImageReader reader(path);
+    Header header;
+    if (!readHeader(reader, path, &header, error))
+        return QImage();
+    // The centre part with the target's aspect ratio, in file coordinates; a
+    // centred cut is the same whichever way the picture is turned.
+    const QSize rawTarget = toRaw(header, target);
+    const QSize part = rawTarget.scaled(header.raw, Qt::KeepAspectRatio);
+    const QRect clip(QPoint((header.raw.width() - part.width()) / 2,
+                            (header.raw.height() - part.height()) / 2),
+                     part);
+    reader.setClipRect(clip);
+    reader.setScaledSize(rawTarget);
+    QImage image = decode(reader, path, error);
+    if (!image.isNull() && image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
