@@ -1,0 +1,174 @@
+#include <TestMain.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+
+#include <csignal>
+
+namespace {
+
+// A profile of its own for each run of the program.
+struct Profile
+{
+    QString home;
+    QString documents() const { return home + "/Documents"; }
+    QString base() const { return documents() + "/Fotoria"; }
+    QString settingsFile() const { return home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf"; }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_DATA_HOME", home + "/.local/share");
+        env.insert("XDG_CACHE_HOME", home + "/.cache");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+};
+
+Profile newProfile(const QString &name)
+{
+    Profile p{fotoria::test::testHome() + "/" + name};
+    QDir().mkpath(p.home + "/Documents");
+    return p;
+}
+
+// Ready once the program catches SIGTERM, i.e. its event loop is about to run.
+bool waitUntilReady(const QProcess &process)
+{
+    const QString statusPath = QStringLiteral("/proc/%1/status").arg(process.processId());
+    QDeadlineTimer deadline(20000);
+    while (!deadline.hasExpired()) {
+        QFile status(statusPath);
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("SigCgt:")) {
+                    const qulonglong mask = line.mid(7).trimmed().toULongLong(nullptr, 16);
+                    if (mask & (1ull << (SIGTERM - 1)))
+                        return true;
+                }
+            }
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+QVariant storedValue(const Profile &profile, const QString &key)
+{
+    return QSettings(profile.settingsFile(), QSettings::IniFormat).value(key);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TesselProcessTest : public QObject
+{
+    Q_OBJECT
+
+    void start(QProcess &process, const Profile &profile, const QString &workingDir = QString())
+    {
+        process.setProcessEnvironment(profile.environment());
+        process.setWorkingDirectory(workingDir.isEmpty() ? profile.home : workingDir);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(TESSEL_BINARY, QStringList());
+        QVERIFY(process.waitForStarted());
+        QVERIFY(waitUntilReady(process));
+    }
+
+    void stop(QProcess &process, int signal)
+    {
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(20000));
+    }
+
+private slots:
+    void startsInOrderAndQuitsCleanlyOnSigterm()
+    {
+        const Profile profile = newProfile("clean");
+        for (int run = 0; run < 2; ++run) {
+            QProcess process;
+            start(process, profile);
+            for (const QString &dir : {profile.base(), profile.base() + "/FotoriaPhotos",
+                                       profile.documents() + "/Fotoria Playlist",
+                                       profile.documents() + "/Fotoria Playlist/Favorites"})
+                QVERIFY2(QFileInfo(dir).isDir(), qPrintable(dir));
+            QCOMPARE(storedValue(profile, "kFirstTime").toString(), QStringLiteral("false"));
+
+            stop(process, SIGTERM);
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), 0);
+            QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
+
+            const QList<QByteArray> lines = readAll(profile.base() + "/log.txt").split('\n');
+            QVERIFY(lines.first().startsWith("Qt: 5."));
+            QVERIFY(lines.contains("initializeQt(), end"));
+            QVERIFY(lines.contains("initializeApp(), start"));
+        }
+    }
+
+    void developmentMarkerKeepsTheLogEmpty()
+    {
+        const Profile profile = newProfile("dev");
+        const QString workDir = profile.home + "/work";
+        QDir().mkpath(workDir);
+        QFile marker(workDir + "/devmarkerfile.txt");
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        // An old log is truncated even so.
+        QDir().mkpath(profile.base());
+        QFile old(profile.base() + "/log.txt");
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old content\n");
+        old.close();
+
+        QProcess process;
+        start(process, profile, workDir);
+        stop(process, SIGINT);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(profile.base() + "/log.txt"));
+        QCOMPARE(readAll(profile.base() + "/log.txt"), QByteArray());
+    }
+
+    void crashLeavesFlagAndReportWithTheLog()
+    {
+        const Profile profile = newProfile("crash");
+        {
+            QProcess process;
+            start(process, profile);
+            stop(process, SIGSEGV);
+            QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        }
+        QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("true"));
+
+        const QDir crashes(profile.base() + "/crashes");
+        const QStringList reports = crashes.entryList(QDir::Files);
+        QCOMPARE(reports.size(), 1);
+        const QByteArray report = readAll(crashes.filePath(reports.first()));
+        QVERIFY(report.contains("signal: 11"));
+        QVERIFY(report.contains("backtrace:"));
+        // The log is complete in the report, up to the callback's own line.
+        QVERIFY(report.contains("\nlog:\nQt: 5."));
+        QVERIFY(report.contains("initializeApp(), start"));
+        QVERIFY(report.contains("crash callback."));
+
+        // The next start reports the crash once and clears the flag.
+        QProcess next;
+        start(next, profile);
+        QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
+        stop(next, SIGTERM);
+        QVERIFY(readAll(profile.base() + "/log.txt").contains("previous run ended in a crash"));
+    }
+};
+
+FOTORIA_TEST_MAIN(TesselProcessTest)
+#include "TesselProcessTest.moc"
