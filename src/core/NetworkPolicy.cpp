@@ -1,0 +1,33 @@
+#include "NetworkPolicy.h"
+
+#include "Settings.h"
+
+#include <QDebug>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace NetworkPolicy {
+
+int transferTimeout()
+{
+    const int ms = Settings::getInt(QStringLiteral("kNetworkTimeout"), 60000);
+    return ms > 0 ? ms : 60000;
+}
+
+void apply(QNetworkRequest &request)
+{
+    if (request.transferTimeout() == 0)
+        request.setTransferTimeout(transferTimeout());
+}
+
+void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors)
+{
+    const bool ignore = Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false);
+    qDebug() << (ignore ? "ignoring ssl errors:" : "ssl errors, request refused:");
+    for (const QSslError &e : errors)
+        qDebug() << e.errorString();
+    if (ignore && reply)
+        reply->ignoreSslErrors();
+}
+
+} // namespace NetworkPolicy

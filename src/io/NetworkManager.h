@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QNetworkReply>
+#include <QObject>
+#include <QSslError>
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+class QFile;
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+enum HttpMethod { Get = 0, Post = 1, Put = 2, Delete = 3, Head = 4 };
+
+// Blocking HTTP client for the service's REST interface and for file
+// downloads. One instance per task and per thread: the calling thread waits
+// in a local event loop until the reply is complete.
+//
+// Settings read at the moment of use:
+//   kServiceUrl       base address of the service (re-read by every constructor)
+//   kIgnoreSslErrors  bool, default false: accept untrusted certificates
+//   kNetworkTimeout   ms, default 60000: a transfer that stalls this long fails
+class NetworkManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NetworkManager(QObject *parent = nullptr, int cacheSize = 0);
+    ~NetworkManager() override;
+
+    // The shared service base address as last loaded by any constructor.
+    static QString serviceUrl();
+    // The disk cache folder used when cacheSize > 0.
+    static QString cacheDirectory();
+
+    QByteArray synchronousCall(HttpMethod method, const QString &url, const QString &path,
+                               const QByteArray &data, bool authenticate,
+                               const QMap<QString, QString> &queryItems, QNetworkRequest *request,
+                               QFile *file, bool *ok);
+
+    QByteArray get(const QString &url, const QString &path, bool *ok);
+    QByteArray get(const QString &url, const QString &path,
+                   const QMap<QString, QString> &queryItems, bool *ok);
+    QByteArray putJson(const QString &path, const QVariantMap &body, bool *ok);
+    // The file is complete or untouched: an empty body, a failed transfer or
+    // a failed write leaves whatever was at filePath before.
+    bool downloadToFile(const QString &url, const QString &filePath);
+
+    static QVariantMap jsonToMap(const QByteArray &bytes);
+
+    // Shared TLS policy of every client in the program: log the errors, and
+    // accept them only when kIgnoreSslErrors is set.
+    static void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
+    // The transfer time-out in milliseconds (kNetworkTimeout).
+    static int transferTimeout();
+
+signals:
+    void uploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
+
+public slots:
+    void error(QNetworkReply::NetworkError code);
+    void sslErrors(const QList<QSslError> &errors);
+
+private:
+    void setUp();
+
+    QNetworkAccessManager *m_manager = nullptr;
+    int m_cacheSize = 0;
+    QUrl m_lastRedirect;
+    int m_redirectDepth = 0;
+    static constexpr int kMaxRedirects = 10;
+};

@@ -1,0 +1,178 @@
+#include "ProtocolManager.h"
+
+#include "NetworkManager.h"
+
+#include <core/AppInfo.h>
+#include <core/NetworkPolicy.h>
+#include <core/User.h>
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QUrl>
+
+namespace {
+
+bool isSecretKey(const QString &key)
+{
+    const QString lower = key.toLower();
+    return lower.contains(QLatin1String("token")) || lower.contains(QLatin1String("password"))
+           || lower.contains(QLatin1String("secret"));
+}
+
+QJsonValue masked(const QJsonValue &value)
+{
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (isSecretKey(it.key()) && !it.value().isObject() && !it.value().isArray())
+                it.value() = QStringLiteral("********");
+            else
+                it.value() = masked(it.value());
+        }
+        return object;
+    }
+    if (value.isArray()) {
+        QJsonArray array = value.toArray();
+        for (int i = 0; i < array.size(); ++i)
+            array[i] = masked(array.at(i));
+        return array;
+    }
+    return value;
+}
+
+} // namespace
+
+ProtocolManager::ProtocolManager()
+    : m_manager(new QNetworkAccessManager(this))
+{
+}
+
+ProtocolManager *ProtocolManager::instance()
+{
+    static ProtocolManager *s_instance = nullptr;
+    if (!s_instance) {
+        static QMutex s_mutex;
+        QMutexLocker locker(&s_mutex);
+        if (!s_instance)
+            s_instance = new ProtocolManager();
+    }
+    return s_instance;
+}
+
+QByteArray ProtocolManager::loginBody(const QString &user, const QString &secret)
+{
+    QVariantMap body;
+    body.insert(user.contains(QLatin1Char('@')) ? QStringLiteral("email") : QStringLiteral("fotoria_username"),
+                user);
+    body.insert(QStringLiteral("password"), secret);
+    body.insert(QStringLiteral("desktop_version"), AppInfo::version);
+    return QJsonDocument::fromVariant(body).toJson();
+}
+
+QByteArray ProtocolManager::maskSecrets(const QByteArray &body)
+{
+    if (body.isEmpty())
+        return body;
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        // Not JSON: it may still hold a token somewhere, so only its size is told.
+        return QByteArray("<") + QByteArray::number(body.size()) + QByteArray(" bytes, not JSON>");
+    if (document.isArray())
+        return QJsonDocument(masked(document.array()).toArray()).toJson(QJsonDocument::Compact);
+    return QJsonDocument(masked(document.object()).toObject()).toJson(QJsonDocument::Compact);
+}
+
+void ProtocolManager::login(const QString &user, const QString &secret, bool byToken)
+{
+    m_byToken = byToken;
+    const QByteArray body = loginBody(user, secret);
+
+    NetworkManager addressSource;
+    QUrl url(NetworkManager::serviceUrl(), QUrl::TolerantMode);
+    QNetworkRequest request;
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    NetworkPolicy::apply(request);
+
+    QNetworkReply *reply = nullptr;
+    if (!byToken) {
+        url.setPath(QStringLiteral("/api/v3/tokens"));
+        request.setUrl(url);
+        reply = m_manager->post(request, body);
+    } else {
+        url.setPath(QStringLiteral("/api/v2/users/") + User::instance()->uuid());
+        request.setUrl(url);
+        request.setRawHeader("X-Auth-Token", secret.toLocal8Bit());
+        reply = m_manager->get(request);
+    }
+
+    // A reply that fails at once still finishes later, so the caller always
+    // hears the outcome.
+    connect(reply, &QNetworkReply::errorOccurred, this, &ProtocolManager::error);
+    connect(reply, &QNetworkReply::sslErrors, this,
+            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+    connect(reply, &QNetworkReply::finished, this, &ProtocolManager::loginCompleted_Slot);
+}
+
+void ProtocolManager::loginServiceAccount()
+{
+    login(User::serviceAccountEmail(), User::serviceAccountPassword(), false);
+}
+
+void ProtocolManager::loginCompleted_Slot()
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+
+    const QNetworkReply::NetworkError code = reply->error();
+    const QByteArray data = reply->readAll();
+    qDebug() << "login error: " << int(code);
+    // The reply carries the new token: the log gets it masked.
+    qDebug() << "login data: " << maskSecrets(data);
+
+    const QVariantMap map = NetworkManager::jsonToMap(data);
+    QNetworkReply::NetworkError result = code;
+    if (code == QNetworkReply::NoError) {
+        if (m_byToken) {
+            result = map.value(QStringLiteral("user")).toMap().isEmpty() ? QNetworkReply::ProtocolUnknownError
+                                                                          : QNetworkReply::NoError;
+        } else {
+            const QString token = map.value(QStringLiteral("token")).toString();
+            if (token.isEmpty()) {
+                result = QNetworkReply::ProtocolUnknownError;
+            } else {
+                const QVariantMap user = map.value(QStringLiteral("user")).toMap();
+                User::instance()->storeLogin(user.value(QStringLiteral("email")).toString(),
+                                             user.value(QStringLiteral("uuid")).toString(), token,
+                                             user.value(QStringLiteral("account_url")).toString());
+            }
+        }
+    }
+
+    QString message = QStringLiteral("No Error");
+    if (result != QNetworkReply::NoError) {
+        message = QStringLiteral("Unknown Error");
+        const QString serviceMessage = map.value(QStringLiteral("message")).toString();
+        if (!serviceMessage.isEmpty())
+            message = serviceMessage;
+    }
+    emit authAttempt_Signal(result, message);
+}
+
+void ProtocolManager::error(QNetworkReply::NetworkError code)
+{
+    Q_UNUSED(code)
+}
+
+void ProtocolManager::sslErrors(const QList<QSslError> &errors)
+{
+    NetworkPolicy::handleSslErrors(qobject_cast<QNetworkReply *>(sender()), errors);
+}

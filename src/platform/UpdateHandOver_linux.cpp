@@ -1,0 +1,20 @@
+#include "UpdateHandOver.h"
+
+namespace platform {
+
+QString updateVersionKey()
+{
+    return QStringLiteral("linux_version");
+}
+
+QString updateLinkKey()
+{
+    return QStringLiteral("linux_download_link");
+}
+
+QString updateScriptName()
+{
+    return QStringLiteral("linux_auto_update.sh");
+}
+
+} // namespace platform

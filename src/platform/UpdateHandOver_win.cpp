@@ -1,0 +1,20 @@
+#include "UpdateHandOver.h"
+
+namespace platform {
+
+QString updateVersionKey()
+{
+    return QStringLiteral("windows_version");
+}
+
+QString updateLinkKey()
+{
+    return QStringLiteral("windows_download_link");
+}
+
+QString updateScriptName()
+{
+    return QStringLiteral("win_auto_update.bat");
+}
+
+} // namespace platform

@@ -1,0 +1,231 @@
+#include "AutoUpdate.h"
+
+#include <core/AppInfo.h>
+#include <core/NetworkPolicy.h>
+#include <core/Settings.h>
+#include <io/NetworkManager.h>
+#include <platform/UpdateHandOver.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QMutexLocker>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QSaveFile>
+#include <QUrl>
+#include <QtConcurrent>
+
+namespace {
+
+// An installer is never this small; a smaller body is an error page.
+constexpr int kMinimumInstallerSize = 8192;
+
+} // namespace
+
+AutoUpdate::AutoUpdate(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_downloadManager, &QNetworkAccessManager::finished, this, &AutoUpdate::SaveUpdaterToTempFile);
+}
+
+AutoUpdate::~AutoUpdate()
+{
+    if (m_reply) {
+        m_downloading = false;
+        m_reply->abort();
+    }
+}
+
+QFuture<void> AutoUpdate::checkInBackground(bool ignoreSensitivity, bool showUpToDate)
+{
+    return QtConcurrent::run([this, ignoreSensitivity, showUpToDate] {
+        checkAutoUpdateImpl(ignoreSensitivity, showUpToDate);
+    });
+}
+
+void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
+{
+    const int mode = Settings::getInt(QStringLiteral("kAutoUpdate"), 1);
+    if (!ignoreSensitivity && mode == 0) {
+        emit NewVersionAvailable(false, QStringLiteral("none"));
+        return;
+    }
+
+    bool ok = false;
+    QByteArray body;
+    {
+        NetworkManager network(nullptr, 0);
+        body = network.get(QString(), QStringLiteral("/api/v2/desktop_versions/current"), &ok);
+    }
+    if (!ok) {
+        qDebug() << "unable to get update information";
+        emit NewVersionAvailable(false, QStringLiteral("none"));
+        return;
+    }
+
+    const QVariantMap document = NetworkManager::jsonToMap(body);
+    const QString versionKey = platform::updateVersionKey();
+    const QString linkKey = platform::updateLinkKey();
+    if (document.contains(versionKey) && document.contains(linkKey)) {
+        QMutexLocker locker(&m_lock);
+        m_availableVersion = document.value(versionKey).toString();
+        m_downloadLink = document.value(linkKey).toString();
+        m_installerPath = QDir::toNativeSeparators(QDir::tempPath() + QDir::separator()
+                                                   + installerFileName(m_downloadLink));
+    }
+
+    if (isNewerVersion())
+        emit NewVersionAvailable(true, availableVersion());
+    else if (showUpToDate)
+        emit noUpdateAvailable_Signal();
+}
+
+bool AutoUpdate::isNewerVersion() const
+{
+    return isNewerVersion(availableVersion(), AppInfo::version,
+                          Settings::getInt(QStringLiteral("kAutoUpdate"), 1));
+}
+
+bool AutoUpdate::isNewerVersion(const QString &available, const QString &current, int mode)
+{
+    if (mode != 1 && mode != 2)
+        return false;
+    const QStringList s = available.split(QLatin1Char('.'));
+    const QStringList c = current.split(QLatin1Char('.'));
+    if (s.size() != 4 || c.size() != 4)
+        return false;
+    int sn[4];
+    int cn[4];
+    for (int i = 0; i < 4; ++i) {
+        sn[i] = s.at(i).toInt(); // not a number: 0
+        cn[i] = c.at(i).toInt();
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (sn[i] != cn[i])
+            return sn[i] > cn[i];
+    }
+    return mode == 2 && sn[3] != cn[3];
+}
+
+QString AutoUpdate::installerFileName(const QString &link)
+{
+    // The path's last section, so that a query or fragment never becomes part
+    // of the file name.
+    const QString path = QUrl(link, QUrl::TolerantMode).path();
+    const QString name = path.section(QLatin1Char('/'), -1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
+        || name.contains(QLatin1Char('\\')))
+        return QStringLiteral("fotoria-update-installer");
+    return name;
+}
+
+QString AutoUpdate::availableVersion() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_availableVersion;
+}
+
+QString AutoUpdate::downloadLink() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_downloadLink;
+}
+
+QString AutoUpdate::installerPath() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_installerPath;
+}
+
+QString AutoUpdate::errorText() const
+{
+    return m_errorText;
+}
+
+void AutoUpdate::startDownload()
+{
+    const QString link = downloadLink();
+    if (link.isNull())
+        return;
+    m_downloading = true;
+    m_lastTotal = 0;
+    m_errorText.clear();
+    QNetworkRequest request{QUrl(link, QUrl::TolerantMode)};
+    NetworkPolicy::apply(request);
+    m_reply = m_downloadManager.get(request);
+    QNetworkReply *reply = m_reply;
+    connect(reply, &QNetworkReply::downloadProgress, this, &AutoUpdate::DownloadProgress);
+    connect(reply, &QNetworkReply::sslErrors, this,
+            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+}
+
+void AutoUpdate::DownloadProgress(qlonglong received, qlonglong total)
+{
+    const auto total32 = static_cast<qint32>(total);
+    if (total32 != m_lastTotal) {
+        m_lastTotal = total32;
+        emit ProgressMinimum(0);
+        emit ProgressMaximum(total32);
+    }
+    emit Progress(static_cast<qint32>(received));
+}
+
+void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    if (!m_downloading)
+        return;
+
+    const QByteArray body = reply->readAll();
+    if (body.size() <= kMinimumInstallerSize) {
+        m_errorText = QStringLiteral("File not found!");
+        qDebug() << "ERROR from temp file download: " << body;
+        emit UpdateDownloaded(false);
+        return;
+    }
+    // An error page can be large too; only a good reply is an installer.
+    if (reply->error() != QNetworkReply::NoError) {
+        m_errorText = reply->errorString();
+        qDebug() << "ERROR from temp file download: " << int(reply->error()) << m_errorText;
+        emit UpdateDownloaded(false);
+        return;
+    }
+
+    // The installer is complete or absent, never half written.
+    const QString path = installerPath();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
+        m_errorText = file.errorString();
+        qDebug() << "ERROR: cannot write the installer to" << path << m_errorText;
+        file.cancelWriting();
+        emit UpdateDownloaded(false);
+        return;
+    }
+    emit UpdateDownloaded(true);
+}
+
+void AutoUpdate::stopDownload(int result)
+{
+    Q_UNUSED(result)
+    m_downloading = false;
+    if (!m_reply)
+        return;
+    disconnect(m_reply, &QNetworkReply::downloadProgress, this, &AutoUpdate::DownloadProgress);
+    m_reply->abort();
+    m_reply = nullptr;
+}
+
+bool AutoUpdate::LaunchUpdate()
+{
+    const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + platform::updateScriptName();
+    const QStringList arguments{installerPath()};
+    qDebug() << "Running" << script << arguments;
+    if (!QProcess::startDetached(script, arguments)) {
+        qWarning() << "cannot start the update script" << script;
+        return false;
+    }
+    QCoreApplication::quit();
+    return true;
+}

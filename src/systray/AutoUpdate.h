@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QFuture>
+#include <QMutex>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QNetworkReply;
+
+// Checks the service for a newer release, downloads the installer and hands
+// over to the install script beside the program.
+//
+// kAutoUpdate (int, default 1): 0 = no automatic checks, never newer;
+// 1 = newer when the first three numbers are higher; 2 = also when only the
+// fourth number differs.
+class AutoUpdate : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AutoUpdate(QObject *parent = nullptr);
+    ~AutoUpdate() override;
+
+    // Runs on a pool thread; the answer comes as NewVersionAvailable or
+    // noUpdateAvailable_Signal.
+    void checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate);
+    QFuture<void> checkInBackground(bool ignoreSensitivity, bool showUpToDate);
+
+    bool isNewerVersion() const;
+    static bool isNewerVersion(const QString &available, const QString &current, int mode);
+
+    // The installer's file name: the link's last path section, or a fixed
+    // name when that is empty or a dot folder.
+    static QString installerFileName(const QString &link);
+
+    QString availableVersion() const;
+    QString downloadLink() const;
+    QString installerPath() const;
+    QString errorText() const;
+    bool isDownloading() const { return m_downloading; }
+
+signals:
+    void NewVersionAvailable(bool updateAvailable, QString availableVersion);
+    void noUpdateAvailable_Signal();
+    void UpdateDownloaded(bool success);
+    void ProgressMinimum(int minimum);
+    void ProgressMaximum(int maximum);
+    void Progress(int value);
+
+public slots:
+    void startDownload();
+    void stopDownload(int result);
+    // Starts the install script and quits; stays running (and returns false)
+    // when the script cannot be started.
+    bool LaunchUpdate();
+    void DownloadProgress(qlonglong received, qlonglong total);
+    void SaveUpdaterToTempFile(QNetworkReply *reply);
+
+private:
+    QNetworkAccessManager m_downloadManager;
+    QPointer<QNetworkReply> m_reply;
+    QString m_errorText;
+    bool m_downloading = false;
+    qint32 m_lastTotal = 0;
+
+    // Written by the check on a pool thread, read on the GUI thread.
+    mutable QMutex m_lock;
+    QString m_availableVersion;
+    QString m_downloadLink;
+    QString m_installerPath;
+};

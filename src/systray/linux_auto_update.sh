@@ -1,0 +1,56 @@
+#!/bin/sh
+# Installs a downloaded Fotoria update once the tray client has quit.
+# Usage: linux_auto_update.sh INSTALLER
+# Started detached by tessel just before it quits. Accepts a Debian package
+# (.deb), an AppImage, or a self-extracting installer (.run, .sh, .bin).
+set -u
+
+installer=${1:-}
+if [ -z "$installer" ] || [ ! -f "$installer" ]; then
+    echo "linux_auto_update: no installer at '$installer'" >&2
+    exit 2
+fi
+
+program_dir=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
+log=${TMPDIR:-/tmp}/fotoria-update.log
+
+# Wait up to a minute for the client that started us to go away, so that no
+# file in use is replaced.
+tries=0
+while pgrep -u "$(id -u)" -x tessel >/dev/null 2>&1 && [ "$tries" -lt 60 ]; do
+    sleep 1
+    tries=$((tries + 1))
+done
+
+status=0
+relaunch=$program_dir/tessel
+case "$installer" in
+*.deb)
+    if command -v pkexec >/dev/null 2>&1; then
+        pkexec apt-get install -y "$installer" >>"$log" 2>&1 || status=$?
+    else
+        echo "linux_auto_update: pkexec is missing, cannot install $installer" >>"$log"
+        status=3
+    fi
+    ;;
+*.AppImage | *.appimage)
+    # Replace the running AppImage when we were started from one.
+    target=${APPIMAGE:-$program_dir/Fotoria.AppImage}
+    cp -f "$installer" "$target.new" && chmod +x "$target.new" && mv -f "$target.new" "$target" || status=$?
+    relaunch=$target
+    ;;
+*)
+    chmod +x "$installer" && "$installer" >>"$log" 2>&1 || status=$?
+    ;;
+esac
+
+if [ "$status" -ne 0 ]; then
+    echo "linux_auto_update: installing $installer failed with $status" >>"$log"
+    exit "$status"
+fi
+
+# Start the updated client again, detached from this script.
+if [ -x "$relaunch" ]; then
+    nohup "$relaunch" >/dev/null 2>&1 &
+fi
+exit 0
