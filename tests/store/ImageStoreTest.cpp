@@ -1,0 +1,344 @@
+#include <TestMain.h>
+
+#include <core/FileLocations.h>
+#include <core/ImageStore.h>
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QSettings>
+#include <QThread>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// A fresh index file and playlist folder for each test.
+struct Place
+{
+    QString index;
+    QString playlists;
+};
+
+Place newPlace()
+{
+    static int counter = 0;
+    const QString root = fotoria::test::testHome() + QStringLiteral("/store%1").arg(++counter);
+    QDir().mkpath(root + "/playlists");
+    return {root + "/active.xml", root + "/playlists"};
+}
+
+// The playlists of the golden index file, with their flags.
+QMap<QString, bool> goldenEntries()
+{
+    QStringList names = {"A", "B", QString::fromUtf8("Café, déjà vu"), "Favorites", "My Trip",
+                         "Wallpaper", "a; b = c", QString::fromUtf8("旅行"), " spaced ", "Zoo", "b"};
+    names.sort();
+    QMap<QString, bool> entries;
+    for (int i = 0; i < names.size(); ++i)
+        entries.insert(names.at(i), i % 3 != 1);
+    return entries;
+}
+
+const QString goldenFile = QStringLiteral(TEST_DATA_DIR "/active_golden.xml");
+
+} // namespace
+
+class ImageStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesTheToolkitsIniArray()
+    {
+        // The golden file is what the toolkit itself writes for these entries.
+        const Place place = newPlace();
+        const auto entries = goldenEntries();
+        {
+            QSettings direct(place.index + ".direct", QSettings::IniFormat);
+            direct.beginWriteArray("imagestore");
+            int i = 0;
+            for (auto it = entries.cbegin(); it != entries.cend(); ++it, ++i) {
+                direct.setArrayIndex(i);
+                direct.setValue("path", it.key());
+                direct.setValue("active", it.value());
+            }
+            direct.endArray();
+        }
+        QCOMPARE(readFile(place.index + ".direct"), readFile(goldenFile));
+
+        // Inserted in reverse order: the file still lists them by name.
+        ImageStore store(place.index, place.playlists);
+        for (auto it = entries.cend(); it != entries.cbegin();) {
+            --it;
+            store.setActive(it.key(), it.value());
+        }
+        QCOMPARE(readFile(place.index), readFile(goldenFile));
+    }
+
+    void loadsTheGoldenFile()
+    {
+        const Place place = newPlace();
+        QVERIFY(QFile::copy(goldenFile, place.index));
+        ImageStore store(place.index, place.playlists);
+        QCOMPARE(store.playlists(), goldenEntries());
+        QCOMPARE(store.isActive(QString::fromUtf8("Café, déjà vu")), true);
+        QCOMPARE(store.isActive("A"), false);
+        QCOMPARE(store.isActive("unknown"), false);
+    }
+
+    void loadsAHandWrittenFile()
+    {
+        const Place place = newPlace();
+        writeFile(place.index,
+                  "; written by hand\n"
+                  "[imagestore]\n"
+                  "size = 5\n"
+                  "2\\path = Beach\n"
+                  "2\\active = false\n"
+                  "1\\path=Trip\n"
+                  "3\\path=\n"                 // empty path: skipped
+                  "3\\active=true\n"
+                  "4\\path=Beach\n"            // a later entry replaces the flag
+                  "4\\active=true\n"
+                  "5\\path=NoFlag\n"           // a missing flag reads as active
+                  "[other]\n"
+                  "key=value\n");
+        ImageStore store(place.index, place.playlists);
+        QMap<QString, bool> expected;
+        expected.insert("Beach", true);
+        expected.insert("NoFlag", true);
+        expected.insert("Trip", true);
+        QCOMPARE(store.playlists(), expected);
+        QCOMPARE(store.activeCount(), 3);
+    }
+
+    void unreadableIndexLoadsEmptyAndIsRewritten_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\x13[imag\x00\x01=\x7f\n\n[", 15) << true;
+        QTest::newRow("text garbage") << QByteArray("this is not an index\n[[[\n=====\n") << true;
+        QTest::newRow("no size key") << QByteArray("[imagestore]\n1\\path=A\n1\\active=true\n") << true;
+    }
+    void unreadableIndexLoadsEmptyAndIsRewritten()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        const Place place = newPlace();
+        if (exists)
+            writeFile(place.index, content);
+        ImageStore store(place.index, place.playlists);
+        QVERIFY(store.playlists().isEmpty());
+        QCOMPARE(store.activeCount(), 0);
+
+        store.setActive("Trip", true);
+        QCOMPARE(readFile(place.index),
+                 QByteArray("[imagestore]\n1\\active=true\n1\\path=Trip\nsize=1\n"));
+        ImageStore again(place.index, place.playlists);
+        QCOMPARE(again.isActive("Trip"), true);
+    }
+
+    void entriesAreOrderedByCodeUnits()
+    {
+        const Place place = newPlace();
+        ImageStore store(place.index, place.playlists);
+        store.setActive("b", true);
+        store.setActive("a", false);
+        store.setActive("B", true);
+        store.setActive(QString::fromUtf8("É"), true);
+        QCOMPARE(store.playlists().keys(), QStringList({"B", "a", "b", QString::fromUtf8("É")}));
+        QSettings ini(place.index, QSettings::IniFormat);
+        QCOMPARE(ini.beginReadArray("imagestore"), 4);
+        ini.setArrayIndex(0);
+        QCOMPARE(ini.value("path").toString(), QString("B"));
+        ini.setArrayIndex(3);
+        QCOMPARE(ini.value("path").toString(), QString::fromUtf8("É"));
+    }
+
+    void rebuildTakesTheFirstFilesByName()
+    {
+        const Place place = newPlace();
+        const QString big = place.playlists + "/Big";
+        for (int i = 0; i < 1500; ++i)
+            writeFile(big + QStringLiteral("/%1.jpg").arg(1500 - i, 4, 10, QLatin1Char('0')));
+        writeFile(place.playlists + "/Small/b.jpg");
+        writeFile(place.playlists + "/Small/a.txt"); // any extension counts
+        writeFile(place.playlists + "/Small/.hidden.jpg");
+        QDir().mkpath(place.playlists + "/Small/sub");
+        writeFile(place.playlists + "/Small/sub/deeper.jpg");
+        writeFile(place.playlists + "/Off/c.jpg");
+
+        ImageStore store(place.index, place.playlists);
+        store.setActive("Off", false);
+        store.setActive("Small", true);
+        QCOMPARE(store.pictures(),
+                 QStringList({place.playlists + "/Small/a.txt", place.playlists + "/Small/b.jpg"}));
+        store.setActive("Gone", true); // no folder: contributes nothing
+        store.setActive("Big", true);
+        const QStringList pictures = store.pictures();
+        QCOMPARE(pictures.size(), 1002 + 2);
+        QCOMPARE(pictures.first(), big + "/0001.jpg");
+        QCOMPARE(pictures.at(1001), big + "/1002.jpg");
+        QCOMPARE(pictures.at(1002), place.playlists + "/Small/a.txt");
+        QCOMPARE(store.activeCount(), 3);
+    }
+
+    void deactivateAllKeepsPicturesUntilTheNextChange()
+    {
+        const Place place = newPlace();
+        writeFile(place.playlists + "/A/1.jpg");
+        writeFile(place.playlists + "/B/2.jpg");
+        ImageStore store(place.index, place.playlists);
+        store.setActive("A", true);
+        store.setActive("B", true);
+        QCOMPARE(store.pictureCount(), 2);
+
+        store.deactivateAll();
+        QCOMPARE(store.activeCount(), 0);
+        QCOMPARE(store.pictureCount(), 2);
+        QCOMPARE(ImageStore(place.index, place.playlists).activeCount(), 0);
+
+        store.setActive("B", true);
+        QCOMPARE(store.pictures(), QStringList({place.playlists + "/B/2.jpg"}));
+    }
+
+    void folderChangesAreSeenAfterTheNextChangeOrReload()
+    {
+        const Place place = newPlace();
+        writeFile(place.playlists + "/A/1.jpg");
+        ImageStore store(place.index, place.playlists);
+        store.setActive("A", true);
+        writeFile(place.playlists + "/A/2.jpg");
+        QCOMPARE(store.pictureCount(), 1);
+        store.rebuild();
+        QCOMPARE(store.pictureCount(), 2);
+
+        // Another process changes the index; reload sees it.
+        ImageStore other(place.index, place.playlists);
+        other.setActive("A", false);
+        QCOMPARE(store.pictureCount(), 2);
+        store.reload();
+        QCOMPARE(store.pictureCount(), 0);
+        QCOMPARE(store.isActive("A"), false);
+    }
+
+    void randomPicture()
+    {
+        const Place place = newPlace();
+        ImageStore store(place.index, place.playlists);
+        QCOMPARE(store.randomPicture(), QString());
+
+        writeFile(place.playlists + "/One/only.jpg");
+        store.setActive("One", true);
+        for (int i = 0; i < 2000; ++i)
+            QCOMPARE(store.randomPicture(), place.playlists + "/One/only.jpg");
+
+        writeFile(place.playlists + "/One/second.jpg");
+        writeFile(place.playlists + "/One/third.jpg");
+        store.rebuild();
+        const QSet<QString> all(store.pictures().cbegin(), store.pictures().cend());
+        QSet<QString> seen;
+        for (int i = 0; i < 3000; ++i) {
+            const QString picked = store.randomPicture();
+            QVERIFY(all.contains(picked));
+            QVERIFY(QFileInfo(picked).isAbsolute());
+            seen.insert(picked);
+        }
+        QCOMPARE(seen, all);
+    }
+
+    void namesNeverLeaveThePlaylistFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("parent") << "..";
+        QTest::newRow("current") << ".";
+        QTest::newRow("climbing") << "../outside";
+        QTest::newRow("nested") << "a/b";
+        QTest::newRow("backslash") << "a\\b";
+        QTest::newRow("absolute") << "/etc";
+        QTest::newRow("empty") << "";
+    }
+    void namesNeverLeaveThePlaylistFolder()
+    {
+        QFETCH(QString, name);
+        const Place place = newPlace();
+        const QString root = QFileInfo(place.playlists).absolutePath();
+        writeFile(root + "/outside/secret.jpg");
+        writeFile(place.playlists + "/a/b/deep.jpg");
+
+        ImageStore store(place.index, place.playlists);
+        store.setActive(name, true);
+        QCOMPARE(store.activeCount(), 0);
+        QCOMPARE(store.pictureCount(), 0);
+
+        // The same name written into the index by hand is not listed either.
+        writeFile(place.index, QStringLiteral("[imagestore]\n1\\path=%1\n1\\active=true\nsize=1\n")
+                                   .arg(name)
+                                   .toUtf8());
+        ImageStore loaded(place.index, place.playlists);
+        QCOMPARE(loaded.pictureCount(), 0);
+    }
+
+    void readersAlwaysSeeACompleteIndex()
+    {
+        const Place place = newPlace();
+        ImageStore store(place.index, place.playlists);
+        store.setActive("start", true);
+
+        QAtomicInt stop(0);
+        QAtomicInt reads(0);
+        QAtomicInt broken(0);
+        QThread *reader = QThread::create([&] {
+            while (!stop.loadAcquire()) {
+                const QByteArray text = readFile(place.index);
+                // Every complete index starts with the group and ends with its size.
+                if (!text.startsWith("[imagestore]\n") || !text.contains("\nsize="))
+                    broken.fetchAndAddOrdered(1);
+                reads.fetchAndAddOrdered(1);
+            }
+        });
+        reader->start();
+        for (int i = 0; i < 150; ++i)
+            store.setActive(QStringLiteral("playlist %1").arg(i), i % 2);
+        QTRY_VERIFY(reads.loadAcquire() > 10);
+        stop.storeRelease(1);
+        reader->wait();
+        delete reader;
+        QCOMPARE(broken.loadAcquire(), 0);
+        QCOMPARE(ImageStore(place.index, place.playlists).playlists().size(), 151);
+    }
+
+    void instanceUsesTheUserFolders()
+    {
+        FileLocations locations;
+        locations.createDirectories();
+        writeFile(FileLocations::favoritesFolder() + "/fav.jpg");
+        ImageStore *store = ImageStore::instance();
+        QCOMPARE(ImageStore::instance(), store);
+        QCOMPARE(store->indexFile(), FileLocations::baseFolder() + "/active.xml");
+        store->setActive("Favorites", true);
+        QCOMPARE(store->randomPicture(), FileLocations::favoritesFolder() + "/fav.jpg");
+        QVERIFY(QFile::exists(FileLocations::baseFolder() + "/active.xml"));
+    }
+};
+
+FOTORIA_TEST_GUILESS_MAIN(ImageStoreTest)
+#include "ImageStoreTest.moc"
