@@ -21,6 +21,21 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
+QString reasonOf(const QImageReader &reader)
+{
+    switch (reader.error()) {
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("unknown or unsupported format");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("broken picture data");
+    case QImageReader::DeviceError:
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("cannot read the file");
+    default:
+        return QStringLiteral("broken or unsupported picture");
+    }
+}
+
 bool readHeader(QImageReader &reader, const QString &path, Header *header, QString *error)
 {
     if (!QFileInfo(path).isFile())
@@ -28,8 +43,7 @@ bool readHeader(QImageReader &reader, const QString &path, Header *header, QStri
     reader.setAutoTransform(true);
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty()) {
-        const QString reason = reader.errorString();
-        return fail(error, QStringLiteral("Not a readable picture: %1 (%2)").arg(path, reason));
+        return fail(error, QStringLiteral("Not a readable picture: %1 (%2)").arg(path, reasonOf(reader)));
     }
     if (qint64(size.width()) * size.height() > PictureDecoder::kMaxPixels) {
         return fail(error, QStringLiteral("Picture too large: %1 is %2x%3, above %4 megapixels")
@@ -47,7 +61,7 @@ QImage decode(QImageReader &reader, const QString &path, QString *error)
 {
     QImage image = reader.read();
     if (image.isNull())
-        fail(error, QStringLiteral("Cannot decode picture %1: %2").arg(path, reader.errorString()));
+        fail(error, QStringLiteral("Cannot decode picture %1 (%2)").arg(path, reasonOf(reader)));
     return image;
 }
 

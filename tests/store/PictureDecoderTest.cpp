@@ -1,0 +1,205 @@
+#include <TestMain.h>
+
+#include <core/PictureDecoder.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QPainter>
+
+namespace {
+
+QString folder()
+{
+    const QString dir = fotoria::test::testHome() + "/pictures";
+    QDir().mkpath(dir);
+    return dir;
+}
+
+// Left half red, right half blue, a green band across the middle third.
+QImage halves(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, size.width() / 2, size.height(), Qt::red);
+    painter.fillRect(size.width() / 2, 0, size.width() - size.width() / 2, size.height(), Qt::blue);
+    painter.fillRect(0, size.height() / 3, size.width(), size.height() / 3, Qt::green);
+    return image;
+}
+
+QString savePicture(const QString &name, const QSize &size, const char *format = "jpg")
+{
+    const QString path = folder() + "/" + name;
+    halves(size).save(path, format, 95);
+    return path;
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A small JPEG whose frame header claims width x height: the decoder must
+// refuse it from the header alone.
+QString jpegClaiming(const QString &name, quint16 width, quint16 height)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    halves(QSize(16, 16)).save(&buffer, "jpg");
+    const int sof = bytes.indexOf(QByteArray("\xff\xc0", 2));
+    if (sof < 0)
+        return QString();
+    bytes[sof + 5] = char(height >> 8);
+    bytes[sof + 6] = char(height & 0xff);
+    bytes[sof + 7] = char(width >> 8);
+    bytes[sof + 8] = char(width & 0xff);
+    const QString path = folder() + "/" + name;
+    writeBytes(path, bytes);
+    return path;
+}
+
+bool near(QRgb a, QColor b)
+{
+    return qAbs(qRed(a) - b.red()) < 40 && qAbs(qGreen(a) - b.green()) < 40
+           && qAbs(qBlue(a) - b.blue()) < 40;
+}
+
+} // namespace
+
+class PictureDecoderTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scalesToTheRequestedShape_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("cover landscape") << QSize(1200, 800) << QSize(192, 108)
+                                         << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 128);
+        QTest::newRow("cover portrait") << QSize(800, 1200) << QSize(192, 108)
+                                        << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 288);
+        QTest::newRow("cover upscales") << QSize(100, 50) << QSize(400, 300)
+                                        << int(Qt::KeepAspectRatioByExpanding) << QSize(600, 300);
+        QTest::newRow("fit") << QSize(1200, 800) << QSize(192, 108) << int(Qt::KeepAspectRatio)
+                             << QSize(162, 108);
+        QTest::newRow("odd ratio") << QSize(1333, 777) << QSize(1920, 1080)
+                                   << int(Qt::KeepAspectRatioByExpanding)
+                                   << QSize(1333, 777).scaled(1920, 1080, Qt::KeepAspectRatioByExpanding);
+    }
+    void scalesToTheRequestedShape()
+    {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        QFETCH(int, mode);
+        QFETCH(QSize, expected);
+        for (const char *format : {"jpg", "png"}) {
+            const QString path = savePicture(QStringLiteral("shape-%1x%2.%3")
+                                                 .arg(source.width())
+                                                 .arg(source.height())
+                                                 .arg(format),
+                                             source, format);
+            QString error;
+            const QImage image =
+                PictureDecoder::loadScaled(path, target, Qt::AspectRatioMode(mode), &error);
+            QVERIFY2(!image.isNull(), qPrintable(error));
+            QCOMPARE(image.size(), expected);
+            // The content is scaled, not cut: red on the left, blue on the right.
+            const int y = image.height() / 6;
+            QVERIFY(near(image.pixel(2, y), Qt::red));
+            QVERIFY(near(image.pixel(image.width() - 3, y), Qt::blue));
+            QVERIFY(near(image.pixel(image.width() / 2, image.height() / 2), Qt::green));
+        }
+    }
+
+    void cropsTheCentre()
+    {
+        // 300x100 into a square: only the middle 100x100 is kept.
+        const QString path = savePicture("wide.jpg", QSize(300, 100));
+        QString error;
+        const QImage image = PictureDecoder::loadCropped(path, QSize(50, 50), &error);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QCOMPARE(image.size(), QSize(50, 50));
+        QVERIFY(near(image.pixel(5, 5), Qt::red));
+        QVERIFY(near(image.pixel(44, 5), Qt::blue));
+    }
+
+    void fullLoadAndSize()
+    {
+        const QString path = savePicture("full.png", QSize(321, 123), "png");
+        QCOMPARE(PictureDecoder::pictureSize(path), QSize(321, 123));
+        QCOMPARE(PictureDecoder::load(path).size(), QSize(321, 123));
+    }
+
+    void appliesTheOrientation()
+    {
+        const QString path = folder() + "/turned.jpg";
+        QImageWriter writer(path, "jpg");
+        if (!writer.supportsOption(QImageIOHandler::ImageTransformation))
+            QSKIP("the JPEG writer cannot store an orientation");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        QVERIFY(writer.write(halves(QSize(400, 200))));
+        QCOMPARE(PictureDecoder::pictureSize(path), QSize(200, 400));
+        const QImage image =
+            PictureDecoder::loadScaled(path, QSize(100, 100), Qt::KeepAspectRatioByExpanding);
+        QCOMPARE(image.size(), QSize(100, 200));
+        // Turned clockwise: the red left half is now on top.
+        QVERIFY(near(image.pixel(10, 5), Qt::red));
+        QVERIFY(near(image.pixel(10, 194), Qt::blue));
+    }
+
+    void refusesBadInput_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << folder() + "/missing.jpg" << "No picture file";
+        writeBytes(folder() + "/text.jpg", "this is not a picture\n");
+        QTest::newRow("text named jpg") << folder() + "/text.jpg" << "Not a readable picture";
+        writeBytes(folder() + "/empty.jpg", QByteArray());
+        QTest::newRow("empty file") << folder() + "/empty.jpg" << "Not a readable picture";
+        QTest::newRow("folder") << folder() << "No picture file";
+        QTest::newRow("20000 x 20000") << jpegClaiming("huge.jpg", 20000, 20000) << "too large";
+        QTest::newRow("60000 x 5000") << jpegClaiming("wide.jpg", 60000, 5000) << "too large";
+        // A good header with the data cut off.
+        QByteArray cut;
+        {
+            QBuffer buffer(&cut);
+            buffer.open(QIODevice::WriteOnly);
+            halves(QSize(64, 64)).save(&buffer, "png");
+        }
+        writeBytes(folder() + "/cut.png", cut.left(cut.indexOf("IDAT") + 12));
+        QTest::newRow("truncated") << folder() + "/cut.png" << "Cannot decode picture";
+    }
+    void refusesBadInput()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QString error;
+        QVERIFY(PictureDecoder::load(path, &error).isNull());
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        error.clear();
+        QVERIFY(PictureDecoder::loadScaled(path, QSize(10, 10), Qt::KeepAspectRatio, &error).isNull());
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        error.clear();
+        QVERIFY(PictureDecoder::loadCropped(path, QSize(10, 10), &error).isNull());
+        QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+
+    void acceptsTheLargestAllowedHeader()
+    {
+        // 15000 x 16666 is just under the limit: the header passes, and the
+        // broken data then fails in the decoder, not in the size check.
+        const QString path = jpegClaiming("limit.jpg", 15000, 16666);
+        QString error;
+        QCOMPARE(PictureDecoder::pictureSize(path, &error), QSize(15000, 16666));
+    }
+};
+
+FOTORIA_TEST_MAIN(PictureDecoderTest)
+#include "PictureDecoderTest.moc"
