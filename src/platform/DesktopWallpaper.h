@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace platform {
@@ -10,5 +11,26 @@ namespace platform {
 // On failure returns false with the reason in *error, and the old wallpaper
 // stays.
 bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverride, QString *error);
+
+// The desktops whose wallpaper we know how to set. RootWindow is the plain
+// X11 root window, used when no known desktop is running.
+enum class DesktopKind {
+    RootWindow,
+    Gnome, // also Unity and Budgie: they read the GNOME background settings
+    Cinnamon,
+    Mate,
+    Xfce,
+    Kde,
+    Lxde,
+    Lxqt,
+    Sway,
+};
+
+// Works out the running desktop from XDG_CURRENT_DESKTOP, then
+// DESKTOP_SESSION, KDE_FULL_SESSION and SWAYSOCK.
+DesktopKind detectDesktop(const QProcessEnvironment &env);
+
+// A short lower-case name for logs and messages ("gnome", "root window").
+QString desktopKindName(DesktopKind kind);
 
 } // namespace platform

@@ -1,0 +1,228 @@
+#include "RootWindowWallpaper_linux.h"
+
+#include <QByteArray>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+#include <vector>
+
+namespace platform::wallpaper {
+
+namespace {
+
+// Xlib reports errors through one process-wide handler; the caller of
+// setRootWindowWallpaper holds a lock, so a plain variable is enough.
+int g_firstError = 0;
+
+int recordError(Display *, XErrorEvent *event)
+{
+    if (g_firstError == 0)
+        g_firstError = event->error_code;
+    return 0;
+}
+
+// Without our own handler Xlib's default one ends the whole process.
+class ErrorTrap
+{
+public:
+    ErrorTrap()
+        : m_previous(XSetErrorHandler(recordError))
+    {
+        g_firstError = 0;
+    }
+    ~ErrorTrap() { XSetErrorHandler(m_previous); }
+    ErrorTrap(const ErrorTrap &) = delete;
+    ErrorTrap &operator=(const ErrorTrap &) = delete;
+
+    // Waits for the server to handle everything sent so far.
+    int sync(Display *display)
+    {
+        XSync(display, False);
+        const int error = g_firstError;
+        g_firstError = 0;
+        return error;
+    }
+
+private:
+    XErrorHandler m_previous;
+};
+
+QString errorText(Display *display, int code)
+{
+    char text[256] = {};
+    XGetErrorText(display, code, text, sizeof(text) - 1);
+    return QString::fromLocal8Bit(text);
+}
+
+Pixmap pixmapProperty(Display *display, Window root, Atom atom)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    Pixmap pixmap = None;
+    if (XGetWindowProperty(display, root, atom, 0, 1, False, XA_PIXMAP, &type, &format, &count, &after, &data)
+            == Success
+        && type == XA_PIXMAP && format == 32 && count == 1 && data) {
+        // Xlib hands 32-bit properties back as longs.
+        pixmap = static_cast<Pixmap>(*reinterpret_cast<unsigned long *>(data));
+    }
+    if (data)
+        XFree(data);
+    return pixmap;
+}
+
+int lowestBit(unsigned long mask)
+{
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+int bitCount(unsigned long mask)
+{
+    int bits = 0;
+    for (; mask; mask >>= 1)
+        bits += int(mask & 1);
+    return bits;
+}
+
+unsigned long channel(int value, unsigned long mask)
+{
+    const int bits = bitCount(mask);
+    const unsigned long scaled = bits >= 8 ? (unsigned long)value << (bits - 8) : (unsigned long)value >> (8 - bits);
+    return (scaled << lowestBit(mask)) & mask;
+}
+
+// Fills the X image from an RGB32 picture. The common 24-bit layout is a
+// straight copy; other true-colour layouts go pixel by pixel.
+void fillImage(XImage *target, const QImage &picture)
+{
+    const bool hostLsb = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
+    const bool sameLayout = target->bits_per_pixel == 32 && target->red_mask == 0xff0000
+                            && target->green_mask == 0xff00 && target->blue_mask == 0xff
+                            && (target->byte_order == LSBFirst) == hostLsb;
+    for (int y = 0; y < picture.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        if (sameLayout) {
+            std::memcpy(target->data + qsizetype(y) * target->bytes_per_line, line, size_t(picture.width()) * 4);
+            continue;
+        }
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb rgb = line[x];
+            XPutPixel(target, x, y,
+                      channel(qRed(rgb), target->red_mask) | channel(qGreen(rgb), target->green_mask)
+                          | channel(qBlue(rgb), target->blue_mask));
+        }
+    }
+}
+
+} // namespace
+
+QImage coverImage(const QImage &image, int width, int height)
+{
+    if (image.width() == width && image.height() == height)
+        return image;
+    const QImage scaled = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
+}
+
+bool setRootWindowWallpaper(const QImage &image, QString *error)
+{
+    const QByteArray displayName = qgetenv("DISPLAY");
+    if (displayName.isEmpty()) {
+        *error = QStringLiteral("no known desktop is running and there is no X display (DISPLAY is not set)");
+        return false;
+    }
+    // A connection of our own: what it creates can be kept after it closes,
+    // which the toolkit's shared connection cannot offer.
+    Display *display = XOpenDisplay(displayName.constData());
+    if (!display) {
+        *error = QStringLiteral("cannot open the X display %1").arg(QString::fromLocal8Bit(displayName));
+        return false;
+    }
+    ErrorTrap trap;
+
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    const int width = DisplayWidth(display, screen);
+    const int height = DisplayHeight(display, screen);
+    const int depth = DefaultDepth(display, screen);
+    Visual *visual = DefaultVisual(display, screen);
+    if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
+        XCloseDisplay(display);
+        *error = QStringLiteral("the X display has no true-colour visual for the wallpaper");
+        return false;
+    }
+
+    const QImage picture = coverImage(image, width, height).convertToFormat(QImage::Format_RGB32);
+    XImage *ximage = XCreateImage(display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width),
+                                  unsigned(height), 32, 0);
+    if (!ximage) {
+        XCloseDisplay(display);
+        *error = QStringLiteral("cannot prepare the wallpaper image for the X display");
+        return false;
+    }
+    std::vector<char> pixels(size_t(ximage->bytes_per_line) * size_t(height));
+    ximage->data = pixels.data();
+    fillImage(ximage, picture);
+
+    const Atom rootId = XInternAtom(display, "_XROOTPMAP_ID", False);
+    const Atom esetrootId = XInternAtom(display, "ESETROOT_PMAP_ID", False);
+    const Pixmap oldRoot = pixmapProperty(display, root, rootId);
+    const Pixmap oldEsetroot = pixmapProperty(display, root, esetrootId);
+
+    const Pixmap pixmap = XCreatePixmap(display, root, unsigned(width), unsigned(height), unsigned(depth));
+    GC gc = XCreateGC(display, pixmap, 0, nullptr);
+    XPutImage(display, pixmap, gc, ximage, 0, 0, 0, 0, unsigned(width), unsigned(height));
+    XFreeGC(display, gc);
+    ximage->data = nullptr; // the vector owns the pixels
+    XDestroyImage(ximage);
+    if (const int code = trap.sync(display)) {
+        XFreePixmap(display, pixmap);
+        trap.sync(display);
+        *error = QStringLiteral("cannot draw the wallpaper on the X display: %1").arg(errorText(display, code));
+        XCloseDisplay(display);
+        return false;
+    }
+
+    XChangeProperty(display, root, rootId, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&pixmap), 1);
+    XChangeProperty(display, root, esetrootId, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&pixmap), 1);
+    XSetWindowBackgroundPixmap(display, root, pixmap);
+    XClearWindow(display, root);
+    if (const int code = trap.sync(display)) {
+        XFreePixmap(display, pixmap);
+        trap.sync(display);
+        *error = QStringLiteral("cannot set the root window background: %1").arg(errorText(display, code));
+        XCloseDisplay(display);
+        return false;
+    }
+
+    // The usual root setters keep their pixmap alive by retaining their
+    // client; when both properties name the same pixmap it is such a
+    // left-over, and killing that client frees it.
+    if (oldRoot != None && oldRoot == oldEsetroot && oldRoot != pixmap) {
+        XKillClient(display, oldRoot);
+        trap.sync(display); // already gone is fine
+    }
+
+    XSetCloseDownMode(display, RetainPermanent);
+    const int code = trap.sync(display);
+    XCloseDisplay(display);
+    if (code) {
+        *error = QStringLiteral("cannot keep the wallpaper on the X display after closing");
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform::wallpaper

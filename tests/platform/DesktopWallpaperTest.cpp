@@ -1,0 +1,574 @@
+#include <platform/DesktopWallpaper.h>
+#include <platform/WallpaperCopy_linux.h>
+#include <platform/WallpaperTools.h>
+
+#include "TestMain.h"
+#include "XRootInfo.h"
+#include "XwdImage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QUrl>
+
+#include <optional>
+
+using platform::DesktopKind;
+using platform::setDesktopWallpaper;
+using platform::wallpaper::WallpaperCopy;
+
+Q_DECLARE_METATYPE(platform::DesktopKind)
+
+namespace {
+
+// Sets environment variables for one test and puts the old values back.
+class EnvGuard
+{
+public:
+    ~EnvGuard()
+    {
+        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+            if (it.value())
+                qputenv(it.key().constData(), *it.value());
+            else
+                qunsetenv(it.key().constData());
+        }
+    }
+    void set(const char *name, const QString &value)
+    {
+        remember(name);
+        qputenv(name, QFile::encodeName(value));
+    }
+    void unset(const char *name)
+    {
+        remember(name);
+        qunsetenv(name);
+    }
+
+private:
+    void remember(const char *name)
+    {
+        if (!m_saved.contains(name))
+            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
+                                                                 : std::nullopt);
+    }
+    QHash<QByteArray, std::optional<QByteArray>> m_saved;
+};
+
+// An X server of our own: tests run in parallel, so no fixed display number.
+class Xvfb
+{
+public:
+    ~Xvfb()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+    bool start(QString *error)
+    {
+        m_process.start(QStringLiteral("Xvfb"),
+                        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                         QStringLiteral("0"), QStringLiteral("640x480x24")});
+        if (!m_process.waitForStarted(10000)) {
+            *error = m_process.errorString();
+            return false;
+        }
+        QByteArray out;
+        while (!out.contains('\n')) {
+            if (!m_process.waitForReadyRead(20000)) {
+                *error = QStringLiteral("Xvfb gave no display number: ")
+                         + QString::fromLocal8Bit(m_process.readAllStandardError());
+                return false;
+            }
+            out += m_process.readAllStandardOutput();
+        }
+        m_display = QLatin1Char(':') + QString::fromLatin1(out.trimmed());
+        return true;
+    }
+    QString display() const { return m_display; }
+
+private:
+    QProcess m_process;
+    QString m_display;
+};
+
+QImage readRoot(const QString &display)
+{
+    QProcess xwd;
+    xwd.start(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent"),
+                                      QStringLiteral("-display"), display});
+    if (!xwd.waitForFinished(20000) || xwd.exitCode() != 0) {
+        qWarning() << "xwd failed:" << xwd.readAllStandardError();
+        return QImage();
+    }
+    QString error;
+    const QImage image = readXwd(xwd.readAllStandardOutput(), &error);
+    if (image.isNull())
+        qWarning() << "cannot read the dump:" << error;
+    return image;
+}
+
+// Largest difference of any colour channel over the whole picture.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int worst = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            worst = qMax(worst, qAbs(qRed(p[col]) - qRed(q[col])));
+            worst = qMax(worst, qAbs(qGreen(p[col]) - qGreen(q[col])));
+            worst = qMax(worst, qAbs(qBlue(p[col]) - qBlue(q[col])));
+        }
+    }
+    return worst;
+}
+
+// Every channel differs along some axis, so swapped channels or a wrong
+// byte order show up.
+QImage gradientPicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
+    return image;
+}
+
+// Red and blue halves with green strips at both ends that covering a 4:3
+// screen must crop away.
+QImage halvesPicture()
+{
+    QImage image(1280, 720, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 640, 720, Qt::red);
+    painter.fillRect(640, 0, 640, 720, Qt::blue);
+    painter.fillRect(0, 0, 100, 720, Qt::green);
+    painter.fillRect(1180, 0, 100, 720, Qt::green);
+    return image;
+}
+
+QString writePicture(const QImage &image, const QString &name)
+{
+    const QString path = fotoria::test::testHome() + QStringLiteral("/tmp/") + name;
+    if (!image.save(path, "BMP"))
+        qWarning() << "cannot write" << path;
+    return path;
+}
+
+QString writeBytes(const QByteArray &bytes, const QString &name)
+{
+    const QString path = fotoria::test::testHome() + QStringLiteral("/tmp/") + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qWarning() << "cannot write" << path;
+    return path;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList copyFiles()
+{
+    QDir dir(WallpaperCopy::defaultFolder());
+    QStringList files;
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : names)
+        files.append(dir.filePath(name));
+    return files;
+}
+
+// `gsettings get` prints a GVariant string: quoted, with backslash escapes.
+QString gnomeSetting(const QString &key)
+{
+    QProcess gsettings;
+    gsettings.start(QStringLiteral("gsettings"),
+                    {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), key});
+    gsettings.waitForFinished(10000);
+    const QString text = QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
+    if (text.size() < 2)
+        return QString();
+    QString value;
+    for (int i = 1; i < text.size() - 1; ++i) {
+        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size() - 1)
+            ++i;
+        value += text.at(i);
+    }
+    return value;
+}
+
+// Sets a wallpaper through the user's command, giving a known previous state.
+QString installThroughCopyCommand(const QString &picture)
+{
+    const QString sink = fotoria::test::testHome() + QStringLiteral("/sink");
+    QDir().mkpath(sink);
+    QString error;
+    if (!setDesktopWallpaper(picture, QStringLiteral("cp %f \"%1/first.bmp\"").arg(sink), &error))
+        qWarning() << "could not set the first wallpaper:" << error;
+    const QStringList files = copyFiles();
+    return files.size() == 1 ? files.first() : QString();
+}
+
+} // namespace
+
+class DesktopWallpaperTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        fotoria::test::removeTestFolder(WallpaperCopy::defaultFolder());
+        fotoria::test::removeTestFolder(fotoria::test::testHome() + QStringLiteral("/sink"));
+        platform::wallpaper::setToolTimeout(10000);
+    }
+
+    void detection_data()
+    {
+        QTest::addColumn<QString>("currentDesktop");
+        QTest::addColumn<QString>("session");
+        QTest::addColumn<QString>("kdeFullSession");
+        QTest::addColumn<QString>("swaySocket");
+        QTest::addColumn<DesktopKind>("expected");
+
+        QTest::newRow("GNOME") << "GNOME" << "" << "" << "" << DesktopKind::Gnome;
+        QTest::newRow("ubuntu:GNOME") << "ubuntu:GNOME" << "" << "" << "" << DesktopKind::Gnome;
+        QTest::newRow("Unity") << "Unity" << "" << "" << "" << DesktopKind::Gnome;
+        QTest::newRow("Budgie:GNOME") << "Budgie:GNOME" << "" << "" << "" << DesktopKind::Gnome;
+        QTest::newRow("X-Cinnamon") << "X-Cinnamon" << "" << "" << "" << DesktopKind::Cinnamon;
+        QTest::newRow("MATE") << "MATE" << "" << "" << "" << DesktopKind::Mate;
+        QTest::newRow("XFCE") << "XFCE" << "" << "" << "" << DesktopKind::Xfce;
+        QTest::newRow("KDE") << "KDE" << "" << "" << "" << DesktopKind::Kde;
+        QTest::newRow("LXQt") << "LXQt" << "" << "" << "" << DesktopKind::Lxqt;
+        QTest::newRow("LXDE") << "LXDE" << "" << "" << "" << DesktopKind::Lxde;
+        QTest::newRow("sway") << "sway" << "" << "" << "" << DesktopKind::Sway;
+        QTest::newRow("first known entry wins") << "i3:XFCE:GNOME" << "" << "" << "" << DesktopKind::Xfce;
+        QTest::newRow("unknown list, session decides") << "i3" << "mate" << "" << "" << DesktopKind::Mate;
+        QTest::newRow("unset, session xfce") << "" << "xfce" << "" << "" << DesktopKind::Xfce;
+        QTest::newRow("unset, session plasma") << "" << "plasma" << "" << "" << DesktopKind::Kde;
+        QTest::newRow("unset, KDE_FULL_SESSION") << "" << "" << "true" << "" << DesktopKind::Kde;
+        QTest::newRow("unset, SWAYSOCK") << "" << "" << "" << "/run/user/1000/sway-ipc.sock" << DesktopKind::Sway;
+        QTest::newRow("nothing") << "" << "" << "" << "" << DesktopKind::RootWindow;
+        QTest::newRow("unknown everywhere") << "i3" << "i3" << "" << "" << DesktopKind::RootWindow;
+    }
+
+    void detection()
+    {
+        QFETCH(QString, currentDesktop);
+        QFETCH(QString, session);
+        QFETCH(QString, kdeFullSession);
+        QFETCH(QString, swaySocket);
+        QFETCH(DesktopKind, expected);
+
+        QProcessEnvironment env;
+        const std::pair<const char *, QString> values[] = {{"XDG_CURRENT_DESKTOP", currentDesktop},
+                                                           {"DESKTOP_SESSION", session},
+                                                           {"KDE_FULL_SESSION", kdeFullSession},
+                                                           {"SWAYSOCK", swaySocket}};
+        for (const auto &value : values) {
+            if (!value.second.isEmpty())
+                env.insert(QLatin1String(value.first), value.second);
+        }
+        QCOMPARE(platform::detectDesktop(env), expected);
+    }
+
+    void rootWindow()
+    {
+        Xvfb server;
+        QString error;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        EnvGuard env;
+        env.set("DISPLAY", server.display());
+
+        const QImage first = gradientPicture(640, 480);
+        QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("first.bmp")), QString(), &error),
+                 qPrintable(error));
+        const QImage shownFirst = readRoot(server.display());
+        QVERIFY(!shownFirst.isNull());
+        QVERIFY2(largestDifference(shownFirst, first) <= 2, "the root does not show the first picture");
+
+        const quint64 firstPixmap = rootPixmap(server.display(), "_XROOTPMAP_ID");
+        QVERIFY(firstPixmap != 0);
+        QCOMPARE(rootPixmap(server.display(), "ESETROOT_PMAP_ID"), firstPixmap);
+        // Our connection has closed; the pixmap must outlive it.
+        QVERIFY(pixmapAlive(server.display(), firstPixmap));
+
+        QVERIFY2(setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("second.bmp")), QString(), &error),
+                 qPrintable(error));
+        const QImage shown = readRoot(server.display());
+        QCOMPARE(shown.size(), QSize(640, 480));
+        // Covered, not stretched or letterboxed: halves meet in the middle,
+        // the green ends are cropped away.
+        QCOMPARE(QColor(shown.pixel(100, 240)), QColor(Qt::red));
+        QCOMPARE(QColor(shown.pixel(540, 240)), QColor(Qt::blue));
+        for (int y = 0; y < 480; y += 40) {
+            QVERIFY(qGreen(shown.pixel(0, y)) < 40);
+            QVERIFY(qGreen(shown.pixel(639, y)) < 40);
+        }
+
+        const quint64 secondPixmap = rootPixmap(server.display(), "_XROOTPMAP_ID");
+        QVERIFY(secondPixmap != 0 && secondPixmap != firstPixmap);
+        QCOMPARE(rootPixmap(server.display(), "ESETROOT_PMAP_ID"), secondPixmap);
+        QVERIFY2(!pixmapAlive(server.display(), firstPixmap), "the previous pixmap was not freed");
+        QVERIFY(pixmapAlive(server.display(), secondPixmap));
+        QVERIFY(copyFiles().isEmpty());
+    }
+
+    void rootWindowWithoutDisplay()
+    {
+        EnvGuard env;
+        env.unset("DISPLAY");
+        QString error;
+        QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(64, 48), QStringLiteral("small.bmp")), QString(),
+                                     &error));
+        QVERIFY2(error.contains(QLatin1String("DISPLAY")), qPrintable(error));
+    }
+
+    void gnomeGetsNewFileEveryChange()
+    {
+        EnvGuard env;
+        env.set("XDG_CURRENT_DESKTOP", QStringLiteral("GNOME"));
+        env.set("GSETTINGS_BACKEND", QStringLiteral("keyfile"));
+        // Spaces and a quote in the data folder must survive URI and GVariant quoting.
+        env.set("XDG_DATA_HOME", fotoria::test::testHome() + QStringLiteral("/data with 'quote'"));
+
+        const QImage first = gradientPicture(320, 200);
+        const QImage second = halvesPicture();
+        QString error;
+        QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("a.bmp")), QString(), &error),
+                 qPrintable(error));
+        const QString firstFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
+        QVERIFY2(QFile::exists(firstFile), qPrintable(firstFile));
+        QVERIFY(firstFile.startsWith(WallpaperCopy::defaultFolder()));
+
+        // The manager writes the same temporary name every time.
+        QVERIFY2(setDesktopWallpaper(writePicture(second, QStringLiteral("a.bmp")), QString(), &error),
+                 qPrintable(error));
+        const QString secondFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
+        QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri-dark"))).toLocalFile(), secondFile);
+        QVERIFY(secondFile != firstFile);
+        QVERIFY2(!QFile::exists(firstFile), "the older copy was kept");
+        QCOMPARE(copyFiles(), QStringList{secondFile});
+        QCOMPARE(largestDifference(QImage(secondFile), second), 0);
+
+        // And back to the first name on the third change.
+        QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("a.bmp")), QString(), &error),
+                 qPrintable(error));
+        QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile(), firstFile);
+    }
+
+    void gnomeFailureKeepsPreviousWallpaper()
+    {
+        EnvGuard env;
+        env.set("XDG_CURRENT_DESKTOP", QStringLiteral("ubuntu:GNOME"));
+        env.set("GSETTINGS_BACKEND", QStringLiteral("keyfile"));
+        const QImage first = gradientPicture(320, 200);
+        QString error;
+        QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("b.bmp")), QString(), &error),
+                 qPrintable(error));
+        const QString shown = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
+
+        {
+            // Without its schema gsettings refuses the change.
+            EnvGuard noSchemas;
+            const QString empty = fotoria::test::testHome() + QStringLiteral("/no-schemas");
+            QDir().mkpath(empty);
+            noSchemas.set("XDG_DATA_DIRS", empty);
+            QVERIFY(!setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("b.bmp")), QString(), &error));
+            QVERIFY2(error.contains(QLatin1String("gsettings")), qPrintable(error));
+        }
+
+        QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile(), shown);
+        QCOMPARE(copyFiles(), QStringList{shown});
+        QCOMPARE(largestDifference(QImage(shown), first), 0);
+    }
+
+    void commandOverride()
+    {
+        const QString sink = fotoria::test::testHome() + QStringLiteral("/sink/with space");
+        QVERIFY(QDir().mkpath(sink));
+        const QImage picture = gradientPicture(200, 100);
+        const QString source = writePicture(picture, QStringLiteral("c.bmp"));
+        QString error;
+
+        // %f inside the command; the quoted target keeps its space.
+        QVERIFY2(setDesktopWallpaper(source, QStringLiteral("cp %f \"%1/out file.bmp\"").arg(sink), &error),
+                 qPrintable(error));
+        QCOMPARE(largestDifference(QImage(sink + QStringLiteral("/out file.bmp")), picture), 0);
+        const QStringList copies = copyFiles();
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(fileBytes(copies.first()), fileBytes(source));
+
+        // Without %f the file goes last.
+        QVERIFY2(setDesktopWallpaper(source, QStringLiteral("cp -t \"%1\"").arg(sink), &error), qPrintable(error));
+        const QString copied = sink + QLatin1Char('/') + QFileInfo(copyFiles().value(0)).fileName();
+        QVERIFY2(QFile::exists(copied), qPrintable(copied));
+    }
+
+    void commandOverrideFailure_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("error output") << "cp %f /nonexistent-folder/x.bmp" << 10000 << "/nonexistent-folder";
+        QTest::newRow("status only") << "false %f" << 10000 << "exited with status 1";
+        QTest::newRow("no such program") << "fotoria-no-such-tool %f" << 10000 << "not installed";
+        QTest::newRow("hangs") << "tail -f %f" << 300 << "did not finish";
+    }
+
+    void commandOverrideFailure()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, timeout);
+        QFETCH(QString, reason);
+
+        const QString previous = installThroughCopyCommand(writePicture(gradientPicture(80, 60), "d.bmp"));
+        QVERIFY(!previous.isEmpty());
+        const QByteArray previousBytes = fileBytes(previous);
+
+        platform::wallpaper::setToolTimeout(timeout);
+        QString error;
+        QVERIFY(!setDesktopWallpaper(writePicture(halvesPicture(), "e.bmp"), command, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QCOMPARE(copyFiles(), QStringList{previous});
+        QCOMPARE(fileBytes(previous), previousBytes);
+    }
+
+    void missingDesktopTool_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("GNOME") << "GNOME" << "gsettings";
+        QTest::newRow("Cinnamon") << "X-Cinnamon" << "gsettings";
+        QTest::newRow("MATE") << "MATE" << "gsettings";
+        QTest::newRow("XFCE") << "XFCE" << "xfconf-query";
+        QTest::newRow("LXDE") << "LXDE" << "pcmanfm";
+        QTest::newRow("LXQt") << "LXQt" << "pcmanfm-qt";
+        QTest::newRow("sway") << "sway" << "swaymsg";
+        QTest::newRow("KDE without a session bus") << "KDE" << "D-Bus";
+    }
+
+    void missingDesktopTool()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QString, reason);
+
+        const QString emptyBin = fotoria::test::testHome() + QStringLiteral("/empty-bin");
+        QDir().mkpath(emptyBin);
+        EnvGuard env;
+        env.set("XDG_CURRENT_DESKTOP", desktop);
+        env.set("PATH", emptyBin);
+        env.unset("DISPLAY"); // no D-Bus auto-launch through X
+
+        QString error;
+        QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(80, 60), "f.bmp"), QString(), &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(copyFiles().isEmpty());
+    }
+
+    void badPicture_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+
+        QByteArray bitmap;
+        {
+            QBuffer buffer(&bitmap);
+            buffer.open(QIODevice::WriteOnly);
+            gradientPicture(300, 200).save(&buffer, "BMP");
+        }
+        // A bitmap header that claims 16000 x 16000 pixels and has none.
+        QByteArray huge(bitmap.constData(), 54);
+        for (int at : {18, 22}) {
+            for (int i = 0; i < 4; ++i)
+                huge[at + i] = char((16000 >> (8 * i)) & 0xff);
+        }
+
+        QTest::newRow("missing") << "" << QByteArray() << "cannot open";
+        QTest::newRow("empty") << "empty.bmp" << QByteArray() << "empty";
+        QTest::newRow("text") << "text.bmp" << QByteArray("not a picture at all\n") << "not a picture";
+        QTest::newRow("truncated") << "truncated.bmp" << bitmap.left(bitmap.size() / 3) << "truncated.bmp";
+        QTest::newRow("oversized") << "huge.bmp" << huge << "too large";
+    }
+
+    void badPicture()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+
+        const QString previous = installThroughCopyCommand(writePicture(gradientPicture(80, 60), "g.bmp"));
+        QVERIFY(!previous.isEmpty());
+        const QString path = name.isEmpty() ? fotoria::test::testHome() + QStringLiteral("/tmp/missing.bmp")
+                                             : writeBytes(content, name);
+        const QString target = fotoria::test::testHome() + QStringLiteral("/sink/second.bmp");
+
+        QString error;
+        QVERIFY(!setDesktopWallpaper(path, QStringLiteral("cp %f %1").arg(target), &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY(!QFile::exists(target));
+        QCOMPARE(copyFiles(), QStringList{previous});
+    }
+
+    void copyAlternatesAndConvertsForSway()
+    {
+        const QImage picture = gradientPicture(120, 90);
+        const QString source = writePicture(picture, QStringLiteral("h.bmp"));
+        const QByteArray bytes = fileBytes(source);
+        QString error;
+
+        WallpaperCopy asPng;
+        QVERIFY2(asPng.write(bytes, "bmp", picture, true, &error), qPrintable(error));
+        QVERIFY(asPng.path().endsWith(QLatin1String(".png")));
+        QCOMPARE(QImageReader(asPng.path()).format(), QByteArray("png"));
+        QCOMPARE(largestDifference(QImage(asPng.path()), picture), 0);
+        asPng.commit();
+
+        WallpaperCopy asIs;
+        QVERIFY2(asIs.write(bytes, "bmp", picture, false, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(asIs.path()).suffix(), QStringLiteral("bmp"));
+        QVERIFY(QFileInfo(asIs.path()).baseName() != QFileInfo(asPng.path()).baseName());
+        asIs.commit();
+        QCOMPARE(copyFiles(), QStringList{asIs.path()});
+
+        WallpaperCopy refused;
+        QVERIFY2(refused.write(bytes, "bmp", picture, false, &error), qPrintable(error));
+        QCOMPARE(QFileInfo(refused.path()).baseName(), QFileInfo(asPng.path()).baseName());
+        refused.discard();
+        QCOMPARE(copyFiles(), QStringList{asIs.path()});
+        QCOMPARE(fileBytes(asIs.path()), bytes);
+    }
+
+    void copyFolderNotWritable()
+    {
+        // A file where the folder should be: nothing can be written there.
+        QVERIFY(QDir().mkpath(QFileInfo(WallpaperCopy::defaultFolder()).path()));
+        writeBytes("x", QStringLiteral("placeholder"));
+        QVERIFY(QFile::copy(fotoria::test::testHome() + QStringLiteral("/tmp/placeholder"),
+                            WallpaperCopy::defaultFolder()));
+        QString error;
+        QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(80, 60), "i.bmp"), QStringLiteral("true"), &error));
+        QVERIFY2(error.contains(QLatin1String("wallpaper folder")), qPrintable(error));
+        QFile::remove(WallpaperCopy::defaultFolder());
+    }
+};
+
+FOTORIA_TEST_MAIN(DesktopWallpaperTest)
+#include "DesktopWallpaperTest.moc"

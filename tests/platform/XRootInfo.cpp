@@ -1,0 +1,62 @@
+#include "XRootInfo.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+int g_error = 0;
+
+int recordError(Display *, XErrorEvent *event)
+{
+    g_error = event->error_code;
+    return 0;
+}
+
+} // namespace
+
+quint64 rootPixmap(const QString &display, const char *property)
+{
+    Display *dpy = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!dpy)
+        return 0;
+    const Atom atom = XInternAtom(dpy, property, True);
+    quint64 result = 0;
+    if (atom != None) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char *data = nullptr;
+        if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), atom, 0, 1, False, XA_PIXMAP, &type, &format, &count,
+                               &after, &data)
+                == Success
+            && type == XA_PIXMAP && count == 1 && data)
+            result = *reinterpret_cast<unsigned long *>(data);
+        if (data)
+            XFree(data);
+    }
+    XCloseDisplay(dpy);
+    return result;
+}
+
+bool pixmapAlive(const QString &display, quint64 pixmap)
+{
+    Display *dpy = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!dpy)
+        return false;
+    XErrorHandler previous = XSetErrorHandler(recordError);
+    g_error = 0;
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    const Status ok = XGetGeometry(dpy, Drawable(pixmap), &root, &x, &y, &width, &height, &border, &depth);
+    XSync(dpy, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(dpy);
+    return ok && g_error == 0;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// Small read-only looks at an X server, kept apart from the test so that the
+// Xlib macros never meet the Qt headers.
+
+// The pixmap named by a property of the root window (0 when unset).
+quint64 rootPixmap(const QString &display, const char *property);
+
+// Whether the server still holds the pixmap.
+bool pixmapAlive(const QString &display, quint64 pixmap);
