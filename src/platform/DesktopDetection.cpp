@@ -15,23 +15,24 @@ bool kindFromName(const QString &rawName, DesktopKind *kind)
         return false;
     // Order matters where one name holds another: "cinnamon" sessions may
     // also mention gnome, and "lxqt" must not fall through to "lxde".
-    struct Rule {
+    struct Rule
+    {
         const char *needle;
         DesktopKind kind;
     };
     static const Rule rules[] = {
-        {"cinnamon", DesktopKind::Cinnamon},
-        {"mate", DesktopKind::Mate},
-        {"xfce", DesktopKind::Xfce},
-        {"kde", DesktopKind::Kde},
-        {"plasma", DesktopKind::Kde},
-        {"lxqt", DesktopKind::Lxqt},
-        {"lxde", DesktopKind::Lxde},
-        {"sway", DesktopKind::Sway},
-        {"gnome", DesktopKind::Gnome},
-        {"unity", DesktopKind::Gnome},
-        {"budgie", DesktopKind::Gnome},
-        {"ubuntu", DesktopKind::Gnome},
+        { "cinnamon", DesktopKind::Cinnamon },
+        { "mate", DesktopKind::Mate },
+        { "xfce", DesktopKind::Xfce },
+        { "kde", DesktopKind::Kde },
+        { "plasma", DesktopKind::Kde },
+        { "lxqt", DesktopKind::Lxqt },
+        { "lxde", DesktopKind::Lxde },
+        { "sway", DesktopKind::Sway },
+        { "gnome", DesktopKind::Gnome },
+        { "unity", DesktopKind::Gnome },
+        { "budgie", DesktopKind::Gnome },
+        { "ubuntu", DesktopKind::Gnome },
     };
     for (const Rule &rule : rules) {
         if (name.contains(QLatin1String(rule.needle))) {

@@ -38,7 +38,7 @@ QString fileUri(const QString &path)
 
 bool gsettingsSet(const QString &schema, const QString &key, const QString &value, QString *error)
 {
-    return runTool(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, value}, error);
+    return runTool(QStringLiteral("gsettings"), { QStringLiteral("set"), schema, key, value }, error);
 }
 
 // A background mode of 'none' would hide the picture we just set.
@@ -46,8 +46,8 @@ void showPictureIfHidden(const QString &schema)
 {
     QString error;
     QString mode;
-    if (!runTool(QStringLiteral("gsettings"), {QStringLiteral("get"), schema, QStringLiteral("picture-options")},
-                 &error, &mode))
+    if (!runTool(QStringLiteral("gsettings"),
+            { QStringLiteral("get"), schema, QStringLiteral("picture-options") }, &error, &mode))
         return;
     if (mode.trimmed() == QLatin1String("'none'"))
         gsettingsSet(schema, QStringLiteral("picture-options"), QStringLiteral("'zoom'"), &error);
@@ -57,7 +57,7 @@ bool setGnome(const QString &file, QString *error)
 {
     const QString schema = QStringLiteral("org.gnome.desktop.background");
     QString keys;
-    if (!runTool(QStringLiteral("gsettings"), {QStringLiteral("list-keys"), schema}, error, &keys))
+    if (!runTool(QStringLiteral("gsettings"), { QStringLiteral("list-keys"), schema }, error, &keys))
         return false;
     const QString uri = gvariantString(fileUri(file));
     if (!gsettingsSet(schema, QStringLiteral("picture-uri"), uri, error))
@@ -93,7 +93,7 @@ bool setXfce(const QString &file, QString *error)
     const QString tool = QStringLiteral("xfconf-query");
     const QString channel = QStringLiteral("xfce4-desktop");
     QString listing;
-    if (!runTool(tool, {QStringLiteral("-c"), channel, QStringLiteral("-l")}, error, &listing))
+    if (!runTool(tool, { QStringLiteral("-c"), channel, QStringLiteral("-l") }, error, &listing))
         return false;
     QStringList keys;
     const QStringList lines = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -108,7 +108,8 @@ bool setXfce(const QString &file, QString *error)
         // the first workspace of every monitor.
         const QList<QScreen *> screens = QGuiApplication::screens();
         for (const QScreen *screen : screens)
-            keys.append(QStringLiteral("/backdrop/screen0/monitor%1/workspace0/last-image").arg(screen->name()));
+            keys.append(
+                QStringLiteral("/backdrop/screen0/monitor%1/workspace0/last-image").arg(screen->name()));
         create = true;
     }
     if (keys.isEmpty()) {
@@ -116,7 +117,7 @@ bool setXfce(const QString &file, QString *error)
         return false;
     }
     for (const QString &key : qAsConst(keys)) {
-        QStringList arguments{QStringLiteral("-c"), channel, QStringLiteral("-p"), key};
+        QStringList arguments { QStringLiteral("-c"), channel, QStringLiteral("-p"), key };
         if (create)
             arguments << QStringLiteral("-n") << QStringLiteral("-t") << QStringLiteral("string");
         arguments << QStringLiteral("-s") << file;
@@ -135,18 +136,18 @@ bool setKde(const QString &file, QString *error)
     }
     // The path goes in as a JSON string literal, which is also valid script.
     const QString quotedUri = QString::fromUtf8(
-        QJsonDocument(QJsonArray{fileUri(file)}).toJson(QJsonDocument::Compact).mid(1).chopped(1));
-    const QString script = QStringLiteral(
-                               "var all = desktops();\n"
-                               "for (var i = 0; i < all.length; i++) {\n"
-                               "    var d = all[i];\n"
-                               "    d.wallpaperPlugin = 'org.kde.image';\n"
-                               "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
-                               "    d.writeConfig('Image', %1);\n"
-                               "}\n")
-                               .arg(quotedUri);
+        QJsonDocument(QJsonArray { fileUri(file) }).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+    const QString script
+        = QStringLiteral("var all = desktops();\n"
+                         "for (var i = 0; i < all.length; i++) {\n"
+                         "    var d = all[i];\n"
+                         "    d.wallpaperPlugin = 'org.kde.image';\n"
+                         "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
+                         "    d.writeConfig('Image', %1);\n"
+                         "}\n")
+              .arg(quotedUri);
     QDBusInterface shell(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
-                         QStringLiteral("org.kde.PlasmaShell"), bus);
+        QStringLiteral("org.kde.PlasmaShell"), bus);
     shell.setTimeout(wallpaper::toolTimeout());
     const QDBusMessage reply = shell.call(QStringLiteral("evaluateScript"), script);
     if (reply.type() == QDBusMessage::ErrorMessage) {
@@ -179,14 +180,14 @@ bool installOnDesktop(DesktopKind kind, const QString &file, QString *error)
     case DesktopKind::Kde:
         return setKde(file, error);
     case DesktopKind::Lxde:
-        return runTool(QStringLiteral("pcmanfm"), {QStringLiteral("--set-wallpaper"), file}, error);
+        return runTool(QStringLiteral("pcmanfm"), { QStringLiteral("--set-wallpaper"), file }, error);
     case DesktopKind::Lxqt:
-        return runTool(QStringLiteral("pcmanfm-qt"), {QStringLiteral("--set-wallpaper"), file}, error);
+        return runTool(QStringLiteral("pcmanfm-qt"), { QStringLiteral("--set-wallpaper"), file }, error);
     case DesktopKind::Sway:
         return runTool(QStringLiteral("swaymsg"),
-                       {QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), swayQuoted(file),
-                        QStringLiteral("fill")},
-                       error);
+            { QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), swayQuoted(file),
+                QStringLiteral("fill") },
+            error);
     case DesktopKind::RootWindow:
         break;
     }
@@ -214,8 +215,8 @@ bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverrid
         return false;
 
     const bool useCommand = !commandOverride.trimmed().isEmpty();
-    const DesktopKind kind =
-        useCommand ? DesktopKind::RootWindow : detectDesktop(QProcessEnvironment::systemEnvironment());
+    const DesktopKind kind
+        = useCommand ? DesktopKind::RootWindow : detectDesktop(QProcessEnvironment::systemEnvironment());
 
     if (!useCommand && kind == DesktopKind::RootWindow)
         return wallpaper::setRootWindowWallpaper(image, error);
@@ -230,8 +231,9 @@ bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverrid
         return false;
     }
     copy.commit();
-    qDebug() << "wallpaper set on" << (useCommand ? QStringLiteral("the user's command") : desktopKindName(kind))
-             << "from" << copy.path();
+    qDebug() << "wallpaper set on"
+             << (useCommand ? QStringLiteral("the user's command") : desktopKindName(kind)) << "from"
+             << copy.path();
     return true;
 }
 

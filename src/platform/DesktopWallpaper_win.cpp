@@ -16,9 +16,9 @@ namespace {
 QString lastErrorText(DWORD code)
 {
     wchar_t *buffer = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     QString text;
     if (length && buffer)
         text = QString::fromWCharArray(buffer, int(length)).trimmed();
@@ -51,7 +51,8 @@ bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverrid
     // Windows transcodes the bitmap into a copy of its own, so reusing the
     // temporary bitmap name is fine here.
     std::wstring path = QDir::toNativeSeparators(QFileInfo(imagePath).absoluteFilePath()).toStdWString();
-    if (!SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE)) {
+    if (!SystemParametersInfoW(
+            SPI_SETDESKWALLPAPER, 0, path.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE)) {
         *error = lastErrorText(GetLastError());
         return false;
     }

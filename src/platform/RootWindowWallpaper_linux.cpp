@@ -97,7 +97,8 @@ int bitCount(unsigned long mask)
 unsigned long channel(int value, unsigned long mask)
 {
     const int bits = bitCount(mask);
-    const unsigned long scaled = bits >= 8 ? (unsigned long)value << (bits - 8) : (unsigned long)value >> (8 - bits);
+    const unsigned long scaled
+        = bits >= 8 ? (unsigned long)value << (bits - 8) : (unsigned long)value >> (8 - bits);
     return (scaled << lowestBit(mask)) & mask;
 }
 
@@ -107,19 +108,20 @@ void fillImage(XImage *target, const QImage &picture)
 {
     const bool hostLsb = QSysInfo::ByteOrder == QSysInfo::LittleEndian;
     const bool sameLayout = target->bits_per_pixel == 32 && target->red_mask == 0xff0000
-                            && target->green_mask == 0xff00 && target->blue_mask == 0xff
-                            && (target->byte_order == LSBFirst) == hostLsb;
+        && target->green_mask == 0xff00 && target->blue_mask == 0xff
+        && (target->byte_order == LSBFirst) == hostLsb;
     for (int y = 0; y < picture.height(); ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(picture.constScanLine(y));
         if (sameLayout) {
-            std::memcpy(target->data + qsizetype(y) * target->bytes_per_line, line, size_t(picture.width()) * 4);
+            std::memcpy(
+                target->data + qsizetype(y) * target->bytes_per_line, line, size_t(picture.width()) * 4);
             continue;
         }
         for (int x = 0; x < picture.width(); ++x) {
             const QRgb rgb = line[x];
             XPutPixel(target, x, y,
-                      channel(qRed(rgb), target->red_mask) | channel(qGreen(rgb), target->green_mask)
-                          | channel(qBlue(rgb), target->blue_mask));
+                channel(qRed(rgb), target->red_mask) | channel(qGreen(rgb), target->green_mask)
+                    | channel(qBlue(rgb), target->blue_mask));
         }
     }
 }
@@ -130,7 +132,8 @@ QImage coverImage(const QImage &image, int width, int height)
 {
     if (image.width() == width && image.height() == height)
         return image;
-    const QImage scaled = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    const QImage scaled
+        = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
     return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
 }
 
@@ -163,8 +166,8 @@ bool setRootWindowWallpaper(const QImage &image, QString *error)
     }
 
     const QImage picture = coverImage(image, width, height).convertToFormat(QImage::Format_RGB32);
-    XImage *ximage = XCreateImage(display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width),
-                                  unsigned(height), 32, 0);
+    XImage *ximage = XCreateImage(
+        display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
     if (!ximage) {
         XCloseDisplay(display);
         *error = QStringLiteral("cannot prepare the wallpaper image for the X display");
@@ -188,15 +191,16 @@ bool setRootWindowWallpaper(const QImage &image, QString *error)
     if (const int code = trap.sync(display)) {
         XFreePixmap(display, pixmap);
         trap.sync(display);
-        *error = QStringLiteral("cannot draw the wallpaper on the X display: %1").arg(errorText(display, code));
+        *error
+            = QStringLiteral("cannot draw the wallpaper on the X display: %1").arg(errorText(display, code));
         XCloseDisplay(display);
         return false;
     }
 
     XChangeProperty(display, root, rootId, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(&pixmap), 1);
+        reinterpret_cast<const unsigned char *>(&pixmap), 1);
     XChangeProperty(display, root, esetrootId, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char *>(&pixmap), 1);
+        reinterpret_cast<const unsigned char *>(&pixmap), 1);
     XSetWindowBackgroundPixmap(display, root, pixmap);
     XClearWindow(display, root);
     if (const int code = trap.sync(display)) {

@@ -38,22 +38,22 @@ WallpaperCopy::WallpaperCopy(const QString &folder)
 QString WallpaperCopy::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QStringLiteral("/Fotoria/wallpaper");
+        + QStringLiteral("/Fotoria/wallpaper");
 }
 
 QStringList WallpaperCopy::filesOfSlot(int slot) const
 {
     QDir dir(m_folder);
-    const QStringList names =
-        dir.entryList({slotBaseName(slot) + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+    const QStringList names
+        = dir.entryList({ slotBaseName(slot) + QStringLiteral(".*") }, QDir::Files | QDir::Hidden);
     QStringList files;
     for (const QString &name : names)
         files.append(dir.filePath(name));
     return files;
 }
 
-bool WallpaperCopy::write(const QByteArray &bytes, const QByteArray &format, const QImage &image,
-                          bool pngOnly, QString *error)
+bool WallpaperCopy::write(
+    const QByteArray &bytes, const QByteArray &format, const QImage &image, bool pngOnly, QString *error)
 {
     if (!QDir().mkpath(m_folder) || !QFileInfo(m_folder).isDir()) {
         *error = QStringLiteral("cannot create the wallpaper folder %1").arg(m_folder);

@@ -21,8 +21,8 @@ public:
     // Writes the picture atomically under the name that is not in use now.
     // `bytes` in `format` are copied as they are when every desktop reads that
     // format (and PNG is not demanded); otherwise `image` is written as PNG.
-    bool write(const QByteArray &bytes, const QByteArray &format, const QImage &image, bool pngOnly,
-               QString *error);
+    bool write(
+        const QByteArray &bytes, const QByteArray &format, const QImage &image, bool pngOnly, QString *error);
 
     // The new copy written by write().
     QString path() const { return m_path; }

@@ -14,7 +14,7 @@ namespace platform::wallpaper {
 
 namespace {
 
-std::atomic<int> g_toolTimeout{10000};
+std::atomic<int> g_toolTimeout { 10000 };
 
 // Error output can be long (usage texts); the first lines say what went wrong.
 QString shortened(const QString &text)
@@ -128,8 +128,8 @@ bool runTool(const QString &program, const QStringList &arguments, QString *erro
     if (process.exitCode() != 0) {
         const QString reason = shortened(errorText);
         *error = reason.isEmpty()
-                     ? QStringLiteral("%1 exited with status %2").arg(name).arg(process.exitCode())
-                     : QStringLiteral("%1 failed: %2").arg(name, reason);
+            ? QStringLiteral("%1 exited with status %2").arg(name).arg(process.exitCode())
+            : QStringLiteral("%1 failed: %2").arg(name, reason);
         return false;
     }
     if (output)

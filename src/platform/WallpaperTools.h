@@ -24,8 +24,7 @@ void setToolTimeout(int msecs);
 // A missing program, a crash, a time-out or a non-zero exit status is a
 // failure; the reason carries the tool's own error output when it wrote one.
 // *output receives its standard output when given.
-bool runTool(const QString &program, const QStringList &arguments, QString *error,
-             QString *output = nullptr);
+bool runTool(const QString &program, const QStringList &arguments, QString *error, QString *output = nullptr);
 
 // Splits the user's command line like a shell would split words (but runs no
 // shell) and puts `file` wherever an argument holds %f.

@@ -53,8 +53,8 @@ private:
     void remember(const char *name)
     {
         if (!m_saved.contains(name))
-            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name))
-                                                                 : std::nullopt);
+            m_saved.insert(name,
+                qEnvironmentVariableIsSet(name) ? std::optional<QByteArray>(qgetenv(name)) : std::nullopt);
     }
     QHash<QByteArray, std::optional<QByteArray>> m_saved;
 };
@@ -73,9 +73,9 @@ public:
     bool start(QString *error)
     {
         m_process.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                         QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                         QStringLiteral("0"), QStringLiteral("640x480x24")});
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("640x480x24") });
         if (!m_process.waitForStarted(10000)) {
             *error = m_process.errorString();
             return false;
@@ -84,7 +84,7 @@ public:
         while (!out.contains('\n')) {
             if (!m_process.waitForReadyRead(20000)) {
                 *error = QStringLiteral("Xvfb gave no display number: ")
-                         + QString::fromLocal8Bit(m_process.readAllStandardError());
+                    + QString::fromLocal8Bit(m_process.readAllStandardError());
                 return false;
             }
             out += m_process.readAllStandardOutput();
@@ -102,8 +102,8 @@ private:
 QImage readRoot(const QString &display)
 {
     QProcess xwd;
-    xwd.start(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent"),
-                                      QStringLiteral("-display"), display});
+    xwd.start(QStringLiteral("xwd"),
+        { QStringLiteral("-root"), QStringLiteral("-silent"), QStringLiteral("-display"), display });
     if (!xwd.waitForFinished(20000) || xwd.exitCode() != 0) {
         qWarning() << "xwd failed:" << xwd.readAllStandardError();
         return QImage();
@@ -142,7 +142,8 @@ QImage gradientPicture(int width, int height)
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
+            image.setPixel(
+                x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
     return image;
 }
 
@@ -197,7 +198,7 @@ QString gnomeSetting(const QString &key)
 {
     QProcess gsettings;
     gsettings.start(QStringLiteral("gsettings"),
-                    {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), key});
+        { QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), key });
     gsettings.waitForFinished(10000);
     const QString text = QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
     if (text.size() < 2)
@@ -245,25 +246,82 @@ private slots:
         QTest::addColumn<QString>("swaySocket");
         QTest::addColumn<DesktopKind>("expected");
 
-        QTest::newRow("GNOME") << "GNOME" << "" << "" << "" << DesktopKind::Gnome;
-        QTest::newRow("ubuntu:GNOME") << "ubuntu:GNOME" << "" << "" << "" << DesktopKind::Gnome;
-        QTest::newRow("Unity") << "Unity" << "" << "" << "" << DesktopKind::Gnome;
-        QTest::newRow("Budgie:GNOME") << "Budgie:GNOME" << "" << "" << "" << DesktopKind::Gnome;
-        QTest::newRow("X-Cinnamon") << "X-Cinnamon" << "" << "" << "" << DesktopKind::Cinnamon;
-        QTest::newRow("MATE") << "MATE" << "" << "" << "" << DesktopKind::Mate;
-        QTest::newRow("XFCE") << "XFCE" << "" << "" << "" << DesktopKind::Xfce;
-        QTest::newRow("KDE") << "KDE" << "" << "" << "" << DesktopKind::Kde;
-        QTest::newRow("LXQt") << "LXQt" << "" << "" << "" << DesktopKind::Lxqt;
-        QTest::newRow("LXDE") << "LXDE" << "" << "" << "" << DesktopKind::Lxde;
-        QTest::newRow("sway") << "sway" << "" << "" << "" << DesktopKind::Sway;
-        QTest::newRow("first known entry wins") << "i3:XFCE:GNOME" << "" << "" << "" << DesktopKind::Xfce;
-        QTest::newRow("unknown list, session decides") << "i3" << "mate" << "" << "" << DesktopKind::Mate;
-        QTest::newRow("unset, session xfce") << "" << "xfce" << "" << "" << DesktopKind::Xfce;
-        QTest::newRow("unset, session plasma") << "" << "plasma" << "" << "" << DesktopKind::Kde;
-        QTest::newRow("unset, KDE_FULL_SESSION") << "" << "" << "true" << "" << DesktopKind::Kde;
-        QTest::newRow("unset, SWAYSOCK") << "" << "" << "" << "/run/user/1000/sway-ipc.sock" << DesktopKind::Sway;
-        QTest::newRow("nothing") << "" << "" << "" << "" << DesktopKind::RootWindow;
-        QTest::newRow("unknown everywhere") << "i3" << "i3" << "" << "" << DesktopKind::RootWindow;
+        QTest::newRow("GNOME") << "GNOME"
+                               << ""
+                               << ""
+                               << "" << DesktopKind::Gnome;
+        QTest::newRow("ubuntu:GNOME") << "ubuntu:GNOME"
+                                      << ""
+                                      << ""
+                                      << "" << DesktopKind::Gnome;
+        QTest::newRow("Unity") << "Unity"
+                               << ""
+                               << ""
+                               << "" << DesktopKind::Gnome;
+        QTest::newRow("Budgie:GNOME") << "Budgie:GNOME"
+                                      << ""
+                                      << ""
+                                      << "" << DesktopKind::Gnome;
+        QTest::newRow("X-Cinnamon") << "X-Cinnamon"
+                                    << ""
+                                    << ""
+                                    << "" << DesktopKind::Cinnamon;
+        QTest::newRow("MATE") << "MATE"
+                              << ""
+                              << ""
+                              << "" << DesktopKind::Mate;
+        QTest::newRow("XFCE") << "XFCE"
+                              << ""
+                              << ""
+                              << "" << DesktopKind::Xfce;
+        QTest::newRow("KDE") << "KDE"
+                             << ""
+                             << ""
+                             << "" << DesktopKind::Kde;
+        QTest::newRow("LXQt") << "LXQt"
+                              << ""
+                              << ""
+                              << "" << DesktopKind::Lxqt;
+        QTest::newRow("LXDE") << "LXDE"
+                              << ""
+                              << ""
+                              << "" << DesktopKind::Lxde;
+        QTest::newRow("sway") << "sway"
+                              << ""
+                              << ""
+                              << "" << DesktopKind::Sway;
+        QTest::newRow("first known entry wins") << "i3:XFCE:GNOME"
+                                                << ""
+                                                << ""
+                                                << "" << DesktopKind::Xfce;
+        QTest::newRow("unknown list, session decides") << "i3"
+                                                       << "mate"
+                                                       << ""
+                                                       << "" << DesktopKind::Mate;
+        QTest::newRow("unset, session xfce") << ""
+                                             << "xfce"
+                                             << ""
+                                             << "" << DesktopKind::Xfce;
+        QTest::newRow("unset, session plasma") << ""
+                                               << "plasma"
+                                               << ""
+                                               << "" << DesktopKind::Kde;
+        QTest::newRow("unset, KDE_FULL_SESSION") << ""
+                                                 << ""
+                                                 << "true"
+                                                 << "" << DesktopKind::Kde;
+        QTest::newRow("unset, SWAYSOCK") << ""
+                                         << ""
+                                         << ""
+                                         << "/run/user/1000/sway-ipc.sock" << DesktopKind::Sway;
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << ""
+                                 << "" << DesktopKind::RootWindow;
+        QTest::newRow("unknown everywhere") << "i3"
+                                            << "i3"
+                                            << ""
+                                            << "" << DesktopKind::RootWindow;
     }
 
     void detection()
@@ -275,10 +333,9 @@ private slots:
         QFETCH(DesktopKind, expected);
 
         QProcessEnvironment env;
-        const std::pair<const char *, QString> values[] = {{"XDG_CURRENT_DESKTOP", currentDesktop},
-                                                           {"DESKTOP_SESSION", session},
-                                                           {"KDE_FULL_SESSION", kdeFullSession},
-                                                           {"SWAYSOCK", swaySocket}};
+        const std::pair<const char *, QString> values[]
+            = { { "XDG_CURRENT_DESKTOP", currentDesktop }, { "DESKTOP_SESSION", session },
+                  { "KDE_FULL_SESSION", kdeFullSession }, { "SWAYSOCK", swaySocket } };
         for (const auto &value : values) {
             if (!value.second.isEmpty())
                 env.insert(QLatin1String(value.first), value.second);
@@ -296,7 +353,7 @@ private slots:
 
         const QImage first = gradientPicture(640, 480);
         QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("first.bmp")), QString(), &error),
-                 qPrintable(error));
+            qPrintable(error));
         const QImage shownFirst = readRoot(server.display());
         QVERIFY(!shownFirst.isNull());
         QVERIFY2(largestDifference(shownFirst, first) <= 2, "the root does not show the first picture");
@@ -307,8 +364,9 @@ private slots:
         // Our connection has closed; the pixmap must outlive it.
         QVERIFY(pixmapAlive(server.display(), firstPixmap));
 
-        QVERIFY2(setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("second.bmp")), QString(), &error),
-                 qPrintable(error));
+        QVERIFY2(setDesktopWallpaper(
+                     writePicture(halvesPicture(), QStringLiteral("second.bmp")), QString(), &error),
+            qPrintable(error));
         const QImage shown = readRoot(server.display());
         QCOMPARE(shown.size(), QSize(640, 480));
         // Covered, not stretched or letterboxed: halves meet in the middle,
@@ -333,8 +391,8 @@ private slots:
         EnvGuard env;
         env.unset("DISPLAY");
         QString error;
-        QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(64, 48), QStringLiteral("small.bmp")), QString(),
-                                     &error));
+        QVERIFY(!setDesktopWallpaper(
+            writePicture(gradientPicture(64, 48), QStringLiteral("small.bmp")), QString(), &error));
         QVERIFY2(error.contains(QLatin1String("DISPLAY")), qPrintable(error));
     }
 
@@ -350,24 +408,24 @@ private slots:
         const QImage second = halvesPicture();
         QString error;
         QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("a.bmp")), QString(), &error),
-                 qPrintable(error));
+            qPrintable(error));
         const QString firstFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
         QVERIFY2(QFile::exists(firstFile), qPrintable(firstFile));
         QVERIFY(firstFile.startsWith(WallpaperCopy::defaultFolder()));
 
         // The manager writes the same temporary name every time.
         QVERIFY2(setDesktopWallpaper(writePicture(second, QStringLiteral("a.bmp")), QString(), &error),
-                 qPrintable(error));
+            qPrintable(error));
         const QString secondFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
         QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri-dark"))).toLocalFile(), secondFile);
         QVERIFY(secondFile != firstFile);
         QVERIFY2(!QFile::exists(firstFile), "the older copy was kept");
-        QCOMPARE(copyFiles(), QStringList{secondFile});
+        QCOMPARE(copyFiles(), QStringList { secondFile });
         QCOMPARE(largestDifference(QImage(secondFile), second), 0);
 
         // And back to the first name on the third change.
         QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("a.bmp")), QString(), &error),
-                 qPrintable(error));
+            qPrintable(error));
         QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile(), firstFile);
     }
 
@@ -379,7 +437,7 @@ private slots:
         const QImage first = gradientPicture(320, 200);
         QString error;
         QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("b.bmp")), QString(), &error),
-                 qPrintable(error));
+            qPrintable(error));
         const QString shown = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
 
         {
@@ -388,12 +446,13 @@ private slots:
             const QString empty = fotoria::test::testHome() + QStringLiteral("/no-schemas");
             QDir().mkpath(empty);
             noSchemas.set("XDG_DATA_DIRS", empty);
-            QVERIFY(!setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("b.bmp")), QString(), &error));
+            QVERIFY(!setDesktopWallpaper(
+                writePicture(halvesPicture(), QStringLiteral("b.bmp")), QString(), &error));
             QVERIFY2(error.contains(QLatin1String("gsettings")), qPrintable(error));
         }
 
         QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile(), shown);
-        QCOMPARE(copyFiles(), QStringList{shown});
+        QCOMPARE(copyFiles(), QStringList { shown });
         QCOMPARE(largestDifference(QImage(shown), first), 0);
     }
 
@@ -407,14 +466,15 @@ private slots:
 
         // %f inside the command; the quoted target keeps its space.
         QVERIFY2(setDesktopWallpaper(source, QStringLiteral("cp %f \"%1/out file.bmp\"").arg(sink), &error),
-                 qPrintable(error));
+            qPrintable(error));
         QCOMPARE(largestDifference(QImage(sink + QStringLiteral("/out file.bmp")), picture), 0);
         const QStringList copies = copyFiles();
         QCOMPARE(copies.size(), 1);
         QCOMPARE(fileBytes(copies.first()), fileBytes(source));
 
         // Without %f the file goes last.
-        QVERIFY2(setDesktopWallpaper(source, QStringLiteral("cp -t \"%1\"").arg(sink), &error), qPrintable(error));
+        QVERIFY2(
+            setDesktopWallpaper(source, QStringLiteral("cp -t \"%1\"").arg(sink), &error), qPrintable(error));
         const QString copied = sink + QLatin1Char('/') + QFileInfo(copyFiles().value(0)).fileName();
         QVERIFY2(QFile::exists(copied), qPrintable(copied));
     }
@@ -445,7 +505,7 @@ private slots:
         QString error;
         QVERIFY(!setDesktopWallpaper(writePicture(halvesPicture(), "e.bmp"), command, &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
-        QCOMPARE(copyFiles(), QStringList{previous});
+        QCOMPARE(copyFiles(), QStringList { previous });
         QCOMPARE(fileBytes(previous), previousBytes);
     }
 
@@ -454,14 +514,22 @@ private slots:
         QTest::addColumn<QString>("desktop");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("GNOME") << "GNOME" << "gsettings";
-        QTest::newRow("Cinnamon") << "X-Cinnamon" << "gsettings";
-        QTest::newRow("MATE") << "MATE" << "gsettings";
-        QTest::newRow("XFCE") << "XFCE" << "xfconf-query";
-        QTest::newRow("LXDE") << "LXDE" << "pcmanfm";
-        QTest::newRow("LXQt") << "LXQt" << "pcmanfm-qt";
-        QTest::newRow("sway") << "sway" << "swaymsg";
-        QTest::newRow("KDE without a session bus") << "KDE" << "D-Bus";
+        QTest::newRow("GNOME") << "GNOME"
+                               << "gsettings";
+        QTest::newRow("Cinnamon") << "X-Cinnamon"
+                                  << "gsettings";
+        QTest::newRow("MATE") << "MATE"
+                              << "gsettings";
+        QTest::newRow("XFCE") << "XFCE"
+                              << "xfconf-query";
+        QTest::newRow("LXDE") << "LXDE"
+                              << "pcmanfm";
+        QTest::newRow("LXQt") << "LXQt"
+                              << "pcmanfm-qt";
+        QTest::newRow("sway") << "sway"
+                              << "swaymsg";
+        QTest::newRow("KDE without a session bus") << "KDE"
+                                                   << "D-Bus";
     }
 
     void missingDesktopTool()
@@ -496,7 +564,7 @@ private slots:
         }
         // A bitmap header that claims 16000 x 16000 pixels and has none.
         QByteArray huge(bitmap.constData(), 54);
-        for (int at : {18, 22}) {
+        for (int at : { 18, 22 }) {
             for (int i = 0; i < 4; ++i)
                 huge[at + i] = char((16000 >> (8 * i)) & 0xff);
         }
@@ -517,14 +585,14 @@ private slots:
         const QString previous = installThroughCopyCommand(writePicture(gradientPicture(80, 60), "g.bmp"));
         QVERIFY(!previous.isEmpty());
         const QString path = name.isEmpty() ? fotoria::test::testHome() + QStringLiteral("/tmp/missing.bmp")
-                                             : writeBytes(content, name);
+                                            : writeBytes(content, name);
         const QString target = fotoria::test::testHome() + QStringLiteral("/sink/second.bmp");
 
         QString error;
         QVERIFY(!setDesktopWallpaper(path, QStringLiteral("cp %f %1").arg(target), &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
         QVERIFY(!QFile::exists(target));
-        QCOMPARE(copyFiles(), QStringList{previous});
+        QCOMPARE(copyFiles(), QStringList { previous });
     }
 
     void copyAlternatesAndConvertsForSway()
@@ -546,13 +614,13 @@ private slots:
         QCOMPARE(QFileInfo(asIs.path()).suffix(), QStringLiteral("bmp"));
         QVERIFY(QFileInfo(asIs.path()).baseName() != QFileInfo(asPng.path()).baseName());
         asIs.commit();
-        QCOMPARE(copyFiles(), QStringList{asIs.path()});
+        QCOMPARE(copyFiles(), QStringList { asIs.path() });
 
         WallpaperCopy refused;
         QVERIFY2(refused.write(bytes, "bmp", picture, false, &error), qPrintable(error));
         QCOMPARE(QFileInfo(refused.path()).baseName(), QFileInfo(asPng.path()).baseName());
         refused.discard();
-        QCOMPARE(copyFiles(), QStringList{asIs.path()});
+        QCOMPARE(copyFiles(), QStringList { asIs.path() });
         QCOMPARE(fileBytes(asIs.path()), bytes);
     }
 
@@ -561,10 +629,11 @@ private slots:
         // A file where the folder should be: nothing can be written there.
         QVERIFY(QDir().mkpath(QFileInfo(WallpaperCopy::defaultFolder()).path()));
         writeBytes("x", QStringLiteral("placeholder"));
-        QVERIFY(QFile::copy(fotoria::test::testHome() + QStringLiteral("/tmp/placeholder"),
-                            WallpaperCopy::defaultFolder()));
+        QVERIFY(QFile::copy(
+            fotoria::test::testHome() + QStringLiteral("/tmp/placeholder"), WallpaperCopy::defaultFolder()));
         QString error;
-        QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(80, 60), "i.bmp"), QStringLiteral("true"), &error));
+        QVERIFY(!setDesktopWallpaper(
+            writePicture(gradientPicture(80, 60), "i.bmp"), QStringLiteral("true"), &error));
         QVERIFY2(error.contains(QLatin1String("wallpaper folder")), qPrintable(error));
         QFile::remove(WallpaperCopy::defaultFolder());
     }

@@ -28,8 +28,8 @@ quint64 rootPixmap(const QString &display, const char *property)
         unsigned long count = 0;
         unsigned long after = 0;
         unsigned char *data = nullptr;
-        if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), atom, 0, 1, False, XA_PIXMAP, &type, &format, &count,
-                               &after, &data)
+        if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), atom, 0, 1, False, XA_PIXMAP, &type, &format,
+                &count, &after, &data)
                 == Success
             && type == XA_PIXMAP && count == 1 && data)
             result = *reinterpret_cast<unsigned long *>(data);
