@@ -8,6 +8,7 @@
 #include "SystemInfo.h"
 #include "User.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -18,11 +19,36 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUuid>
+
+#include <utility>
 
 namespace {
 
 const QString kProjectToken = QStringLiteral("5d1c0a7e93b24f68a0e7c3b19d42f6a8");
+
+// Events raised before the application object exists (the crash report of
+// the start-up) wait for it: a network manager needs the event loop.
+QList<QUrl> g_pending;
+
+void sendPending()
+{
+    const QList<QUrl> pending = std::exchange(g_pending, {});
+    for (const QUrl &url : pending)
+        Analytics::instance()->sendNow(url);
+}
+
+void enqueue(const QUrl &url)
+{
+    if (QCoreApplication::instance()) {
+        Analytics::instance()->sendNow(url);
+        return;
+    }
+    if (g_pending.isEmpty())
+        qAddPreRoutine([] { QTimer::singleShot(0, sendPending); });
+    g_pending.append(url);
+}
 
 QVariantMap catalogProperties(const QString &category, const QString &uuid)
 {
@@ -111,7 +137,7 @@ QByteArray Analytics::profileDocument(User *user)
     return QJsonDocument::fromVariant(document).toJson();
 }
 
-void Analytics::send(const QUrl &url)
+void Analytics::sendNow(const QUrl &url)
 {
     QNetworkRequest request(url);
     NetworkPolicy::apply(request);
@@ -123,13 +149,14 @@ void Analytics::send(const QUrl &url)
 
 void Analytics::post(const QString &event, const QMap<QString, QVariant> &properties)
 {
-    Analytics *self = instance();
+    if (QCoreApplication::instance())
+        instance();
     if (!isSendingEnabled())
         return;
     const QByteArray json = eventDocument(event, properties);
     const QString url = ServiceAddress::analyticsUrl(QStringLiteral("/track")).toString()
                         + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
-    self->send(QUrl(url, QUrl::TolerantMode));
+    enqueue(QUrl(url, QUrl::TolerantMode));
 }
 
 void Analytics::registerUser(User *user)
@@ -140,7 +167,7 @@ void Analytics::registerUser(User *user)
     qDebug() << "mp json:" << json;
     const QString url = ServiceAddress::analyticsUrl(QStringLiteral("/engage")).toString()
                         + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
-    instance()->send(QUrl(url, QUrl::TolerantMode));
+    enqueue(QUrl(url, QUrl::TolerantMode));
 }
 
 void Analytics::replyFinished(QNetworkReply *reply)

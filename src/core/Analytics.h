@@ -8,6 +8,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 class User;
 
 // Usage events and the account profile, sent to a Mixpanel-style service as
@@ -49,12 +50,14 @@ public:
     // only; the shared service account reports neither.
     static void login(User *user);
 
+    // Sends one prepared GET at once; post and registerUser go through here.
+    void sendNow(const QUrl &url);
+
 public slots:
     void replyFinished(QNetworkReply *reply);
 
 private:
     Analytics();
-    void send(const QUrl &url);
 
     QNetworkAccessManager *m_manager;
 };

@@ -1,5 +1,8 @@
 #include "LoggerReportDialog.h"
 
+#include <components/LogOutput.h>
+#include <core/User.h>
+
 #include <QDebug>
 #include <QDialogButtonBox>
 #include <QFont>
@@ -66,5 +69,9 @@ QString LoggerReportDialog::reportText() const
 void LoggerReportDialog::send()
 {
     qDebug() << "problem report:" << userText().size() << "characters from the user";
+    QString user = User::instance()->email();
+    if (user.isEmpty())
+        user = User::serviceAccountEmail();
+    LogOutput::instance()->send(user, QStringLiteral("phonehome"), userText(), reportText());
     accept();
 }

@@ -3,9 +3,11 @@
 #include "CrashReporter.h"
 #include "Logger.h"
 
+#include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
 #include <core/Settings.h>
+#include <core/User.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -57,9 +59,11 @@ void initializeApp()
 {
     qDebug() << "initializeApp(), start";
     Settings::initialize();
+    User::instance()->load();
     if (Settings::getBool(QStringLiteral("kCrashed"), false)) {
         Settings::setValue(QStringLiteral("kCrashed"), false);
         qDebug() << "the previous run ended in a crash";
+        Analytics::crashed();
     }
 }
 
