@@ -1,0 +1,238 @@
+#include "PlaylistLibrary.h"
+
+#include "FileLocations.h"
+#include "ImageStore.h"
+#include "PhotoPaths.h"
+#include "Settings.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+bool sameContent(const QString &a, const QString &b)
+{
+    QFile fa(a);
+    QFile fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    while (!fa.atEnd()) {
+        if (fa.read(1 << 16) != fb.read(1 << 16))
+            return false;
+    }
+    return fb.atEnd();
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// "name.jpg" -> "name (2).jpg", "name (3).jpg", ... the first that is free.
+QString freeName(const QString &target)
+{
+    const QFileInfo info(target);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stem = info.fileName().left(info.fileName().size() - suffix.size());
+    for (int n = 2;; ++n) {
+        const QString candidate =
+            info.absolutePath() + QLatin1Char('/') + stem + QStringLiteral(" (%1)").arg(n) + suffix;
+        if (!QFileInfo::exists(candidate))
+            return candidate;
+    }
+}
+
+bool touch(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+           && file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+}
+
+} // namespace
+
+PlaylistLibrary::PlaylistLibrary()
+    : PlaylistLibrary(ImageStore::instance(), FileLocations::playlistFolder())
+{
+}
+
+PlaylistLibrary::PlaylistLibrary(ImageStore *store, const QString &playlistFolder)
+    : m_store(store)
+    , m_folder(playlistFolder)
+{
+}
+
+QString PlaylistLibrary::cleanName(const QString &entered)
+{
+    QString name = entered;
+    for (const QChar c : {QLatin1Char('.'), QLatin1Char(':'), QLatin1Char('?'), QLatin1Char('!')})
+        name.remove(c);
+    return name;
+}
+
+QString PlaylistLibrary::folderOf(const QString &name) const
+{
+    return m_folder + QLatin1Char('/') + name;
+}
+
+PlaylistLibrary::CreateResult PlaylistLibrary::create(const QString &entered, QString *createdName)
+{
+    if (entered.isEmpty())
+        return CreateResult::Ignored;
+    const QString name = cleanName(entered);
+    if (createdName)
+        *createdName = name;
+    // Nothing left names the playlist folder itself, which exists.
+    if (name.isEmpty() || QFileInfo::exists(folderOf(name)))
+        return CreateResult::Exists;
+    if (!ImageStore::isSafeName(name))
+        return CreateResult::Refused;
+    if (!QDir().mkpath(folderOf(name)))
+        return CreateResult::Failed;
+    m_store->setActive(name, true);
+    Settings::setValue(QStringLiteral("kSelectedPlaylist"), name);
+    return CreateResult::Created;
+}
+
+PlaylistLibrary::RenameResult PlaylistLibrary::rename(const QString &oldName, const QString &newName)
+{
+    if (newName == oldName)
+        return RenameResult::Unchanged;
+    if (!ImageStore::isSafeName(oldName) || !ImageStore::isSafeName(newName))
+        return RenameResult::Refused;
+    if (playlistNames().contains(newName) || QFileInfo::exists(folderOf(newName)))
+        return RenameResult::Exists;
+    if (!QDir(m_folder).rename(oldName, newName))
+        return RenameResult::Failed;
+    m_store->setActive(newName, m_store->isActive(oldName));
+    return RenameResult::Renamed;
+}
+
+bool PlaylistLibrary::remove(const QString &name)
+{
+    if (!ImageStore::isSafeName(name))
+        return false;
+    return removeTree(folderOf(name));
+}
+
+void PlaylistLibrary::useOnly(const QString &current)
+{
+    m_store->deactivateAll();
+    if (!current.isEmpty())
+        m_store->setActive(current, true);
+}
+
+void PlaylistLibrary::setChecked(const QString &name, bool checked)
+{
+    m_store->setActive(name, checked);
+}
+
+QStringList PlaylistLibrary::playlistNames() const
+{
+    return QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
+
+PlaylistLibrary::AddResult PlaylistLibrary::addPicture(const QString &category, const QString &path,
+                                                       bool copy)
+{
+    qDebug().noquote() << "CABrowser::addImageToUserFiles(), category: " + category + " path: " + path;
+    AddResult result;
+    PhotoPaths photo(path);
+    const QString fileName = photo.fileName();
+    if (!ImageStore::isSafeName(category) || !ImageStore::isSafeName(fileName)) {
+        result.status = AddResult::Refused;
+        result.error = QStringLiteral("The picture or playlist name is not usable: %1").arg(path);
+        return result;
+    }
+    const QString folder = folderOf(category);
+    result.target = folder + QLatin1Char('/') + fileName;
+
+    QString source;
+    bool keepSource = copy;
+    if (!photo.isUrl()) {
+        source = photo.path();
+        if (source.startsWith(QLatin1String("file://"))) {
+            source = QUrl(source).toLocalFile();
+            keepSource = true;
+        }
+    }
+
+    if (QFileInfo::exists(result.target)) {
+        if (photo.isUrl() || !QFileInfo::exists(source) || sameFile(source, result.target)) {
+            result.status = AddResult::AlreadyThere;
+            return result;
+        }
+        if (sameContent(source, result.target)) {
+            if (!keepSource)
+                QFile::remove(source);
+            result.status = AddResult::AlreadyThere;
+            return result;
+        }
+        // A different picture that happens to have the same name: keep both.
+        result.target = freeName(result.target);
+    }
+
+    if (!QFileInfo(folder).isDir()) {
+        QDir().mkpath(folder);
+        m_store->setActive(category, true);
+        result.createdPlaylist = true;
+    }
+
+    if (photo.isUrl()) {
+        result.fullUrl = photo.fullUrl();
+        result.status = result.fullUrl.isEmpty() ? AddResult::NoAddress : AddResult::Download;
+        return result;
+    }
+
+    bool ok = false;
+    if (keepSource) {
+        ok = QFile::copy(source, result.target);
+    } else {
+        // Across file systems this copies and then removes the source.
+        ok = QFile::rename(source, result.target);
+        if (ok && !touch(result.target))
+            qWarning() << "Cannot set the modification time of" << result.target;
+    }
+    if (!ok) {
+        result.status = AddResult::Failed;
+        result.error = QStringLiteral("Cannot %1 %2 to %3")
+                           .arg(keepSource ? QStringLiteral("copy") : QStringLiteral("move"),
+                                source, result.target);
+        return result;
+    }
+    result.status = AddResult::Added;
+    result.thumbnailPath = PhotoPaths(result.target).thumbnailPath();
+    return result;
+}
+
+FavoritesSet &FavoritesSet::instance()
+{
+    static FavoritesSet set;
+    return set;
+}
+
+void FavoritesSet::rebuild(const QString &favoritesFolder)
+{
+    m_uuids.clear();
+    const QStringList names = QDir(favoritesFolder)
+                                  .entryList(QDir::Files | QDir::NoDotAndDotDot,
+                                             QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names)
+        m_uuids.append(name.left(name.size() - 4));
+}
+
+void FavoritesSet::rebuild()
+{
+    rebuild(FileLocations::favoritesFolder());
+}
+
+void FavoritesSet::add(const QString &uuid)
+{
+    if (!m_uuids.contains(uuid))
+        m_uuids.append(uuid);
+}
