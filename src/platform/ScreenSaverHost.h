@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+class QWindow;
+
+namespace platform {
+
+// A native window handle as the screensaver machinery passes it (an X11
+// window id on Linux, an HWND on Windows).
+using NativeWindowId = quintptr;
+
+// Client size of a window that belongs to another process; an invalid size
+// when the window does not exist (any more).
+QSize nativeClientSize(NativeWindowId window);
+
+// Makes the widget's own native window a child of the foreign window, placed
+// at (0, 0) with the foreign window's client size. The widget is not shown.
+// Returns false when the foreign window does not exist.
+bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent);
+
+// The window XScreenSaver hands a hack to draw into (XSCREENSAVER_WINDOW),
+// or 0 when there is none.
+NativeWindowId xscreensaverWindow();
+
+// A window id as text: decimal, or hexadecimal with "0x". 0 when malformed.
+NativeWindowId parseNativeWindowId(const QString &text);
+
+// Watches a foreign window and emits windowGone() once when it is destroyed
+// (or when it never existed), so a hosted preview can end cleanly.
+class NativeWindowWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit NativeWindowWatch(NativeWindowId window, QObject *parent = nullptr);
+    ~NativeWindowWatch() override;
+
+    NativeWindowId window() const { return m_window; }
+
+signals:
+    void windowGone();
+
+private:
+    void check();
+    void reportGone();
+
+    NativeWindowId m_window;
+    bool m_gone = false;
+    struct Private;
+    Private *d = nullptr;
+};
+
+} // namespace platform

@@ -1,0 +1,180 @@
+#include "SSDialog.h"
+
+#include "FaderWidget.h"
+
+#include <core/PictureDecoder.h>
+#include <platform/ScreenSaverHost.h>
+
+#include <QDebug>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+SSDialog::SSDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SSDialog"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    resize(400, 300);
+    m_background = new QLabel(this);
+    m_background->setObjectName(QStringLiteral("background"));
+    m_imageContainer = new QLabel(this);
+    m_imageContainer->setObjectName(QStringLiteral("imageContainer"));
+    m_imageContainer->resize(0, 0);
+
+    m_fader = new FaderWidget(m_imageContainer);
+    connect(m_fader, &FaderWidget::fadedOut_Signal, this, &SSDialog::fadedOut_Slot);
+
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        m_screenRect = (screens.isEmpty() ? screen : screens.first())->geometry();
+        setGeometry(m_screenRect);
+    }
+
+    QPalette black = palette();
+    black.setBrush(QPalette::All, QPalette::Window, QBrush(Qt::black));
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    m_imageContainer->setVisible(true);
+    m_firstMoveMarker = QPoint(-1, -1);
+    setMouseTracking(true);
+    // Input may land on any child; the window decides for all of them.
+    watchInput(this);
+    watchInput(m_background);
+    watchInput(m_imageContainer);
+    m_fader->installEventFilter(this);
+}
+
+void SSDialog::watchInput(QObject *object)
+{
+    object->installEventFilter(this);
+    if (auto *widget = qobject_cast<QWidget *>(object))
+        widget->setMouseTracking(true);
+}
+
+QRect SSDialog::fitPlacement(const QRect &screen, const QSize &picture)
+{
+    const int W = screen.width();
+    const int H = screen.height();
+    const qint64 w = picture.width();
+    const qint64 h = picture.height();
+    const QSize screenSize(W, H);
+
+    const float screenRatio = float(H) / float(W);
+    const float pictureRatio = (w > 0 && h > 0) ? float(h) / float(w) : std::nanf("");
+
+    if (screenRatio < pictureRatio) {
+        // Relatively taller: full height, centred across.
+        const QSize target(int(double(qint64(H) * w) / double(h)), H);
+        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio);
+        const int x = int((W - scaled.width()) * 0.5);
+        return QRect(QPoint(x, 0), scaled);
+    }
+    if (screenRatio > pictureRatio) {
+        // Relatively wider: full width, centred down.
+        const QSize target(W, int(double(qint64(W) * h) / double(w)));
+        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio);
+        const int y = int((H - scaled.height()) * 0.5);
+        return QRect(QPoint(0, y), scaled);
+    }
+    // Equal ratios, or a picture that did not load.
+    const QSize scaled = (w > 0 && h > 0) ? picture.scaled(screenSize, Qt::KeepAspectRatio) : screenSize;
+    return QRect(QPoint(0, 0), scaled);
+}
+
+void SSDialog::setImage(const QString &path)
+{
+    const bool hadPicture = !m_currentPath.isEmpty();
+    m_currentPath = path;
+    if (hadPicture) {
+        // fadedOut_Slot shows the new picture once the screen is black.
+        m_fader->fadeOut();
+    } else {
+        showImage();
+        m_fader->fadeIn();
+    }
+}
+
+void SSDialog::fadedOut_Slot()
+{
+    showImage();
+    m_fader->fadeIn();
+}
+
+void SSDialog::showImage()
+{
+    QImage image;
+    QRect placement = fitPlacement(m_screenRect, QSize());
+    if (!m_currentPath.isEmpty()) {
+        QString error;
+        const QSize size = PictureDecoder::pictureSize(m_currentPath, &error);
+        if (size.isValid()) {
+            placement = fitPlacement(m_screenRect, size);
+            image = PictureDecoder::loadScaled(m_currentPath, placement.size(), Qt::KeepAspectRatio, &error);
+        }
+        // Broken, unreadable or oversized: black for this turn.
+        if (image.isNull())
+            qDebug().noquote() << "ERROR! Cannot show picture:" << error;
+    }
+    m_pictureShown = !image.isNull();
+    m_imageContainer->setPixmap(QPixmap::fromImage(std::move(image)));
+    m_imageContainer->setGeometry(placement);
+}
+
+bool SSDialog::initFromNativeParent(quintptr parentWindow)
+{
+    const QSize client = platform::nativeClientSize(parentWindow);
+    if (!client.isValid())
+        return false;
+    m_screenRect = QRect(0, 0, client.width(), client.height());
+    if (!platform::embedIntoNativeWindow(this, parentWindow))
+        return false;
+    // The host may have changed size meanwhile; the embedding used the latest.
+    m_screenRect = QRect(QPoint(0, 0), size());
+    return true;
+}
+
+void SSDialog::noteFaderPaint()
+{
+    // The fade-in's first step is still fully black; the next one is not.
+    if (m_firstPictureReported || !m_pictureShown || m_fader->direction() >= 0 || m_fader->alpha() >= 255)
+        return;
+    m_firstPictureReported = true;
+    // Reported after this paint has been flushed to the screen.
+    QTimer::singleShot(0, this, &SSDialog::firstPictureVisible);
+}
+
+bool SSDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_fader) {
+        if (event->type() == QEvent::Paint)
+            noteFaderPaint();
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        close();
+        return true;
+    case QEvent::MouseButtonRelease:
+        close();
+        return true;
+    case QEvent::MouseMove:
+        if (m_firstMoveMarker == QPoint(-1, -1)) {
+            // The first report often comes from the window appearing under
+            // the pointer, not from the user.
+            m_firstMoveMarker = QPoint(0, 0);
+            qDebug() << "First mouse move ignored";
+            return true;
+        }
+        close();
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}

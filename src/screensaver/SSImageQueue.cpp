@@ -1,0 +1,81 @@
+#include "SSImageQueue.h"
+
+#include <core/ImageStore.h>
+
+#include <QDeadlineTimer>
+#include <QMutexLocker>
+
+SSImageQueue::SSImageQueue(QObject *parent)
+    : QThread(parent)
+{
+}
+
+SSImageQueue::~SSImageQueue()
+{
+    stop();
+    wait();
+}
+
+void SSImageQueue::setDelegate(SSImageDelegate *delegate)
+{
+    QMutexLocker locker(&m_lock);
+    m_delegate = delegate;
+}
+
+SSImageDelegate *SSImageQueue::delegate() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_delegate;
+}
+
+void SSImageQueue::setInterval(int seconds)
+{
+    QMutexLocker locker(&m_lock);
+    m_interval = effectiveInterval(seconds);
+    m_wake.wakeAll();
+}
+
+int SSImageQueue::interval() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_interval;
+}
+
+void SSImageQueue::stop()
+{
+    QMutexLocker locker(&m_lock);
+    m_stopRequested = true;
+    m_running = false;
+    m_wake.wakeAll();
+}
+
+int SSImageQueue::effectiveInterval(int seconds)
+{
+    return seconds < 1 ? kDefaultInterval : seconds;
+}
+
+void SSImageQueue::run()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_running = !m_stopRequested;
+    }
+    for (;;) {
+        {
+            QMutexLocker locker(&m_lock);
+            if (!m_running)
+                return;
+        }
+        // The first call builds the store, on this thread, from the index
+        // and the playlist folders.
+        const QString path = ImageStore::instance()->randomPicture();
+        emit loadNewImageSignal(path);
+
+        // Wait one interval; a change of the interval ends the wait early.
+        QMutexLocker locker(&m_lock);
+        const int waited = m_interval;
+        QDeadlineTimer deadline(qint64(waited) * 1000);
+        while (m_running && m_interval == waited && !deadline.hasExpired())
+            m_wake.wait(&m_lock, deadline);
+    }
+}

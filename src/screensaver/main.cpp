@@ -1,0 +1,6 @@
+#include "ScreenSaverStartup.h"
+
+int main(int argc, char *argv[])
+{
+    return ScreenSaverStartup::run(argc, argv);
+}
