@@ -639,5 +639,6 @@ private slots:
     }
 };
 
-FOTORIA_TEST_MAIN(DesktopWallpaperTest)
+// No display of its own is needed: the root window test starts its own X server.
+FOTORIA_TEST_GUILESS_MAIN(DesktopWallpaperTest)
 #include "DesktopWallpaperTest.moc"
