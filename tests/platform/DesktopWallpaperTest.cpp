@@ -193,6 +193,12 @@ QStringList copyFiles()
     return files;
 }
 
+void setGnomeSetting(const QString &key, const QString &value)
+{
+    QProcess::execute(QStringLiteral("gsettings"),
+        { QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"), key, value });
+}
+
 // `gsettings get` prints a GVariant string: quoted, with backslash escapes.
 QString gnomeSetting(const QString &key)
 {
@@ -407,16 +413,23 @@ private slots:
         const QImage first = gradientPicture(320, 200);
         const QImage second = halvesPicture();
         QString error;
+        // The user's picture mode stays as it is...
+        setGnomeSetting(QStringLiteral("picture-options"), QStringLiteral("centered"));
         QVERIFY2(setDesktopWallpaper(writePicture(first, QStringLiteral("a.bmp")), QString(), &error),
             qPrintable(error));
         const QString firstFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
         QVERIFY2(QFile::exists(firstFile), qPrintable(firstFile));
         QVERIFY(firstFile.startsWith(WallpaperCopy::defaultFolder()));
+        QCOMPARE(gnomeSetting(QStringLiteral("picture-options")), QStringLiteral("centered"));
+
+        // ...unless it shows no picture at all.
+        setGnomeSetting(QStringLiteral("picture-options"), QStringLiteral("none"));
 
         // The manager writes the same temporary name every time.
         QVERIFY2(setDesktopWallpaper(writePicture(second, QStringLiteral("a.bmp")), QString(), &error),
             qPrintable(error));
         const QString secondFile = QUrl(gnomeSetting(QStringLiteral("picture-uri"))).toLocalFile();
+        QCOMPARE(gnomeSetting(QStringLiteral("picture-options")), QStringLiteral("zoom"));
         QCOMPARE(QUrl(gnomeSetting(QStringLiteral("picture-uri-dark"))).toLocalFile(), secondFile);
         QVERIFY(secondFile != firstFile);
         QVERIFY2(!QFile::exists(firstFile), "the older copy was kept");
