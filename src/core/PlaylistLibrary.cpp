@@ -177,6 +177,12 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(const QString &category, 
         result.target = freeName(result.target);
     }
 
+    if (!photo.isUrl() && !QFileInfo(source).isFile()) {
+        result.status = AddResult::Failed;
+        result.error = QStringLiteral("No picture file at %1").arg(source);
+        return result;
+    }
+
     if (!QFileInfo(folder).isDir()) {
         QDir().mkpath(folder);
         m_store->setActive(category, true);
