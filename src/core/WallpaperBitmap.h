@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+// Turns a picture into the wallpaper bitmap: decoded at a reduced size,
+// scaled to cover `screen` (one side may be larger) and written as a BMP.
+// The bitmap is replaced atomically, and only when the picture could be
+// read: a broken picture leaves the old bitmap as it was.
+namespace WallpaperBitmap {
+
+// "FotoriaWallpaper.bmp" in the temporary folder.
+QString defaultPath();
+
+// The size the wallpaper has to cover: the primary screen's available
+// area (without panels), in device pixels; 1920x1080 without a screen.
+QSize screenSize();
+
+enum class Result { Written, UnreadablePicture, WriteFailed };
+
+Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error);
+
+} // namespace WallpaperBitmap
