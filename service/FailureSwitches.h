@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+
+#include <mutex>
+#include <optional>
+
+namespace fotoria::service {
+
+// A failure that tests ask the service to play for one path.
+struct Failure {
+    QString mode;     // http_error, empty, malformed, redirect, redirect_loop, hang, status
+    int status = 0;   // 0: the mode's own default
+    QString message;
+    QString body;
+    int remaining = -1; // requests left; -1 until cleared
+};
+
+class FailureSwitches
+{
+public:
+    static bool isKnownMode(const QString &mode);
+
+    void set(const QString &path, const Failure &failure);
+    void clear();
+
+    // The failure for this request, consuming one of its count. The request
+    // that follows a "redirect" (marked by the query) answers normally.
+    std::optional<Failure> take(const QString &path, bool redirectedRequest);
+
+private:
+    std::mutex m_mutex;
+    QMap<QString, Failure> m_failures;
+};
+
+} // namespace fotoria::service

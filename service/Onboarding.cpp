@@ -1,0 +1,79 @@
+#include "Onboarding.h"
+
+#include "PhotoCatalog.h"
+#include "PhotoRenderer.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace fotoria::service {
+
+namespace {
+
+struct Slide {
+    const char *title;
+    const char *text;
+    int photo;
+};
+
+const Slide kSlides[3] = {
+    {"Welcome to Fotoria", "Beautiful photos for your desktop, fresh every day.", 0},
+    {"Build your playlists", "Add the photos you love to playlists and switch them on or off.", 3},
+    {"Wallpaper and screensaver", "Fotoria changes your wallpaper on a timer and plays\nyour playlists as a screensaver.", 16},
+};
+
+} // namespace
+
+QByteArray onboardingPicture(int number)
+{
+    if (number < 1 || number > 3)
+        return QByteArray();
+    const Slide &slide = kSlides[number - 1];
+    const QSize size(760, 428);
+
+    PhotoCatalog catalog;
+    QImage image = renderPhoto(catalog.photos().at(slide.photo), size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+
+    // A dark band at the bottom keeps the text readable on any photo.
+    QLinearGradient shade(0, size.height() * 0.45, 0, size.height());
+    shade.setColorAt(0, QColor(0, 0, 0, 0));
+    shade.setColorAt(1, QColor(0, 0, 0, 190));
+    p.fillRect(image.rect(), shade);
+
+    QFont title(QStringLiteral("DejaVu Sans"));
+    title.setPixelSize(34);
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    p.drawText(QRect(40, size.height() - 150, size.width() - 80, 50), Qt::AlignLeft | Qt::AlignBottom,
+               QString::fromUtf8(slide.title));
+
+    QFont body(QStringLiteral("DejaVu Sans"));
+    body.setPixelSize(18);
+    p.setFont(body);
+    p.setPen(QColor(235, 235, 235));
+    p.drawText(QRect(40, size.height() - 94, size.width() - 80, 60), Qt::AlignLeft | Qt::AlignTop,
+               QString::fromUtf8(slide.text));
+
+    // Page dots.
+    for (int i = 0; i < 3; ++i) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(i == number - 1 ? QColor(255, 255, 255) : QColor(255, 255, 255, 90));
+        p.drawEllipse(QPointF(size.width() - 90 + i * 22, size.height() - 36), 5, 5);
+    }
+    p.end();
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace fotoria::service

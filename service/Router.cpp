@@ -1,0 +1,90 @@
+#include "Router.h"
+
+#include "AnalyticsDecoder.h"
+#include "ConnectionWatch.h"
+
+namespace fotoria::service {
+
+Router::Router(ServiceContext &ctx, httplib::Server &server, bool tls)
+    : m_ctx(ctx), m_server(server), m_tls(tls)
+{
+}
+
+void Router::get(const char *pattern, Handler handler) { m_server.Get(pattern, wrap(std::move(handler))); }
+void Router::post(const char *pattern, Handler handler) { m_server.Post(pattern, wrap(std::move(handler))); }
+void Router::put(const char *pattern, Handler handler) { m_server.Put(pattern, wrap(std::move(handler))); }
+void Router::del(const char *pattern, Handler handler) { m_server.Delete(pattern, wrap(std::move(handler))); }
+
+httplib::Server::Handler Router::wrap(Handler handler)
+{
+    // Routers are short-lived set-up helpers: the handler keeps only what outlives them.
+    ServiceContext &ctx = m_ctx;
+    const bool tls = m_tls;
+    return [&ctx, tls, handler](const httplib::Request &req, httplib::Response &res) {
+        const RequestInfo info = ctx.info(req, tls);
+        const QString path = qs(req.path);
+        if (!path.startsWith(QLatin1String("/__"))) {
+            const bool analytics = path == QLatin1String("/track") || path == QLatin1String("/engage");
+            ctx.journal.record(req, tls, analytics ? decodeAnalyticsRequest(req) : QJsonValue(QJsonValue::Null));
+            const bool redirected = req.has_param("redirected") && req.get_param_value("redirected") == "1";
+            if (const auto failure = ctx.failures.take(path, redirected)) {
+                playFailure(ctx, *failure, req, res, info);
+                return;
+            }
+        }
+        handler(req, res, info);
+    };
+}
+
+void Router::playFailure(ServiceContext &ctx, const Failure &failure, const httplib::Request &req, httplib::Response &res,
+                         const RequestInfo &info)
+{
+    const QString &mode = failure.mode;
+    if (mode == QLatin1String("http_error")) {
+        sendMessage(res, failure.status > 0 ? failure.status : 500,
+                    failure.message.isEmpty() ? QStringLiteral("Something went wrong. Please try again later.")
+                                              : failure.message);
+    } else if (mode == QLatin1String("empty")) {
+        res.status = failure.status > 0 ? failure.status : 200;
+        res.set_content("", "application/json");
+    } else if (mode == QLatin1String("malformed")) {
+        res.status = 200;
+        res.set_content("{\"token\": \"abc\"", "application/json");
+    } else if (mode == QLatin1String("redirect") || mode == QLatin1String("redirect_loop")) {
+        // Absolute, because clients follow the target as given.
+        QString target = info.base + qs(req.target);
+        if (mode == QLatin1String("redirect"))
+            target += target.contains(QLatin1Char('?')) ? QStringLiteral("&redirected=1")
+                                                        : QStringLiteral("?redirected=1");
+        res.status = failure.status >= 300 && failure.status < 400 ? failure.status : 302;
+        res.set_header("Location", ss(target));
+        res.set_content("", "text/plain");
+    } else if (mode == QLatin1String("hang")) {
+        holdUntilClosed(req, ctx.stopping);
+        res.status = 503;
+    } else { // status
+        res.status = failure.status > 0 ? failure.status : 200;
+        const std::string body = ss(failure.body);
+        const bool json = failure.body.trimmed().startsWith(QLatin1Char('{'))
+                          || failure.body.trimmed().startsWith(QLatin1Char('['));
+        res.set_content(body, json ? "application/json" : "text/plain; charset=utf-8");
+    }
+}
+
+void installFallbackRoutes(Router &router)
+{
+    const Handler notFound = [](const httplib::Request &req, httplib::Response &res, const RequestInfo &) {
+        if (req.path.rfind("/api/", 0) == 0 || req.method != "GET")
+            sendMessage(res, 404, QStringLiteral("Not found."));
+        else
+            sendHtml(res, QStringLiteral("<!DOCTYPE html><html><head><title>Not found</title></head>"
+                                         "<body><h1>Not found</h1><p>This page does not exist.</p></body></html>"),
+                     404);
+    };
+    router.get(".*", notFound);
+    router.post(".*", notFound);
+    router.put(".*", notFound);
+    router.del(".*", notFound);
+}
+
+} // namespace fotoria::service
