@@ -1,0 +1,250 @@
+#include <TestMain.h>
+
+#include <core/ImageStore.h>
+#include <core/PictureDecoder.h>
+#include <core/Settings.h>
+#include <core/WallpaperBitmap.h>
+#include <systray/WallpaperManager.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QThread>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writePicture(const QString &path, const QSize &size, const QColor &color)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    QPainter(&image).fillRect(0, 0, size.width() / 4, size.height(), Qt::white);
+    QVERIFY(image.save(path, "jpg"));
+}
+
+} // namespace
+
+class WallpaperManagerTest : public QObject
+{
+    Q_OBJECT
+
+    QString m_root;
+    QString m_playlists;
+    QString m_installed;
+    ImageStore *m_store = nullptr;
+    WallpaperManager *m_manager = nullptr;
+
+private slots:
+    void init()
+    {
+        static int counter = 0;
+        m_root = fotoria::test::testHome() + QStringLiteral("/case%1").arg(++counter);
+        m_playlists = m_root + "/playlists";
+        m_installed = m_root + "/installed.bmp";
+        QDir().mkpath(m_playlists);
+        QFile::remove(WallpaperBitmap::defaultPath());
+        // The real install path, with a command that leaves the file where we can see it.
+        Settings::setValue("kWallpaperCommand", QStringLiteral("cp %f ") + m_installed);
+        Settings::setValue("kChangePicture", 3600);
+        m_store = new ImageStore(m_root + "/active.xml", m_playlists);
+        m_manager = new WallpaperManager(m_store);
+    }
+    void cleanup()
+    {
+        delete m_manager;
+        delete m_store;
+    }
+
+    void noRotationWithoutInterval_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -5;
+    }
+    void noRotationWithoutInterval()
+    {
+        QFETCH(int, seconds);
+        writePicture(m_playlists + "/A/1.jpg", QSize(300, 200), Qt::red);
+        m_store->setActive("A", true);
+        Settings::setValue("kChangePicture", seconds);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->start();
+        QVERIFY(!m_manager->isRunning());
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!QFile::exists(WallpaperBitmap::defaultPath()));
+        QVERIFY(!QFile::exists(m_installed));
+    }
+
+    void startChangesOnceAndASecondStartNothing()
+    {
+        writePicture(m_playlists + "/A/1.jpg", QSize(300, 200), Qt::red);
+        m_store->setActive("A", true);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+
+        m_manager->start();
+        QVERIFY(m_manager->isRunning());
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().first().toString(), WallpaperBitmap::defaultPath());
+        const QByteArray bitmap = readFile(WallpaperBitmap::defaultPath());
+        QVERIFY(bitmap.startsWith("BM"));
+        QCOMPARE(readFile(m_installed), bitmap);
+
+        // The bitmap covers the primary screen's available area.
+        const QImage shown(WallpaperBitmap::defaultPath());
+        QCOMPARE(shown.size(), QSize(300, 200).scaled(WallpaperBitmap::screenSize(),
+                                                       Qt::KeepAspectRatioByExpanding));
+
+        QFile::remove(m_installed);
+        m_manager->start();
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(!QFile::exists(m_installed));
+
+        m_manager->stop();
+        QVERIFY(!m_manager->isRunning());
+        m_manager->stop();
+        QVERIFY(!m_manager->isRunning());
+    }
+
+    void runningTimerChangesEachInterval()
+    {
+        writePicture(m_playlists + "/A/1.jpg", QSize(160, 90), Qt::red);
+        writePicture(m_playlists + "/A/2.jpg", QSize(160, 90), Qt::blue);
+        m_store->setActive("A", true);
+        Settings::setValue("kChangePicture", 1);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->start();
+        QCOMPARE(changed.count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 3, 10000);
+        QVERIFY(m_manager->isRunning());
+    }
+
+    void noActivePictureKeepsTheTimer()
+    {
+        Settings::setValue("kChangePicture", 1);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->start();
+        QVERIFY(m_manager->isRunning());
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!QFile::exists(WallpaperBitmap::defaultPath()));
+
+        // A picture arriving later is picked up by the next tick.
+        writePicture(m_playlists + "/Late/1.jpg", QSize(160, 90), Qt::green);
+        m_store->setActive("Late", true);
+        QVERIFY(changed.wait(5000));
+        QVERIFY(QFile::exists(m_installed));
+    }
+
+    void unreadablePictureLeavesTheWallpaper_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("text") << QByteArray("not a picture at all");
+        QTest::newRow("truncated jpeg") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF", 10);
+    }
+    void unreadablePictureLeavesTheWallpaper()
+    {
+        QFETCH(QByteArray, content);
+        const QString good = m_playlists + "/A/good.jpg";
+        writePicture(good, QSize(160, 90), Qt::red);
+        QCOMPARE(m_manager->setOsWallpaper(good), WallpaperBitmap::defaultPath());
+        const QByteArray before = readFile(WallpaperBitmap::defaultPath());
+        const QByteArray installedBefore = readFile(m_installed);
+        QVERIFY(!before.isEmpty());
+
+        const QString bad = m_playlists + "/A/bad.jpg";
+        if (!content.isEmpty()) {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        QCOMPARE(m_manager->setOsWallpaper(bad), QString());
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(readFile(WallpaperBitmap::defaultPath()), before);
+        QCOMPARE(readFile(m_installed), installedBefore);
+    }
+
+    void oversizedPictureIsRefusedBeforeDecoding()
+    {
+        // A JPEG header claiming 30000 x 30000 (900 megapixels).
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QImage small(16, 16, QImage::Format_RGB32);
+            small.fill(Qt::red);
+            small.save(&buffer, "jpg");
+        }
+        const int sof = bytes.indexOf(QByteArray("\xff\xc0", 2));
+        QVERIFY(sof > 0);
+        bytes[sof + 5] = char(30000 >> 8);
+        bytes[sof + 6] = char(30000 & 0xff);
+        bytes[sof + 7] = char(30000 >> 8);
+        bytes[sof + 8] = char(30000 & 0xff);
+        const QString path = m_playlists + "/huge.jpg";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("too large"));
+        QCOMPARE(m_manager->setOsWallpaper(path), QString());
+        QVERIFY(!QFile::exists(WallpaperBitmap::defaultPath()));
+    }
+
+    void failedInstallIsLoggedAndKeepsRotating()
+    {
+        writePicture(m_playlists + "/A/1.jpg", QSize(160, 90), Qt::red);
+        m_store->setActive("A", true);
+        Settings::setValue("kWallpaperCommand", "false %f");
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Failed to set wallpaper: .+"));
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->start();
+        QVERIFY(m_manager->isRunning());
+        QCOMPARE(changed.count(), 0);
+        // The bitmap was written; only the install failed.
+        QVERIFY(QFile::exists(WallpaperBitmap::defaultPath()));
+    }
+
+    void callsFromWorkerThreadsRunOnTheManagersThread()
+    {
+        const QString picture = m_playlists + "/A/1.jpg";
+        writePicture(picture, QSize(160, 90), Qt::red);
+        QThread *changedOn = nullptr;
+        connect(m_manager, &WallpaperManager::wallpaperChanged_Signal, this,
+                [&] { changedOn = QThread::currentThread(); }, Qt::DirectConnection);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+
+        QThread *worker = QThread::create([&] {
+            for (int i = 0; i < 3; ++i)
+                m_manager->showWallpaper(picture);
+        });
+        worker->start();
+        QVERIFY(worker->wait(10000));
+        delete worker;
+        QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 3, 10000);
+        QCOMPARE(changedOn, QThread::currentThread());
+    }
+
+    void instanceLivesOnTheGuiThread()
+    {
+        WallpaperManager *fromWorker = nullptr;
+        QThread *worker = QThread::create([&] { fromWorker = WallpaperManager::instance(); });
+        worker->start();
+        QVERIFY(worker->wait(10000));
+        delete worker;
+        QCOMPARE(fromWorker, WallpaperManager::instance());
+        QCOMPARE(fromWorker->thread(), QCoreApplication::instance()->thread());
+    }
+};
+
+FOTORIA_TEST_MAIN(WallpaperManagerTest)
+#include "WallpaperManagerTest.moc"
