@@ -82,6 +82,22 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
                                            const QMap<QString, QString> &queryItems,
                                            QNetworkRequest *request, QFile *file, bool *ok)
 {
+    QUrl target;
+    if (!request) {
+        target = url.isEmpty() ? QUrl(serviceUrl(), QUrl::TolerantMode) : QUrl(url, QUrl::TolerantMode);
+        if (!path.isEmpty())
+            target.setPath(path, QUrl::DecodedMode);
+        QUrlQuery query;
+        for (auto it = queryItems.cbegin(); it != queryItems.cend(); ++it)
+            query.addQueryItem(it.key(), it.value());
+        target.setQuery(query);
+    }
+    return send(method, target, data, authenticate, request, file, ok);
+}
+
+QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
+                                QNetworkRequest *request, QFile *file, bool *ok)
+{
     setUp();
     bool localOk = false;
     if (!ok)
@@ -90,15 +106,6 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
 
     QNetworkRequest built;
     if (!request) {
-        QUrl target = url.isEmpty() ? QUrl(serviceUrl(), QUrl::TolerantMode)
-                                    : QUrl(url, QUrl::TolerantMode);
-        if (!path.isEmpty())
-            target.setPath(path, QUrl::DecodedMode);
-        QUrlQuery query;
-        for (auto it = queryItems.cbegin(); it != queryItems.cend(); ++it)
-            query.addQueryItem(it.key(), it.value());
-        target.setQuery(query);
-
         if (authenticate) {
             const QString token = User::instance()->authenticationToken();
             if (!token.isEmpty())
@@ -151,7 +158,7 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
         loop.exec();
     }
 
-    QByteArray body = reply->readAll();
+    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     *ok = reply->error() == QNetworkReply::NoError;
 
     if (*ok) {
@@ -166,9 +173,9 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
                 *ok = false;
                 body.clear();
             } else {
-                const QString next = reply->url().resolved(redirect).toString();
+                // The target is followed as given, its own query included.
                 ++m_redirectDepth;
-                body = synchronousCall(method, next, QString(), QByteArray(), false, {}, nullptr, file, ok);
+                body = send(method, reply->url().resolved(redirect), QByteArray(), false, nullptr, file, ok);
                 --m_redirectDepth;
             }
         } else {

@@ -66,6 +66,8 @@ public slots:
 
 private:
     void setUp();
+    QByteArray send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
+                    QNetworkRequest *request, QFile *file, bool *ok);
 
     QNetworkAccessManager *m_manager = nullptr;
     int m_cacheSize = 0;

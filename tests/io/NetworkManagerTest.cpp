@@ -1,0 +1,412 @@
+#include <FotoriaService.h>
+#include <TestMain.h>
+
+#include <io/NetworkManager.h>
+
+#include <core/Settings.h>
+#include <core/User.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkRequest>
+#include <QtConcurrent>
+
+using fotoria::test::FotoriaService;
+
+class NetworkManagerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void pathReplacesBasePath_data();
+    void pathReplacesBasePath();
+    void fullUrlKeepsPathLosesQuery();
+    void queryItemsInKeyOrder();
+    void requestHeaders_data();
+    void requestHeaders();
+    void tokenHeader_data();
+    void tokenHeader();
+    void callerRequestSentAsBuilt();
+    void redirectFollowedOnce();
+    void sameRedirectTwiceNotFollowed();
+    void errorBodyReturned_data();
+    void errorBodyReturned();
+    void putWithoutBodySendsNothing();
+    void downloadToFile();
+    void downloadEmptyBodyLeavesTargetAlone();
+    void interruptedDownloadLeavesNoFile();
+    void httpsRefusedUnlessAllowed();
+    void hungReplyFailsAtTimeout();
+    void diskCacheForPositiveSize();
+    void workerThreadCalls();
+    void jsonToMap_data();
+    void jsonToMap();
+
+private:
+    QJsonObject onlyRequest(const QString &pathPrefix);
+    QString tempPath(const QString &name) const;
+
+    FotoriaService m_service;
+};
+
+void NetworkManagerTest::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_service.start(&error), qPrintable(error));
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 1500);
+}
+
+void NetworkManagerTest::init()
+{
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), false);
+    User::instance()->setAuthenticationToken(QString());
+    m_service.clearFailures();
+    m_service.clearJournal();
+}
+
+QJsonObject NetworkManagerTest::onlyRequest(const QString &pathPrefix)
+{
+    const QJsonArray entries = m_service.journal(pathPrefix);
+    if (entries.size() != 1) {
+        qWarning() << "expected one request to" << pathPrefix << "got" << entries;
+        return QJsonObject();
+    }
+    return entries.first().toObject();
+}
+
+QString NetworkManagerTest::tempPath(const QString &name) const
+{
+    const QString dir = fotoria::test::testHome() + QStringLiteral("/downloads");
+    QDir().mkpath(dir);
+    return dir + QLatin1Char('/') + name;
+}
+
+void NetworkManagerTest::pathReplacesBasePath_data()
+{
+    QTest::addColumn<QString>("basePath");
+    QTest::newRow("no path") << "";
+    QTest::newRow("root") << "/";
+    QTest::newRow("a path of its own") << "/some/base/path";
+    QTest::newRow("with a query") << "/v9/?stale=1";
+}
+
+void NetworkManagerTest::pathReplacesBasePath()
+{
+    QFETCH(QString, basePath);
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl() + basePath);
+    NetworkManager network;
+    QCOMPARE(NetworkManager::serviceUrl(), m_service.baseUrl() + basePath);
+    bool ok = false;
+    const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(ok);
+    QVERIFY(NetworkManager::jsonToMap(body).contains(QStringLiteral("tags")));
+    QCOMPARE(onlyRequest("/api/").value("target").toString(), QStringLiteral("/api/v2/clients"));
+}
+
+void NetworkManagerTest::fullUrlKeepsPathLosesQuery()
+{
+    NetworkManager network;
+    bool ok = false;
+    network.get(m_service.baseUrl() + QStringLiteral("/api/v2/clients?stale=1&page=3"), QString(), &ok);
+    QVERIFY(ok);
+    QCOMPARE(onlyRequest("/api/").value("target").toString(), QStringLiteral("/api/v2/clients"));
+}
+
+void NetworkManagerTest::queryItemsInKeyOrder()
+{
+    NetworkManager network;
+    bool ok = false;
+    const QMap<QString, QString> query{{QStringLiteral("per_page"), QStringLiteral("5")},
+                                       {QStringLiteral("page"), QStringLiteral("2")},
+                                       {QStringLiteral("date"), QStringLiteral("2026-01-31")}};
+    network.get(QString(), QStringLiteral("/api/v3/dailys"), query, &ok);
+    QVERIFY(ok);
+    QCOMPARE(onlyRequest("/api/").value("target").toString(),
+             QStringLiteral("/api/v3/dailys?date=2026-01-31&page=2&per_page=5"));
+}
+
+void NetworkManagerTest::requestHeaders_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("httpMethod");
+    QTest::addColumn<bool>("acceptJson");
+    QTest::newRow("GET") << int(Get) << "GET" << false;
+    QTest::newRow("POST") << int(Post) << "POST" << false;
+    QTest::newRow("PUT") << int(Put) << "PUT" << false;
+    QTest::newRow("DELETE") << int(Delete) << "DELETE" << false;
+    QTest::newRow("HEAD") << int(Head) << "HEAD" << true;
+}
+
+void NetworkManagerTest::requestHeaders()
+{
+    QFETCH(int, method);
+    QFETCH(QString, httpMethod);
+    QFETCH(bool, acceptJson);
+
+    NetworkManager network;
+    bool ok = false;
+    network.synchronousCall(HttpMethod(method), QString(), QStringLiteral("/api/v2/clients"),
+                            QByteArrayLiteral("{\"a\":1}"), true, {}, nullptr, nullptr, &ok);
+    const QJsonObject entry = onlyRequest("/api/");
+    QCOMPARE(entry.value("method").toString(), httpMethod);
+    const QJsonObject headers = entry.value("headers").toObject();
+    QCOMPARE(headers.value("content-type").toString(), QStringLiteral("application/json"));
+    QCOMPARE(headers.value("accept").toString() == QLatin1String("json"), acceptJson);
+}
+
+void NetworkManagerTest::tokenHeader_data()
+{
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<bool>("authenticate");
+    QTest::addColumn<QString>("header");
+    QTest::newRow("token sent") << "tok-123" << true << "tok-123";
+    QTest::newRow("empty token: no header") << "" << true << "";
+    QTest::newRow("not authenticated: no header") << "tok-123" << false << "";
+}
+
+void NetworkManagerTest::tokenHeader()
+{
+    QFETCH(QString, token);
+    QFETCH(bool, authenticate);
+    QFETCH(QString, header);
+
+    User::instance()->setAuthenticationToken(token);
+    NetworkManager network;
+    bool ok = false;
+    network.synchronousCall(Get, QString(), QStringLiteral("/api/v2/clients"), QByteArray(), authenticate, {},
+                            nullptr, nullptr, &ok);
+    const QJsonObject headers = onlyRequest("/api/").value("headers").toObject();
+    QCOMPARE(headers.contains("x-auth-token"), !header.isEmpty());
+    QCOMPARE(headers.value("x-auth-token").toString(), header);
+}
+
+void NetworkManagerTest::callerRequestSentAsBuilt()
+{
+    User::instance()->setAuthenticationToken(QStringLiteral("tok-123"));
+    QNetworkRequest request(QUrl(m_service.baseUrl() + QStringLiteral("/api/v2/clients?mine=1")));
+    request.setRawHeader("X-Custom", "yes");
+    NetworkManager network;
+    bool ok = false;
+    network.synchronousCall(Get, QStringLiteral("http://elsewhere.invalid/"), QStringLiteral("/other"), QByteArray(),
+                            true, {{QStringLiteral("x"), QStringLiteral("1")}}, &request, nullptr, &ok);
+    QVERIFY(ok);
+    const QJsonObject entry = onlyRequest("/api/");
+    QCOMPARE(entry.value("target").toString(), QStringLiteral("/api/v2/clients?mine=1"));
+    const QJsonObject headers = entry.value("headers").toObject();
+    QCOMPARE(headers.value("x-custom").toString(), QStringLiteral("yes"));
+    QVERIFY(!headers.contains("x-auth-token"));
+}
+
+void NetworkManagerTest::redirectFollowedOnce()
+{
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("redirect")));
+    NetworkManager network;
+    bool ok = false;
+    const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(ok);
+    QVERIFY(NetworkManager::jsonToMap(body).contains(QStringLiteral("tags")));
+    const QJsonArray entries = m_service.journal("/api/");
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(1).toObject().value("target").toString(), QStringLiteral("/api/v2/clients?redirected=1"));
+}
+
+void NetworkManagerTest::sameRedirectTwiceNotFollowed()
+{
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("redirect_loop")));
+    NetworkManager network;
+    bool ok = false;
+    const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(ok);
+    QVERIFY(body.isEmpty());
+    QCOMPARE(m_service.journal("/api/").size(), 2);
+
+    // The stopped loop is forgotten: the next call on this object follows again.
+    m_service.clearJournal();
+    network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(m_service.journal("/api/").size(), 2);
+}
+
+void NetworkManagerTest::errorBodyReturned_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("401") << 401 << "Sign in first.";
+    QTest::newRow("404") << 404 << "Not here.";
+    QTest::newRow("422") << 422 << "Bad e-mail.";
+    QTest::newRow("500") << 500 << "Broken.";
+}
+
+void NetworkManagerTest::errorBodyReturned()
+{
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("http_error"),
+                                 {{QStringLiteral("status"), QString::number(status)},
+                                  {QStringLiteral("message"), message}}));
+    NetworkManager network;
+    bool ok = true;
+    const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(!ok);
+    QCOMPARE(NetworkManager::jsonToMap(body).value(QStringLiteral("message")).toString(), message);
+}
+
+void NetworkManagerTest::putWithoutBodySendsNothing()
+{
+    NetworkManager network;
+    bool ok = true;
+    const QByteArray body = network.synchronousCall(Put, QString(), QStringLiteral("/api/v2/users/x"), QByteArray(),
+                                                    true, {}, nullptr, nullptr, &ok);
+    QVERIFY(!ok);
+    QVERIFY(body.isEmpty());
+    ok = true;
+    network.synchronousCall(HttpMethod(7), QString(), QStringLiteral("/api/v2/clients"), QByteArray(), true, {},
+                            nullptr, nullptr, &ok);
+    QVERIFY(!ok);
+    QVERIFY(m_service.journal().isEmpty());
+}
+
+void NetworkManagerTest::downloadToFile()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("installer_size"), QStringLiteral("20000")));
+    const QString target = tempPath(QStringLiteral("whole.bin"));
+    NetworkManager network;
+    QVERIFY(network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/whole.bin"), target));
+    QCOMPARE(QFileInfo(target).size(), qint64(20000));
+    m_service.resetConfig();
+}
+
+void NetworkManagerTest::downloadEmptyBodyLeavesTargetAlone()
+{
+    const QString target = tempPath(QStringLiteral("kept.jpg"));
+    {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("the old picture");
+    }
+    QVERIFY(m_service.setFailure(QStringLiteral("/downloads/kept.jpg"), QStringLiteral("empty")));
+    NetworkManager network;
+    QVERIFY(!network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/kept.jpg"), target));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArrayLiteral("the old picture"));
+}
+
+void NetworkManagerTest::interruptedDownloadLeavesNoFile()
+{
+    const QString dir = fotoria::test::testHome() + QStringLiteral("/interrupted");
+    QDir().mkpath(dir);
+    QVERIFY(m_service.setFailure(QStringLiteral("/downloads/cut.jpg"), QStringLiteral("hang")));
+    NetworkManager network;
+    QVERIFY(!network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/cut.jpg"), dir + "/cut.jpg"));
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    // A failed HTTP reply with a body is no picture either.
+    QVERIFY(m_service.setFailure(QStringLiteral("/downloads/error.jpg"), QStringLiteral("http_error"),
+                                 {{QStringLiteral("status"), QStringLiteral("404")}}));
+    QVERIFY(!network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/error.jpg"), dir + "/error.jpg"));
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void NetworkManagerTest::httpsRefusedUnlessAllowed()
+{
+    const QString url = m_service.httpsUrl() + QStringLiteral("/api/v2/clients");
+    {
+        NetworkManager network;
+        bool ok = true;
+        network.get(url, QString(), &ok);
+        QVERIFY(!ok);
+        QVERIFY(m_service.journal("/api/").isEmpty());
+    }
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), true);
+    {
+        NetworkManager network;
+        bool ok = false;
+        const QByteArray body = network.get(url, QString(), &ok);
+        QVERIFY(ok);
+        QVERIFY(NetworkManager::jsonToMap(body).contains(QStringLiteral("tags")));
+        QCOMPARE(onlyRequest("/api/").value("tls").toBool(), true);
+    }
+}
+
+void NetworkManagerTest::hungReplyFailsAtTimeout()
+{
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("hang")));
+    NetworkManager network;
+    bool ok = true;
+    const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(!ok);
+    QVERIFY(body.isEmpty());
+
+    // The same object still works once the service answers again.
+    m_service.clearFailures();
+    network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    QVERIFY(ok);
+}
+
+void NetworkManagerTest::diskCacheForPositiveSize()
+{
+    QDir(NetworkManager::cacheDirectory()).removeRecursively();
+    {
+        NetworkManager network(nullptr, 0);
+        bool ok = false;
+        network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+        QVERIFY(ok);
+    }
+    QVERIFY(!QFileInfo::exists(NetworkManager::cacheDirectory()));
+    {
+        NetworkManager network(nullptr, 50);
+        bool ok = false;
+        network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+        QVERIFY(ok);
+    }
+    QVERIFY(QFileInfo(NetworkManager::cacheDirectory()).isDir());
+}
+
+void NetworkManagerTest::workerThreadCalls()
+{
+    // Pool threads make their own managers while the GUI thread rewrites the
+    // shared base address.
+    auto fetch = [] {
+        NetworkManager network;
+        bool ok = false;
+        const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+        return ok && NetworkManager::jsonToMap(body).contains(QStringLiteral("tags"));
+    };
+    QList<QFuture<bool>> futures;
+    for (int i = 0; i < 4; ++i)
+        futures.append(QtConcurrent::run(fetch));
+    for (int i = 0; i < 50; ++i)
+        NetworkManager rewrite;
+    for (QFuture<bool> &f : futures)
+        QVERIFY(f.result());
+    QCOMPARE(m_service.journal("/api/").size(), 4);
+}
+
+void NetworkManagerTest::jsonToMap_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("size");
+    QTest::newRow("object") << QByteArray("{\"a\":1,\"b\":{\"c\":2}}") << 2;
+    QTest::newRow("array") << QByteArray("[1,2]") << 0;
+    QTest::newRow("broken") << QByteArray("{\"token\": \"abc\"") << 0;
+    QTest::newRow("empty") << QByteArray() << 0;
+    QTest::newRow("html") << QByteArray("<html></html>") << 0;
+}
+
+void NetworkManagerTest::jsonToMap()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, size);
+    QCOMPARE(NetworkManager::jsonToMap(bytes).size(), size);
+}
+
+FOTORIA_TEST_MAIN(NetworkManagerTest)
+#include "NetworkManagerTest.moc"
