@@ -2,6 +2,8 @@
 
 #include "FileLocations.h"
 
+#include <platform/DirectoryListing.h>
+
 #include <QAtomicPointer>
 #include <QDebug>
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -214,9 +218,10 @@ void ImageStore::rebuildLocked()
         if (!it.value() || !isSafeName(it.key()))
             continue;
         const QString folder = m_playlistFolder + QLatin1Char('/') + it.key();
-        const QStringList names =
-            QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+        // Files only, not hidden, by name (plain comparison of code units).
+        QStringList names = platform::listFileNames(folder);
         const int count = qMin(names.size(), kMaxPicturesPerPlaylist);
+        std::partial_sort(names.begin(), names.begin() + count, names.end());
         m_pictures.reserve(m_pictures.size() + count);
         const QString prefix = folder + QLatin1Char('/');
         for (int i = 0; i < count; ++i)

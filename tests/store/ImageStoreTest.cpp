@@ -185,16 +185,21 @@ private slots:
         QDir().mkpath(place.playlists + "/Small/sub");
         writeFile(place.playlists + "/Small/sub/deeper.jpg");
         writeFile(place.playlists + "/Off/c.jpg");
+        // A link to a picture counts; a link to a folder and a broken link do not.
+        QVERIFY(QFile::link(place.playlists + "/Off/c.jpg", place.playlists + "/Small/c-link.jpg"));
+        QVERIFY(QFile::link(place.playlists + "/Off", place.playlists + "/Small/d-folder-link"));
+        QVERIFY(QFile::link(place.playlists + "/gone.jpg", place.playlists + "/Small/e-broken.jpg"));
 
         ImageStore store(place.index, place.playlists);
         store.setActive("Off", false);
         store.setActive("Small", true);
         QCOMPARE(store.pictures(),
-                 QStringList({place.playlists + "/Small/a.txt", place.playlists + "/Small/b.jpg"}));
+                 QStringList({place.playlists + "/Small/a.txt", place.playlists + "/Small/b.jpg",
+                              place.playlists + "/Small/c-link.jpg"}));
         store.setActive("Gone", true); // no folder: contributes nothing
         store.setActive("Big", true);
         const QStringList pictures = store.pictures();
-        QCOMPARE(pictures.size(), 1002 + 2);
+        QCOMPARE(pictures.size(), 1002 + 3);
         QCOMPARE(pictures.first(), big + "/0001.jpg");
         QCOMPARE(pictures.at(1001), big + "/1002.jpg");
         QCOMPARE(pictures.at(1002), place.playlists + "/Small/a.txt");
