@@ -161,6 +161,10 @@ bool SSDialog::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
         close();
         return true;
+    case QEvent::MouseButtonPress:
+        // Only the release counts: a press alone leaves the window open.
+        qDebug() << "Mouse button press ignored";
+        return QDialog::eventFilter(watched, event);
     case QEvent::MouseButtonRelease:
         close();
         return true;
