@@ -1,9 +1,12 @@
 #include "PictureDecoder.h"
 
+#include "JpegReader.h"
+
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QRect>
+#include <QTransform>
 
 namespace {
 
@@ -11,6 +14,7 @@ struct Header
 {
     QSize raw;     // as stored in the file
     bool swapped;  // orientation turns it by 90 degrees
+    QImageIOHandler::Transformations transformation;
     QSize shown() const { return swapped ? raw.transposed() : raw; }
 };
 
@@ -53,7 +57,8 @@ bool readHeader(QImageReader &reader, const QString &path, Header *header, QStri
                                .arg(PictureDecoder::kMaxPixels / 1000000));
     }
     header->raw = size;
-    header->swapped = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    header->transformation = reader.transformation();
+    header->swapped = header->transformation & QImageIOHandler::TransformationRotate90;
     return true;
 }
 
@@ -68,6 +73,32 @@ QImage decode(QImageReader &reader, const QString &path, QString *error)
 QSize toRaw(const Header &header, const QSize &shownSize)
 {
     return header.swapped ? shownSize.transposed() : shownSize;
+}
+
+// The same order the toolkit's reader uses: mirror, flip, then turn.
+QImage oriented(QImage image, QImageIOHandler::Transformations t)
+{
+    if (t & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
+        image = image.mirrored(t & QImageIOHandler::TransformationMirror,
+                               t & QImageIOHandler::TransformationFlip);
+    if (t & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// JPEG through libjpeg at a finer reduced size; null when that path is not
+// available for this file.
+QImage readJpegScaled(QImageReader &reader, const QString &path, const Header &header, const QSize &wanted)
+{
+    if (!JpegReader::available() || reader.format() != "jpeg")
+        return QImage();
+    const QSize rawWanted = toRaw(header, wanted);
+    QImage image = JpegReader::readScaled(path, rawWanted);
+    if (image.isNull())
+        return image;
+    if (image.size() != rawWanted)
+        image = image.scaled(rawWanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return oriented(image, header.transformation);
 }
 
 } // namespace
@@ -106,6 +137,9 @@ QImage PictureDecoder::loadScaled(const QString &path, const QSize &target, Qt::
         fail(error, QStringLiteral("Picture %1 scales to nothing").arg(path));
         return QImage();
     }
+    const QImage jpeg = readJpegScaled(reader, path, header, wanted);
+    if (!jpeg.isNull())
+        return jpeg;
     // The reader scales before it applies the orientation.
     reader.setScaledSize(toRaw(header, wanted));
     QImage image = decode(reader, path, error);

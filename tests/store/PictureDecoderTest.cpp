@@ -118,6 +118,54 @@ private slots:
         }
     }
 
+    void reducedDecodeMatchesAFullDecode_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<bool>("gray");
+        QTest::newRow("3/8 of a landscape") << QSize(1600, 1000) << QSize(576, 324) << false;
+        QTest::newRow("exact half") << QSize(1200, 800) << QSize(600, 400) << false;
+        QTest::newRow("portrait") << QSize(700, 1300) << QSize(192, 108) << false;
+        QTest::newRow("grayscale") << QSize(1000, 700) << QSize(300, 200) << true;
+        QTest::newRow("upscale") << QSize(90, 60) << QSize(300, 200) << false;
+    }
+    void reducedDecodeMatchesAFullDecode()
+    {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        QFETCH(bool, gray);
+        // Smooth colour fields with a little grain, like a photo.
+        QImage picture(source, QImage::Format_RGB32);
+        for (int y = 0; y < source.height(); ++y) {
+            for (int x = 0; x < source.width(); ++x) {
+                const int grain = (x * 7 + y * 13) % 9;
+                picture.setPixel(x, y, qRgb((x * 255 / source.width() + grain) % 256,
+                                            (y * 255 / source.height() + grain) % 256,
+                                            ((x + y) / 4 + grain) % 256));
+            }
+        }
+        if (gray)
+            picture = picture.convertToFormat(QImage::Format_Grayscale8);
+        const QString path = folder() + QStringLiteral("/field-%1x%2.jpg").arg(source.width()).arg(source.height());
+        QVERIFY(picture.save(path, "jpg", 92));
+
+        QString error;
+        const QImage ours = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding, &error);
+        QVERIFY2(!ours.isNull(), qPrintable(error));
+        const QImage reference = QImage(path).scaled(ours.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QCOMPARE(ours.size(), source.scaled(target, Qt::KeepAspectRatioByExpanding));
+        double sum = 0;
+        for (int y = 0; y < ours.height(); ++y) {
+            for (int x = 0; x < ours.width(); ++x) {
+                const QRgb a = ours.pixel(x, y);
+                const QRgb b = reference.pixel(x, y);
+                sum += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b));
+            }
+        }
+        const double mean = sum / (3.0 * ours.width() * ours.height());
+        QVERIFY2(mean < 3.0, qPrintable(QString::number(mean)));
+    }
+
     void cropsTheCentre()
     {
         // 300x100 into a square: only the middle 100x100 is kept.

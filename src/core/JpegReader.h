@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Decodes a JPEG straight through libjpeg to exactly `size`. libjpeg first
+// decodes at the smallest of its reduced sizes (eighths of the full size)
+// that still covers `size`; the toolkit's reader only offers halves,
+// quarters and eighths, so a 6000-pixel photo for a 1920-pixel screen is
+// decoded at 2250 instead of 3000 pixels wide. The rows are then averaged
+// down to `size` as they arrive, so the reduced picture is never held whole.
+// Returns a null image when libjpeg is not built in or cannot decode the
+// file (the caller then falls back to the toolkit's reader). `size` is in
+// the file's own orientation; no orientation is applied.
+namespace JpegReader {
+
+bool available();
+
+QImage readScaled(const QString &path, const QSize &size);
+
+} // namespace JpegReader
