@@ -181,7 +181,8 @@ void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
     const QByteArray body = reply->readAll();
     if (body.size() <= kMinimumInstallerSize) {
         m_errorText = QStringLiteral("File not found!");
-        qDebug() << "ERROR from temp file download: " << body;
+        // An error page is worth seeing; a short binary is not worth flooding the log with.
+        qDebug() << "ERROR from temp file download: " << body.left(512);
         emit UpdateDownloaded(false);
         return;
     }
@@ -222,7 +223,14 @@ bool AutoUpdate::LaunchUpdate()
     const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + platform::updateScriptName();
     const QStringList arguments{installerPath()};
     qDebug() << "Running" << script << arguments;
-    if (!QProcess::startDetached(script, arguments)) {
+    // The script waits for exactly this process to end before installing.
+    QProcess process;
+    process.setProgram(script);
+    process.setArguments(arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(QCoreApplication::applicationPid()));
+    process.setProcessEnvironment(environment);
+    if (!process.startDetached()) {
         qWarning() << "cannot start the update script" << script;
         return false;
     }

@@ -2,7 +2,8 @@
 # Installs a downloaded Fotoria update once the tray client has quit.
 # Usage: linux_auto_update.sh INSTALLER
 # Started detached by tessel just before it quits. Accepts a Debian package
-# (.deb), an AppImage, or a self-extracting installer (.run, .sh, .bin).
+# (.deb), an AppImage, a tarball unpacked over the program folder, or a
+# self-extracting installer (.run, .sh, .bin).
 set -u
 
 installer=${1:-}
@@ -15,9 +16,16 @@ program_dir=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 log=${TMPDIR:-/tmp}/fotoria-update.log
 
 # Wait up to a minute for the client that started us to go away, so that no
-# file in use is replaced.
+# file in use is replaced. The client passes its process id.
+client_running() {
+    if [ -n "${FOTORIA_CLIENT_PID:-}" ]; then
+        kill -0 "$FOTORIA_CLIENT_PID" 2>/dev/null
+    else
+        pgrep -u "$(id -u)" -x tessel >/dev/null 2>&1
+    fi
+}
 tries=0
-while pgrep -u "$(id -u)" -x tessel >/dev/null 2>&1 && [ "$tries" -lt 60 ]; do
+while client_running && [ "$tries" -lt 60 ]; do
     sleep 1
     tries=$((tries + 1))
 done
@@ -38,6 +46,15 @@ case "$installer" in
     target=${APPIMAGE:-$program_dir/Fotoria.AppImage}
     cp -f "$installer" "$target.new" && chmod +x "$target.new" && mv -f "$target.new" "$target" || status=$?
     relaunch=$target
+    ;;
+*.tar.gz | *.tgz | *.tar.xz | *.tar)
+    # A tarball whose entries share one top folder is unpacked without it.
+    strip=0
+    tops=$(tar -tf "$installer" 2>/dev/null | cut -d/ -f1 | sort -u | wc -l)
+    if [ "$tops" -eq 1 ] && tar -tf "$installer" | grep -q /; then
+        strip=1
+    fi
+    tar -xf "$installer" -C "$program_dir" --strip-components="$strip" >>"$log" 2>&1 || status=$?
     ;;
 *)
     chmod +x "$installer" && "$installer" >>"$log" 2>&1 || status=$?

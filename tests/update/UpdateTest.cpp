@@ -1,3 +1,4 @@
+#include <FotoriaService.h>
 #include <TestMain.h>
 
 #include <systray/ADownloadUpdateDialog.h>
@@ -6,23 +7,285 @@
 #include <core/Settings.h>
 
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+
+using fotoria::test::FotoriaService;
 
 class UpdateTest : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void check_data();
+    void check();
+    void checkFailures_data();
+    void checkFailures();
+    void otherPlatformKeysIgnored();
+    void installerPathFromLink();
+    void download_data();
+    void download();
+    void largeErrorPageIsNoInstaller();
+    void stopWhileDownloading();
     void versionComparison_data();
     void versionComparison();
     void installerFileName_data();
     void installerFileName();
     void dialogStates();
     void launchWithoutScriptKeepsRunning();
+    void scriptInstalls_data();
+    void scriptInstalls();
+
+private:
+    FotoriaService m_service;
 };
+
+namespace {
+
+struct CheckResult
+{
+    QList<QPair<bool, QString>> newVersion;
+    int upToDate = 0;
+};
+
+// Runs the check on a pool thread, as the controller does.
+CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDate)
+{
+    CheckResult result;
+    QObject::connect(&update, &AutoUpdate::NewVersionAvailable, &update,
+                     [&result](bool available, const QString &version) { result.newVersion.append({available, version}); },
+                     Qt::DirectConnection);
+    QObject::connect(&update, &AutoUpdate::noUpdateAvailable_Signal, &update, [&result] { ++result.upToDate; },
+                     Qt::DirectConnection);
+    QFuture<void> future = update.checkInBackground(ignoreSensitivity, showUpToDate);
+    future.waitForFinished();
+    QObject::disconnect(&update, nullptr, &update, nullptr);
+    return result;
+}
+
+} // namespace
+
+void UpdateTest::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_service.start(&error), qPrintable(error));
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 3000);
+}
+
+void UpdateTest::init()
+{
+    Settings::setValue(QStringLiteral("kAutoUpdate"), 1);
+    m_service.resetConfig();
+    m_service.clearFailures();
+    m_service.clearJournal();
+}
+
+void UpdateTest::cleanup()
+{
+    for (const QString &name : QDir(QDir::tempPath()).entryList({QStringLiteral("fotoria-*")}, QDir::Files))
+        QFile::remove(QDir::tempPath() + QLatin1Char('/') + name);
+}
+
+void UpdateTest::check_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("ignoreSensitivity");
+    QTest::addColumn<bool>("showUpToDate");
+    QTest::addColumn<QString>("serviceVersion");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("newVersionSignals");
+    QTest::addColumn<bool>("available");
+    QTest::addColumn<int>("upToDate");
+
+    QTest::newRow("mode 0: not even asked") << 0 << false << true << "9.0.0.0" << false << 1 << false << 0;
+    QTest::newRow("mode 0 by hand: asked, never newer") << 0 << true << true << "9.0.0.0" << true << 0 << false << 1;
+    QTest::newRow("mode 1: third number higher") << 1 << false << false << "1.4.1.0" << true << 1 << true << 0;
+    QTest::newRow("mode 1: fourth number higher") << 1 << false << true << "1.4.0.20" << true << 0 << false << 1;
+    QTest::newRow("mode 1: quiet when up to date") << 1 << false << false << "1.4.0.20" << true << 0 << false << 0;
+    QTest::newRow("mode 2: fourth number higher") << 2 << false << false << "1.4.0.20" << true << 1 << true << 0;
+    QTest::newRow("mode 2: fourth number lower") << 2 << false << false << "1.4.0.18" << true << 1 << true << 0;
+    QTest::newRow("mode 2: older") << 2 << false << true << "1.3.9.99" << true << 0 << false << 1;
+    QTest::newRow("mode 2: same") << 2 << false << true << "1.4.0.19" << true << 0 << false << 1;
+    QTest::newRow("mode 1: three parts") << 1 << false << true << "1.5.0" << true << 0 << false << 1;
+}
+
+void UpdateTest::check()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, ignoreSensitivity);
+    QFETCH(bool, showUpToDate);
+    QFETCH(QString, serviceVersion);
+    QFETCH(bool, asked);
+    QFETCH(int, newVersionSignals);
+    QFETCH(bool, available);
+    QFETCH(int, upToDate);
+
+    Settings::setValue(QStringLiteral("kAutoUpdate"), mode);
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), serviceVersion));
+    AutoUpdate update;
+    const CheckResult result = runCheck(update, ignoreSensitivity, showUpToDate);
+
+    QCOMPARE(m_service.journal("/api/v2/desktop_versions/current").size(), asked ? 1 : 0);
+    QCOMPARE(result.newVersion.size(), newVersionSignals);
+    if (newVersionSignals) {
+        QCOMPARE(result.newVersion.first().first, available);
+        QCOMPARE(result.newVersion.first().second, available ? serviceVersion : QStringLiteral("none"));
+    }
+    QCOMPARE(result.upToDate, upToDate);
+    if (asked)
+        QCOMPARE(update.availableVersion(), serviceVersion);
+}
+
+void UpdateTest::checkFailures_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("keepsVersion");
+    QTest::newRow("HTTP error") << "http_error" << false;
+    QTest::newRow("hung service") << "hang" << false;
+    QTest::newRow("not JSON") << "malformed" << true;
+    QTest::newRow("empty reply") << "empty" << true;
+}
+
+void UpdateTest::checkFailures()
+{
+    QFETCH(QString, mode);
+    QFETCH(bool, keepsVersion);
+
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    CheckResult result = runCheck(update, false, true);
+    QCOMPARE(result.newVersion.size(), 1);
+    QVERIFY(result.newVersion.first().first);
+
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/desktop_versions/current"), mode));
+    result = runCheck(update, false, true);
+    if (keepsVersion) {
+        // A useless answer leaves what the last good one said.
+        QCOMPARE(result.newVersion.size(), 1);
+        QCOMPARE(result.newVersion.first(), qMakePair(true, QStringLiteral("1.5.0.0")));
+    } else {
+        QCOMPARE(result.newVersion.size(), 1);
+        QCOMPARE(result.newVersion.first(), qMakePair(false, QStringLiteral("none")));
+        QCOMPARE(result.upToDate, 0);
+    }
+    QCOMPARE(update.availableVersion(), QStringLiteral("1.5.0.0"));
+}
+
+void UpdateTest::otherPlatformKeysIgnored()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("windows_version"), QStringLiteral("9.0.0.0")));
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.4.0.19")));
+    AutoUpdate update;
+    const CheckResult result = runCheck(update, false, true);
+    QCOMPARE(result.newVersion.size(), 0);
+    QCOMPARE(result.upToDate, 1);
+    QVERIFY(update.downloadLink().contains(QStringLiteral("1.4.0.19")));
+}
+
+void UpdateTest::installerPathFromLink()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
+                                m_service.baseUrl() + QStringLiteral("/downloads/fotoria-setup-1.5.run")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    QCOMPARE(update.installerPath(),
+             QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/fotoria-setup-1.5.run")));
+}
+
+void UpdateTest::download_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("8192 bytes: an error page") << 8192 << false;
+    QTest::newRow("8193 bytes: an installer") << 8193 << true;
+    QTest::newRow("nothing") << 0 << false;
+    QTest::newRow("a large installer") << 3000000 << true;
+}
+
+void UpdateTest::download()
+{
+    QFETCH(int, size);
+    QFETCH(bool, success);
+
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    QVERIFY(m_service.setConfig(QStringLiteral("installer_size"), QString::number(size)));
+    QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
+                                m_service.baseUrl() + QStringLiteral("/downloads/fotoria-1.5.0.0.run?channel=x")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    const QString path = update.installerPath();
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("fotoria-1.5.0.0.run"));
+
+    ADownloadUpdateDialog dialog(&update);
+    dialog.prepare();
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    QSignalSpy progress(&update, &AutoUpdate::Progress);
+    update.startDownload();
+    QVERIFY(update.isDownloading());
+    QVERIFY(downloaded.wait(20000));
+    QCOMPARE(downloaded.count(), 1);
+    QCOMPARE(downloaded.first().first().toBool(), success);
+    update.stopDownload(0);
+    QVERIFY(!update.isDownloading());
+
+    if (success) {
+        QCOMPARE(QFileInfo(path).size(), qint64(size));
+        QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Update downloaded"));
+        QCOMPARE(dialog.progressBar()->maximum(), size);
+        QCOMPARE(progress.last().first().toInt(), size);
+    } else {
+        QCOMPARE(update.errorText(), QStringLiteral("File not found!"));
+        QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Error: File not found!"));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+}
+
+void UpdateTest::largeErrorPageIsNoInstaller()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    const QString link = update.downloadLink();
+    // Control characters grow six-fold as JSON escapes: a page of over 8192
+    // bytes from a short request.
+    QVERIFY(m_service.setFailure(QUrl(link).path(), QStringLiteral("http_error"),
+                                 {{QStringLiteral("status"), QStringLiteral("404")},
+                                  {QStringLiteral("message"), QString(2000, QChar(1))}}));
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QVERIFY(downloaded.wait(20000));
+    QCOMPARE(downloaded.first().first().toBool(), false);
+    QVERIFY(!update.errorText().isEmpty());
+    QVERIFY(update.errorText() != QStringLiteral("File not found!"));
+    QVERIFY(!QFileInfo::exists(update.installerPath()));
+}
+
+void UpdateTest::stopWhileDownloading()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    QVERIFY(m_service.setFailure(QUrl(update.downloadLink()).path(), QStringLiteral("hang")));
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.journal("/downloads/").size(), 1, 10000);
+    update.stopDownload(0);
+    QVERIFY(!update.isDownloading());
+    QCOMPARE(downloaded.count(), 0);
+    QVERIFY(!QFileInfo::exists(update.installerPath()));
+}
 
 void UpdateTest::versionComparison_data()
 {
@@ -126,6 +389,69 @@ void UpdateTest::launchWithoutScriptKeepsRunning()
     QVERIFY(!update.LaunchUpdate());
     QTest::qWait(0);
     QCOMPARE(quitting.count(), 0);
+}
+
+void UpdateTest::scriptInstalls_data()
+{
+    QTest::addColumn<QString>("installerName");
+    QTest::addColumn<QString>("installedFile");
+    QTest::newRow("tarball with a top folder") << "fotoria-1.5.tar.gz" << "program/bin-1.5";
+    QTest::newRow("flat tarball") << "fotoria-flat.tar.gz" << "program/bin-1.5";
+    QTest::newRow("self-extracting installer") << "fotoria-1.5.run" << "ran-installer";
+}
+
+void UpdateTest::scriptInstalls()
+{
+    QFETCH(QString, installerName);
+    QFETCH(QString, installedFile);
+
+    // A program folder of its own with the script in it, as installed.
+    static int run = 0;
+    const QString root = fotoria::test::testHome() + QStringLiteral("/script-") + QString::number(++run);
+    const QString programDir = root + QStringLiteral("/program");
+    QVERIFY(QDir().mkpath(programDir));
+    QVERIFY(QFile::copy(QStringLiteral(UPDATE_SCRIPT), programDir + QStringLiteral("/linux_auto_update.sh")));
+
+    const QString installer = root + QLatin1Char('/') + installerName;
+    auto tar = [](const QString &program, const QStringList &args, const QString &dir) {
+        QProcess p;
+        p.setWorkingDirectory(dir);
+        p.start(program, args);
+        return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    if (installerName.endsWith(QLatin1String(".run"))) {
+        QFile file(installer);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\ntouch \"" + QFile::encodeName(root) + "/ran-installer\"\n");
+    } else {
+        const QString stage = root + QStringLiteral("/stage");
+        const bool topFolder = installerName.contains(QLatin1String("1.5"));
+        const QString content = topFolder ? stage + QStringLiteral("/fotoria-1.5") : stage;
+        QVERIFY(QDir().mkpath(content));
+        QFile file(content + QStringLiteral("/bin-1.5"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("new");
+        file.close();
+        QVERIFY(tar(QStringLiteral("tar"),
+                    topFolder ? QStringList{QStringLiteral("-czf"), installer, QStringLiteral("fotoria-1.5")}
+                              : QStringList{QStringLiteral("-czf"), installer, QStringLiteral("bin-1.5")},
+                    stage));
+    }
+
+    // The client is gone already: a process id that has ended.
+    QProcess ended;
+    ended.start(QStringLiteral("true"), QStringList());
+    QVERIFY(ended.waitForStarted(10000));
+    const qint64 endedPid = ended.processId();
+    QVERIFY(ended.waitForFinished(10000));
+    QProcess script;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(endedPid));
+    script.setProcessEnvironment(env);
+    script.start(programDir + QStringLiteral("/linux_auto_update.sh"), {installer});
+    QVERIFY(script.waitForFinished(60000));
+    QCOMPARE(script.exitCode(), 0);
+    QVERIFY2(QFileInfo::exists(root + QLatin1Char('/') + installedFile), qPrintable(installedFile));
 }
 
 FOTORIA_TEST_MAIN(UpdateTest)
