@@ -4,15 +4,25 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 extern "C" {
 #include <jpeglib.h>
 }
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define FOTORIA_SCALER_SSE2
+#endif
 
 namespace {
 
@@ -70,49 +80,46 @@ void termSource(j_decompress_ptr) {}
 // Averages rows of BGRX pixels down to the output size as they arrive: each
 // output pixel is the mean of the input area it covers (partly covered
 // pixels count by their share), the same as the toolkit's smooth downscale.
+// Rows are first summed at the input width, and the horizontal step runs
+// once per output row. A pixel is four floats, one SSE register where the
+// processor has it.
 class AreaScaler
 {
 public:
     AreaScaler(int inWidth, int inHeight, QImage *out)
         : m_out(out)
+        , m_inWidth(inWidth)
         , m_outWidth(out->width())
         , m_outHeight(out->height())
         , m_sy(double(inHeight) / out->height())
-        , m_row(size_t(m_outWidth) * 3)
-        , m_acc(size_t(m_outWidth) * 3, 0.0f)
     {
         const double sx = double(inWidth) / m_outWidth;
+        m_taps = 1;
+        for (int x = 0; x < m_outWidth; ++x) {
+            const int first = int(x * sx);
+            const int last = qMin(int(std::ceil(qMin((x + 1) * sx, double(inWidth)))), inWidth);
+            m_taps = qMax(m_taps, last - first);
+        }
+        // Every output pixel reads m_taps input pixels; the ones it does not
+        // cover have weight 0, and the row has room for the last ones.
         m_first.resize(size_t(m_outWidth));
-        m_count.resize(size_t(m_outWidth));
+        m_weights.assign(size_t(m_outWidth) * size_t(m_taps), 0.0f);
         for (int x = 0; x < m_outWidth; ++x) {
             const double begin = x * sx;
             const double end = qMin((x + 1) * sx, double(inWidth));
             const int first = int(begin);
             const int last = qMin(int(std::ceil(end)), inWidth);
             m_first[size_t(x)] = first;
-            m_count[size_t(x)] = last - first;
-            for (int i = first; i < last; ++i)
-                m_weights.push_back(float((qMin(end, i + 1.0) - qMax(begin, double(i))) / sx));
+            for (int i = first; i < last; ++i) {
+                m_weights[size_t(x) * size_t(m_taps) + size_t(i - first)] =
+                    float((qMin(end, i + 1.0) - qMax(begin, double(i))) / sx);
+            }
         }
+        m_acc.assign(size_t(inWidth + m_taps) * 4, 0.0f);
     }
 
     void addRow(const uchar *bgrx)
     {
-        const float *w = m_weights.data();
-        float *h = m_row.data();
-        for (int x = 0; x < m_outWidth; ++x) {
-            const uchar *p = bgrx + size_t(m_first[size_t(x)]) * 4;
-            float b = 0, g = 0, r = 0;
-            for (int n = m_count[size_t(x)]; n > 0; --n, p += 4, ++w) {
-                b += *w * p[0];
-                g += *w * p[1];
-                r += *w * p[2];
-            }
-            h[0] = b;
-            h[1] = g;
-            h[2] = r;
-            h += 3;
-        }
         const double y0 = m_inRow;
         const double y1 = m_inRow + 1.0;
         while (m_outRow < m_outHeight) {
@@ -120,7 +127,7 @@ public:
             const double r1 = (m_outRow + 1) * m_sy;
             const double overlap = qMin(y1, r1) - qMax(y0, r0);
             if (overlap > 0)
-                accumulate(float(overlap / m_sy));
+                accumulate(bgrx, float(overlap / m_sy));
             if (r1 > y1 + 1e-9)
                 break;
             emitRow();
@@ -136,37 +143,149 @@ public:
     }
 
 private:
-    void accumulate(float weight)
+    void accumulate(const uchar *bgrx, float weight)
     {
-        const float *h = m_row.data();
         float *acc = m_acc.data();
-        for (size_t i = 0, n = m_acc.size(); i < n; ++i)
-            acc[i] += weight * h[i];
+        int x = 0;
+#ifdef FOTORIA_SCALER_SSE2
+        const __m128 w = _mm_set1_ps(weight);
+        const __m128i zero = _mm_setzero_si128();
+        for (; x + 4 <= m_inWidth; x += 4, bgrx += 16, acc += 16) {
+            const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bgrx));
+            const __m128i lo = _mm_unpacklo_epi8(px, zero);
+            const __m128i hi = _mm_unpackhi_epi8(px, zero);
+            const __m128 p0 = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero));
+            const __m128 p1 = _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero));
+            const __m128 p2 = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero));
+            const __m128 p3 = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
+            _mm_storeu_ps(acc, _mm_add_ps(_mm_loadu_ps(acc), _mm_mul_ps(w, p0)));
+            _mm_storeu_ps(acc + 4, _mm_add_ps(_mm_loadu_ps(acc + 4), _mm_mul_ps(w, p1)));
+            _mm_storeu_ps(acc + 8, _mm_add_ps(_mm_loadu_ps(acc + 8), _mm_mul_ps(w, p2)));
+            _mm_storeu_ps(acc + 12, _mm_add_ps(_mm_loadu_ps(acc + 12), _mm_mul_ps(w, p3)));
+        }
+#endif
+        for (int i = x * 4, n = m_inWidth * 4; i < n; ++i, ++bgrx, ++acc)
+            *acc += weight * float(*bgrx);
     }
 
     void emitRow()
     {
         auto *line = reinterpret_cast<QRgb *>(m_out->scanLine(m_outRow));
-        float *acc = m_acc.data();
-        for (int x = 0; x < m_outWidth; ++x, acc += 3) {
-            line[x] = qRgb(qBound(0, int(acc[2] + 0.5f), 255), qBound(0, int(acc[1] + 0.5f), 255),
-                           qBound(0, int(acc[0] + 0.5f), 255));
-            acc[0] = acc[1] = acc[2] = 0.0f;
+        const float *w = m_weights.data();
+        const float *acc = m_acc.data();
+        const int taps = m_taps;
+        for (int x = 0; x < m_outWidth; ++x, w += taps) {
+            const float *p = acc + size_t(m_first[size_t(x)]) * 4;
+#ifdef FOTORIA_SCALER_SSE2
+            __m128 sum = _mm_set1_ps(0.5f);
+            for (int k = 0; k < taps; ++k, p += 4)
+                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(w[k]), _mm_loadu_ps(p)));
+            // To integers, then saturated down to bytes: B, G, R, X.
+            const __m128i i32 = _mm_cvttps_epi32(sum);
+            const __m128i i16 = _mm_packs_epi32(i32, i32);
+            const __m128i u8 = _mm_packus_epi16(i16, i16);
+            line[x] = QRgb(_mm_cvtsi128_si32(u8)) | 0xff000000u;
+#else
+            float b = 0.5f, g = 0.5f, r = 0.5f;
+            for (int k = 0; k < taps; ++k, p += 4) {
+                b += w[k] * p[0];
+                g += w[k] * p[1];
+                r += w[k] * p[2];
+            }
+            line[x] = qRgb(qBound(0, int(r), 255), qBound(0, int(g), 255), qBound(0, int(b), 255));
+#endif
         }
+        std::fill(m_acc.begin(), m_acc.end(), 0.0f);
         ++m_outRow;
     }
 
     QImage *m_out;
+    int m_inWidth;
     int m_outWidth;
     int m_outHeight;
     double m_sy;
+    int m_taps = 1;
     int m_inRow = 0;
     int m_outRow = 0;
     std::vector<int> m_first;
-    std::vector<int> m_count;
     std::vector<float> m_weights;
-    std::vector<float> m_row;
     std::vector<float> m_acc;
+};
+
+// Hands bands of decoded rows to a second thread that scales them, so that
+// decoding and scaling run side by side on two cores.
+class RowPipe
+{
+public:
+    RowPipe(AreaScaler *scaler, int bandRows, qsizetype stride, int bandCount = 4)
+        : m_scaler(scaler)
+        , m_stride(stride)
+        , m_storage(size_t(bandCount) * size_t(bandRows) * size_t(stride))
+    {
+        for (int i = 0; i < bandCount; ++i)
+            m_free.push_back(m_storage.data() + size_t(i) * size_t(bandRows) * size_t(stride));
+        m_thread = std::thread([this] { run(); });
+    }
+    ~RowPipe() { finish(); }
+
+    uchar *acquire()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_free.empty(); });
+        uchar *band = m_free.front();
+        m_free.pop_front();
+        return band;
+    }
+
+    void submit(uchar *band, int rows)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_full.emplace_back(band, rows);
+        }
+        m_changed.notify_all();
+    }
+
+    // Scales what was submitted and stops the thread.
+    void finish()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_closed = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return !m_full.empty() || m_closed; });
+            if (m_full.empty())
+                return;
+            const auto [band, rows] = m_full.front();
+            m_full.pop_front();
+            lock.unlock();
+            for (int i = 0; i < rows; ++i)
+                m_scaler->addRow(band + qsizetype(i) * m_stride);
+            lock.lock();
+            m_free.push_back(band);
+            m_changed.notify_all();
+        }
+    }
+
+    AreaScaler *m_scaler;
+    qsizetype m_stride;
+    std::vector<uchar> m_storage;
+    std::deque<uchar *> m_free;
+    std::deque<std::pair<uchar *, int>> m_full;
+    bool m_closed = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread m_thread;
 };
 
 // The stages run under setjmp and create no object with a destructor, so an
@@ -198,10 +317,9 @@ bool readHeader(jpeg_decompress_struct *info, ErrorManager *errors, const QSize 
     return true;
 }
 
-// Straight into `out` when it has the decoded size, else through `scaler`
-// with `band` as room for a few rows.
-bool readPixels(jpeg_decompress_struct *info, ErrorManager *errors, QImage *out, AreaScaler *scaler,
-                uchar *band, int bandRows)
+// Straight into `out` when it has the decoded size, else in bands through
+// `pipe` to the scaler.
+bool readPixels(jpeg_decompress_struct *info, ErrorManager *errors, QImage *out, RowPipe *pipe, int bandRows)
 {
     if (setjmp(errors->jump))
         return false;
@@ -211,15 +329,18 @@ bool readPixels(jpeg_decompress_struct *info, ErrorManager *errors, QImage *out,
         JSAMPROW rows[16];
         const JDIMENSION first = info->output_scanline;
         const JDIMENSION count = qMin<JDIMENSION>(JDIMENSION(bandRows), info->output_height - first);
+        uchar *band = pipe ? pipe->acquire() : nullptr;
         for (JDIMENSION i = 0; i < count; ++i)
-            rows[i] = scaler ? band + qsizetype(i) * stride : out->scanLine(int(first + i));
-        const JDIMENSION read = jpeg_read_scanlines(info, rows, count);
-        if (read == 0)
-            return false;
-        if (scaler) {
-            for (JDIMENSION i = 0; i < read; ++i)
-                scaler->addRow(rows[i]);
+            rows[i] = band ? band + qsizetype(i) * stride : out->scanLine(int(first + i));
+        JDIMENSION read = 0;
+        while (read < count) {
+            const JDIMENSION n = jpeg_read_scanlines(info, rows + read, count - read);
+            if (n == 0)
+                return false;
+            read += n;
         }
+        if (pipe)
+            pipe->submit(band, int(read));
     }
     jpeg_finish_decompress(info);
     return true;
@@ -271,13 +392,16 @@ QImage readScaled(const QString &path, const QSize &size)
         QImage out(stream ? size : decoded, QImage::Format_RGB32);
         if (!out.isNull()) {
             constexpr int bandRows = 16;
-            std::vector<uchar> band;
             std::unique_ptr<AreaScaler> scaler;
+            std::unique_ptr<RowPipe> pipe;
             if (stream) {
-                band.resize(size_t(decoded.width()) * 4 * bandRows);
                 scaler = std::make_unique<AreaScaler>(decoded.width(), decoded.height(), &out);
+                pipe = std::make_unique<RowPipe>(scaler.get(), bandRows, qsizetype(decoded.width()) * 4);
             }
-            if (readPixels(&info, &errors, &out, scaler.get(), band.data(), bandRows)) {
+            const bool ok = readPixels(&info, &errors, &out, pipe.get(), bandRows);
+            if (pipe)
+                pipe->finish();
+            if (ok) {
                 if (scaler)
                     scaler->finish();
                 result = out;

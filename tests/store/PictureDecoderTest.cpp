@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -237,6 +238,38 @@ private slots:
         error.clear();
         QVERIFY(PictureDecoder::loadCropped(path, QSize(10, 10), &error).isNull());
         QVERIFY2(error.contains(reason), qPrintable(error));
+    }
+
+    void damagedScansNeitherCrashNorHang()
+    {
+        QByteArray good;
+        {
+            QBuffer buffer(&good);
+            buffer.open(QIODevice::WriteOnly);
+            halves(QSize(1200, 800)).save(&buffer, "jpg", 90);
+        }
+        const int scan = good.indexOf(QByteArray("\xff\xda", 2));
+        QVERIFY(scan > 0);
+        QRandomGenerator rng(42);
+        for (int round = 0; round < 40; ++round) {
+            QByteArray bytes = good;
+            if (round % 2 == 0) {
+                bytes.truncate(scan + 20 + int(rng.bounded(bytes.size() - scan - 20)));
+            } else {
+                for (int i = 0; i < 30; ++i)
+                    bytes[scan + 20 + int(rng.bounded(bytes.size() - scan - 22))] = char(rng.bounded(256));
+            }
+            const QString path = folder() + QStringLiteral("/damaged-%1.jpg").arg(round);
+            writeBytes(path, bytes);
+            QString error;
+            const QImage image =
+                PictureDecoder::loadScaled(path, QSize(450, 300), Qt::KeepAspectRatioByExpanding, &error);
+            // Damaged data gives a partial picture or a clear error, never a wrong size.
+            if (image.isNull())
+                QVERIFY(!error.isEmpty());
+            else
+                QCOMPARE(image.size(), QSize(450, 300));
+        }
     }
 
     void acceptsTheLargestAllowedHeader()
