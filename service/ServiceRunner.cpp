@@ -92,6 +92,14 @@ bool parseOptions(const QStringList &arguments, ServiceOptions *options, QString
 
 int runService(const ServiceOptions &options)
 {
+    // Block again: the GUI application's set-up may have reset this thread's mask,
+    // and a signal that arrives before sigwait must not end the process mid-answer.
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+
     ServiceContext ctx(options);
     if (!options.dataDir.isEmpty() && !QDir().mkpath(options.dataDir)) {
         std::fprintf(stderr, "fotoria-service: cannot create %s\n", qPrintable(options.dataDir));
@@ -144,10 +152,6 @@ int runService(const ServiceOptions &options)
     std::printf("http_port=%d\nhttps_port=%d\nready\n", httpPort, httpsPort);
     std::fflush(stdout);
 
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
     int sig = 0;
     sigwait(&set, &sig);
 
