@@ -27,8 +27,8 @@ LogOutput *LogOutput::instance()
     return s_instance;
 }
 
-QByteArray LogOutput::reportDocument(const QString &user, const QString &summary,
-                                     const QString &userReport, const QString &generatedReport)
+QByteArray LogOutput::reportDocument(
+    const QString &user, const QString &summary, const QString &userReport, const QString &generatedReport)
 {
     QVariantMap report;
     report.insert(QStringLiteral("user"), user);
@@ -40,12 +40,11 @@ QByteArray LogOutput::reportDocument(const QString &user, const QString &summary
 
 QString LogOutput::generatedReport(const QString &logTail)
 {
-    return QStringLiteral("user report\n") + SystemInfo::systemDescription() + QStringLiteral("\n")
-           + logTail;
+    return QStringLiteral("user report\n") + SystemInfo::systemDescription() + QStringLiteral("\n") + logTail;
 }
 
-void LogOutput::send(const QString &user, const QString &summary, const QString &userReport,
-                     const QString &generatedReport)
+void LogOutput::send(
+    const QString &user, const QString &summary, const QString &userReport, const QString &generatedReport)
 {
     const QByteArray body = reportDocument(user, summary, userReport, generatedReport);
 
@@ -58,7 +57,7 @@ void LogOutput::send(const QString &user, const QString &summary, const QString 
     NetworkPolicy::apply(request);
     QNetworkReply *reply = manager->post(request, body);
     connect(reply, &QNetworkReply::sslErrors, this,
-            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+        [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
 }
 
 void LogOutput::replyFinished(QNetworkReply *reply)

@@ -17,11 +17,11 @@ public:
     static const QString inputToken;
 
     void send(const QString &user, const QString &summary, const QString &userReport,
-              const QString &generatedReport);
+        const QString &generatedReport);
 
     // The report's body: "user", "summary", "userreport", "stdreport".
-    static QByteArray reportDocument(const QString &user, const QString &summary,
-                                     const QString &userReport, const QString &generatedReport);
+    static QByteArray reportDocument(const QString &user, const QString &summary, const QString &userReport,
+        const QString &generatedReport);
     // "user report", the system description (secret environment values left
     // out) and the log tail.
     static QString generatedReport(const QString &logTail);

@@ -89,7 +89,7 @@ bool Analytics::isDevelopmentMode()
 {
     const QDir here = QDir::current();
     return QFileInfo::exists(here.filePath(QStringLiteral("devmarkerfile.txt")))
-           || QFileInfo::exists(here.filePath(QStringLiteral("Qt5Cored.dll")));
+        || QFileInfo::exists(here.filePath(QStringLiteral("Qt5Cored.dll")));
 }
 
 bool Analytics::isSendingEnabled()
@@ -118,8 +118,8 @@ QByteArray Analytics::eventDocument(const QString &event, const QMap<QString, QV
 QByteArray Analytics::profileDocument(User *user)
 {
     const QDir playlists(FileLocations::playlistFolder());
-    const int playlistCount =
-        playlists.exists() ? playlists.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() : 0;
+    const int playlistCount
+        = playlists.exists() ? playlists.entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() : 0;
 
     QVariantMap set;
     set.insert(QStringLiteral("$first_name"), QString());
@@ -143,7 +143,7 @@ void Analytics::sendNow(const QUrl &url)
     NetworkPolicy::apply(request);
     QNetworkReply *reply = m_manager->get(request);
     connect(reply, &QNetworkReply::sslErrors, this,
-            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+        [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
     qDebug() << "Analytics: sent" << reply;
 }
 
@@ -155,7 +155,7 @@ void Analytics::post(const QString &event, const QMap<QString, QVariant> &proper
         return;
     const QByteArray json = eventDocument(event, properties);
     const QString url = ServiceAddress::analyticsUrl(QStringLiteral("/track")).toString()
-                        + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
+        + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
     enqueue(QUrl(url, QUrl::TolerantMode));
 }
 
@@ -166,7 +166,7 @@ void Analytics::registerUser(User *user)
     const QByteArray json = profileDocument(user);
     qDebug() << "mp json:" << json;
     const QString url = ServiceAddress::analyticsUrl(QStringLiteral("/engage")).toString()
-                        + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
+        + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
     enqueue(QUrl(url, QUrl::TolerantMode));
 }
 
@@ -179,7 +179,7 @@ void Analytics::replyFinished(QNetworkReply *reply)
 
 void Analytics::startup()
 {
-    post(QStringLiteral("d-startup"), {{QStringLiteral("client-info"), QStringLiteral("none")}});
+    post(QStringLiteral("d-startup"), { { QStringLiteral("client-info"), QStringLiteral("none") } });
 }
 
 void Analytics::firstTime()

@@ -83,8 +83,8 @@ void User::save()
     saveLocked();
 }
 
-void User::storeLogin(const QString &email, const QString &accountId, const QString &token,
-                      const QString &accountUrl)
+void User::storeLogin(
+    const QString &email, const QString &accountId, const QString &token, const QString &accountUrl)
 {
     QWriteLocker locker(&m_lock);
     m_email = email;
@@ -117,28 +117,28 @@ void User::reset()
     saveLocked();
 }
 
-#define USER_FIELD(Type, getter, setter, member)         \
-    Type User::getter() const                            \
-    {                                                    \
-        QReadLocker locker(&m_lock);                     \
-        return member;                                   \
-    }                                                    \
-    void User::setter(Type value)                        \
-    {                                                    \
-        QWriteLocker locker(&m_lock);                    \
-        member = value;                                  \
+#define USER_FIELD(Type, getter, setter, member)                                                             \
+    Type User::getter() const                                                                                \
+    {                                                                                                        \
+        QReadLocker locker(&m_lock);                                                                         \
+        return member;                                                                                       \
+    }                                                                                                        \
+    void User::setter(Type value)                                                                            \
+    {                                                                                                        \
+        QWriteLocker locker(&m_lock);                                                                        \
+        member = value;                                                                                      \
     }
 
-#define USER_TEXT_FIELD(getter, setter, member)          \
-    QString User::getter() const                         \
-    {                                                    \
-        QReadLocker locker(&m_lock);                     \
-        return member;                                   \
-    }                                                    \
-    void User::setter(const QString &value)              \
-    {                                                    \
-        QWriteLocker locker(&m_lock);                    \
-        member = value;                                  \
+#define USER_TEXT_FIELD(getter, setter, member)                                                              \
+    QString User::getter() const                                                                             \
+    {                                                                                                        \
+        QReadLocker locker(&m_lock);                                                                         \
+        return member;                                                                                       \
+    }                                                                                                        \
+    void User::setter(const QString &value)                                                                  \
+    {                                                                                                        \
+        QWriteLocker locker(&m_lock);                                                                        \
+        member = value;                                                                                      \
     }
 
 USER_TEXT_FIELD(email, setEmail, m_email)

@@ -17,8 +17,8 @@ public:
 
     void load();
     void save();
-    void storeLogin(const QString &email, const QString &accountId, const QString &token,
-                    const QString &accountUrl);
+    void storeLogin(
+        const QString &email, const QString &accountId, const QString &token, const QString &accountUrl);
     void useServiceAccount(bool force);
     void reset();
 

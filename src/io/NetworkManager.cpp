@@ -78,9 +78,8 @@ void NetworkManager::setUp()
 }
 
 QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url, const QString &path,
-                                           const QByteArray &data, bool authenticate,
-                                           const QMap<QString, QString> &queryItems,
-                                           QNetworkRequest *request, QFile *file, bool *ok)
+    const QByteArray &data, bool authenticate, const QMap<QString, QString> &queryItems,
+    QNetworkRequest *request, QFile *file, bool *ok)
 {
     QUrl target;
     if (!request) {
@@ -95,8 +94,8 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
     return send(method, target, data, authenticate, request, file, ok);
 }
 
-QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
-                                QNetworkRequest *request, QFile *file, bool *ok)
+QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data,
+    bool authenticate, QNetworkRequest *request, QFile *file, bool *ok)
 {
     setUp();
     bool localOk = false;
@@ -148,7 +147,7 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     connect(reply, &QNetworkReply::uploadProgress, this, &NetworkManager::uploadProgress);
     connect(reply, &QNetworkReply::errorOccurred, this, &NetworkManager::error);
     connect(reply, &QNetworkReply::sslErrors, this,
-            [reply](const QList<QSslError> &errors) { handleSslErrors(reply, errors); });
+        [reply](const QList<QSslError> &errors) { handleSslErrors(reply, errors); });
 
     // The reply's own signal, not the manager's: a nested call for a redirect
     // must not end the outer wait.
@@ -194,8 +193,8 @@ QByteArray NetworkManager::get(const QString &url, const QString &path, bool *ok
     return synchronousCall(Get, url, path, QByteArray(), true, {}, nullptr, nullptr, ok);
 }
 
-QByteArray NetworkManager::get(const QString &url, const QString &path,
-                               const QMap<QString, QString> &queryItems, bool *ok)
+QByteArray NetworkManager::get(
+    const QString &url, const QString &path, const QMap<QString, QString> &queryItems, bool *ok)
 {
     return synchronousCall(Get, url, path, QByteArray(), true, queryItems, nullptr, nullptr, ok);
 }

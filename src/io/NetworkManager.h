@@ -37,13 +37,12 @@ public:
     static QString cacheDirectory();
 
     QByteArray synchronousCall(HttpMethod method, const QString &url, const QString &path,
-                               const QByteArray &data, bool authenticate,
-                               const QMap<QString, QString> &queryItems, QNetworkRequest *request,
-                               QFile *file, bool *ok);
+        const QByteArray &data, bool authenticate, const QMap<QString, QString> &queryItems,
+        QNetworkRequest *request, QFile *file, bool *ok);
 
     QByteArray get(const QString &url, const QString &path, bool *ok);
-    QByteArray get(const QString &url, const QString &path,
-                   const QMap<QString, QString> &queryItems, bool *ok);
+    QByteArray get(
+        const QString &url, const QString &path, const QMap<QString, QString> &queryItems, bool *ok);
     QByteArray putJson(const QString &path, const QVariantMap &body, bool *ok);
     // The file is complete or untouched: an empty body, a failed transfer or
     // a failed write leaves whatever was at filePath before.
@@ -67,7 +66,7 @@ public slots:
 private:
     void setUp();
     QByteArray send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
-                    QNetworkRequest *request, QFile *file, bool *ok);
+        QNetworkRequest *request, QFile *file, bool *ok);
 
     QNetworkAccessManager *m_manager = nullptr;
     int m_cacheSize = 0;

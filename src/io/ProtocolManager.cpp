@@ -22,7 +22,7 @@ bool isSecretKey(const QString &key)
 {
     const QString lower = key.toLower();
     return lower.contains(QLatin1String("token")) || lower.contains(QLatin1String("password"))
-           || lower.contains(QLatin1String("secret"));
+        || lower.contains(QLatin1String("secret"));
 }
 
 QJsonValue masked(const QJsonValue &value)
@@ -68,8 +68,8 @@ ProtocolManager *ProtocolManager::instance()
 QByteArray ProtocolManager::loginBody(const QString &user, const QString &secret)
 {
     QVariantMap body;
-    body.insert(user.contains(QLatin1Char('@')) ? QStringLiteral("email") : QStringLiteral("fotoria_username"),
-                user);
+    body.insert(
+        user.contains(QLatin1Char('@')) ? QStringLiteral("email") : QStringLiteral("fotoria_username"), user);
     body.insert(QStringLiteral("password"), secret);
     body.insert(QStringLiteral("desktop_version"), AppInfo::version);
     return QJsonDocument::fromVariant(body).toJson();
@@ -116,7 +116,7 @@ void ProtocolManager::login(const QString &user, const QString &secret, bool byT
     // hears the outcome.
     connect(reply, &QNetworkReply::errorOccurred, this, &ProtocolManager::error);
     connect(reply, &QNetworkReply::sslErrors, this,
-            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+        [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
     connect(reply, &QNetworkReply::finished, this, &ProtocolManager::loginCompleted_Slot);
 }
 
@@ -143,7 +143,7 @@ void ProtocolManager::loginCompleted_Slot()
     if (code == QNetworkReply::NoError) {
         if (m_byToken) {
             result = map.value(QStringLiteral("user")).toMap().isEmpty() ? QNetworkReply::ProtocolUnknownError
-                                                                          : QNetworkReply::NoError;
+                                                                         : QNetworkReply::NoError;
         } else {
             const QString token = map.value(QStringLiteral("token")).toString();
             if (token.isEmpty()) {
@@ -151,8 +151,8 @@ void ProtocolManager::loginCompleted_Slot()
             } else {
                 const QVariantMap user = map.value(QStringLiteral("user")).toMap();
                 User::instance()->storeLogin(user.value(QStringLiteral("email")).toString(),
-                                             user.value(QStringLiteral("uuid")).toString(), token,
-                                             user.value(QStringLiteral("account_url")).toString());
+                    user.value(QStringLiteral("uuid")).toString(), token,
+                    user.value(QStringLiteral("account_url")).toString());
             }
         }
     }

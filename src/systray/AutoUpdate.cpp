@@ -40,9 +40,8 @@ AutoUpdate::~AutoUpdate()
 
 QFuture<void> AutoUpdate::checkInBackground(bool ignoreSensitivity, bool showUpToDate)
 {
-    return QtConcurrent::run([this, ignoreSensitivity, showUpToDate] {
-        checkAutoUpdateImpl(ignoreSensitivity, showUpToDate);
-    });
+    return QtConcurrent::run(
+        [this, ignoreSensitivity, showUpToDate] { checkAutoUpdateImpl(ignoreSensitivity, showUpToDate); });
 }
 
 void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
@@ -72,8 +71,8 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
         QMutexLocker locker(&m_lock);
         m_availableVersion = document.value(versionKey).toString();
         m_downloadLink = document.value(linkKey).toString();
-        m_installerPath = QDir::toNativeSeparators(QDir::tempPath() + QDir::separator()
-                                                   + installerFileName(m_downloadLink));
+        m_installerPath = QDir::toNativeSeparators(
+            QDir::tempPath() + QDir::separator() + installerFileName(m_downloadLink));
     }
 
     if (isNewerVersion())
@@ -84,8 +83,8 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
 
 bool AutoUpdate::isNewerVersion() const
 {
-    return isNewerVersion(availableVersion(), AppInfo::version,
-                          Settings::getInt(QStringLiteral("kAutoUpdate"), 1));
+    return isNewerVersion(
+        availableVersion(), AppInfo::version, Settings::getInt(QStringLiteral("kAutoUpdate"), 1));
 }
 
 bool AutoUpdate::isNewerVersion(const QString &available, const QString &current, int mode)
@@ -152,13 +151,13 @@ void AutoUpdate::startDownload()
     m_downloading = true;
     m_lastTotal = 0;
     m_errorText.clear();
-    QNetworkRequest request{QUrl(link, QUrl::TolerantMode)};
+    QNetworkRequest request { QUrl(link, QUrl::TolerantMode) };
     NetworkPolicy::apply(request);
     m_reply = m_downloadManager.get(request);
     QNetworkReply *reply = m_reply;
     connect(reply, &QNetworkReply::downloadProgress, this, &AutoUpdate::DownloadProgress);
     connect(reply, &QNetworkReply::sslErrors, this,
-            [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+        [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
 }
 
 void AutoUpdate::DownloadProgress(qlonglong received, qlonglong total)
@@ -220,15 +219,17 @@ void AutoUpdate::stopDownload(int result)
 
 bool AutoUpdate::LaunchUpdate()
 {
-    const QString script = QCoreApplication::applicationDirPath() + QLatin1Char('/') + platform::updateScriptName();
-    const QStringList arguments{installerPath()};
+    const QString script
+        = QCoreApplication::applicationDirPath() + QLatin1Char('/') + platform::updateScriptName();
+    const QStringList arguments { installerPath() };
     qDebug() << "Running" << script << arguments;
     // The script waits for exactly this process to end before installing.
     QProcess process;
     process.setProgram(script);
     process.setArguments(arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(QCoreApplication::applicationPid()));
+    environment.insert(
+        QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(QCoreApplication::applicationPid()));
     process.setProcessEnvironment(environment);
     if (!process.startDetached()) {
         qWarning() << "cannot start the update script" << script;

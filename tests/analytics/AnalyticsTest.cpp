@@ -96,11 +96,11 @@ void AnalyticsTest::eventDocuments_data()
     QTest::addColumn<QString>("event");
     QTest::addColumn<QVariantMap>("properties");
 
-    const QVariantMap catalog{{"category", "Nature"}, {"uuid", "p-1"}};
+    const QVariantMap catalog { { "category", "Nature" }, { "uuid", "p-1" } };
     QVariantMap fromCatalog = catalog;
     fromCatalog.insert("fromCatalog", true);
 
-    QTest::newRow("startup") << 0 << "d-startup" << QVariantMap{{"client-info", "none"}};
+    QTest::newRow("startup") << 0 << "d-startup" << QVariantMap { { "client-info", "none" } };
     QTest::newRow("first time") << 1 << "d-firsttime" << QVariantMap();
     QTest::newRow("crashed") << 2 << "d-crashed" << QVariantMap();
     QTest::newRow("screensaver") << 3 << "d-play-screensaver" << QVariantMap();
@@ -119,15 +119,33 @@ void AnalyticsTest::eventDocuments()
 
     const qint64 before = QDateTime::currentSecsSinceEpoch();
     switch (which) {
-    case 0: Analytics::startup(); break;
-    case 1: Analytics::firstTime(); break;
-    case 2: Analytics::crashed(); break;
-    case 3: Analytics::playScreensaver(); break;
-    case 4: Analytics::wallpaper("Nature", "p-1", true); break;
-    case 5: Analytics::download("Nature", "p-1"); break;
-    case 6: Analytics::playlist("Nature", "p-1"); break;
-    case 7: Analytics::favorite("Nature", "p-1"); break;
-    case 8: Analytics::share("Nature", "p-1", true); break;
+    case 0:
+        Analytics::startup();
+        break;
+    case 1:
+        Analytics::firstTime();
+        break;
+    case 2:
+        Analytics::crashed();
+        break;
+    case 3:
+        Analytics::playScreensaver();
+        break;
+    case 4:
+        Analytics::wallpaper("Nature", "p-1", true);
+        break;
+    case 5:
+        Analytics::download("Nature", "p-1");
+        break;
+    case 6:
+        Analytics::playlist("Nature", "p-1");
+        break;
+    case 7:
+        Analytics::favorite("Nature", "p-1");
+        break;
+    case 8:
+        Analytics::share("Nature", "p-1", true);
+        break;
     }
     const QList<QJsonObject> documents = received("/track", 1);
     QCOMPARE(documents.size(), 1);
@@ -150,9 +168,9 @@ void AnalyticsTest::eventDocuments()
 
 void AnalyticsTest::ownTokenReplaced()
 {
-    Analytics::post(QStringLiteral("d-custom"), {{QStringLiteral("token"), QStringLiteral("mine")},
-                                                 {QStringLiteral("os"), QStringLiteral("BeOS")},
-                                                 {QStringLiteral("kept"), 7}});
+    Analytics::post(QStringLiteral("d-custom"),
+        { { QStringLiteral("token"), QStringLiteral("mine") },
+            { QStringLiteral("os"), QStringLiteral("BeOS") }, { QStringLiteral("kept"), 7 } });
     const QJsonObject properties = received("/track", 1).value(0).value("properties").toObject();
     QCOMPARE(properties.value("token").toString(), kProjectToken);
     QCOMPARE(properties.value("os").toString(), SystemInfo::platformName());
@@ -178,7 +196,7 @@ void AnalyticsTest::identityPersists()
 
 void AnalyticsTest::profileOfAPerson()
 {
-    for (const char *name : {"Favorites", "Nature", "Cities"})
+    for (const char *name : { "Favorites", "Nature", "Cities" })
         QDir().mkpath(FileLocations::playlistFolder() + QLatin1Char('/') + QLatin1String(name));
     QFile stray(FileLocations::playlistFolder() + QStringLiteral("/not-a-playlist.txt"));
     QVERIFY(stray.open(QIODevice::WriteOnly));
@@ -186,8 +204,8 @@ void AnalyticsTest::profileOfAPerson()
     Settings::setValue(QStringLiteral("kEnable"), true);
 
     User *user = User::instance();
-    user->storeLogin(QStringLiteral("demo@fotoria.com"), QStringLiteral("u-1"), QStringLiteral("secret-token"),
-                     QStringLiteral("http://x/account/demo"));
+    user->storeLogin(QStringLiteral("demo@fotoria.com"), QStringLiteral("u-1"),
+        QStringLiteral("secret-token"), QStringLiteral("http://x/account/demo"));
     Analytics::login(user);
 
     QCOMPARE(received("/track", 1).value(0).value("event").toString(), QStringLiteral("d-login"));
@@ -248,7 +266,8 @@ void AnalyticsTest::switchedOff()
     }
 
     User *user = User::instance();
-    user->storeLogin(QStringLiteral("demo@fotoria.com"), QStringLiteral("u-1"), QStringLiteral("t"), QString());
+    user->storeLogin(
+        QStringLiteral("demo@fotoria.com"), QStringLiteral("u-1"), QStringLiteral("t"), QString());
     Analytics::startup();
     Analytics::wallpaper("Nature", "p-1", false);
     Analytics::login(user);

@@ -65,7 +65,7 @@ QJsonObject ProblemReportTest::onlyReport()
     if (entry.value("path").toString() != QStringLiteral("/inputs/") + LogOutput::inputToken
         || entry.value("method").toString() != QLatin1String("POST")
         || entry.value("headers").toObject().value("content-type").toString()
-               != QLatin1String("application/octet-stream"))
+            != QLatin1String("application/octet-stream"))
         qWarning() << "report sent the wrong way:" << entry;
     return entry.value("json").toObject();
 }
@@ -92,13 +92,13 @@ void ProblemReportTest::reportReachesService()
 
     QSignalSpy finished(LogOutput::instance(), &LogOutput::reportFinished);
     LogOutput::instance()->send(QStringLiteral("demo@fotoria.com"), QStringLiteral("phonehome"),
-                                QStringLiteral("It broke \"badly\"\nüber"), generated);
+        QStringLiteral("It broke \"badly\"\nüber"), generated);
     QVERIFY(finished.wait(10000));
     Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
     QCOMPARE(finished.first().first().toBool(), true);
 
     const QJsonObject report = onlyReport();
-    QCOMPARE(report.keys(), (QStringList{"stdreport", "summary", "user", "userreport"}));
+    QCOMPARE(report.keys(), (QStringList { "stdreport", "summary", "user", "userreport" }));
     QCOMPARE(report.value("user").toString(), QStringLiteral("demo@fotoria.com"));
     QCOMPARE(report.value("summary").toString(), QStringLiteral("phonehome"));
     QCOMPARE(report.value("userreport").toString(), QStringLiteral("It broke \"badly\"\nüber"));
@@ -115,7 +115,8 @@ void ProblemReportTest::dialogSendsAsServiceAccount()
     LoggerReportDialog dialog;
     dialog.setReportText(LogOutput::generatedReport(QStringLiteral("tail")));
     dialog.show();
-    dialog.findChild<QTextEdit *>(QStringLiteral("userTextBrowser"))->setPlainText(QStringLiteral("No wallpaper"));
+    dialog.findChild<QTextEdit *>(QStringLiteral("userTextBrowser"))
+        ->setPlainText(QStringLiteral("No wallpaper"));
     dialog.send();
     QVERIFY(finished.wait(10000));
     QVERIFY(!dialog.isVisible());
@@ -129,11 +130,11 @@ void ProblemReportTest::dialogSendsAsServiceAccount()
 
 void ProblemReportTest::failedUploadOnlyLogged()
 {
-    QVERIFY(m_service.setFailure(QStringLiteral("/inputs/") + LogOutput::inputToken, QStringLiteral("http_error"),
-                                 {{QStringLiteral("status"), QStringLiteral("503")}}));
+    QVERIFY(m_service.setFailure(QStringLiteral("/inputs/") + LogOutput::inputToken,
+        QStringLiteral("http_error"), { { QStringLiteral("status"), QStringLiteral("503") } }));
     QSignalSpy finished(LogOutput::instance(), &LogOutput::reportFinished);
-    LogOutput::instance()->send(QStringLiteral("a@b"), QStringLiteral("phonehome"), QStringLiteral("x"),
-                                QStringLiteral("y"));
+    LogOutput::instance()->send(
+        QStringLiteral("a@b"), QStringLiteral("phonehome"), QStringLiteral("x"), QStringLiteral("y"));
     QVERIFY(finished.wait(10000));
     QCOMPARE(finished.first().first().toBool(), false);
     QCOMPARE(m_service.journal("/inputs/").size(), 1);

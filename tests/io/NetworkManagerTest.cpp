@@ -123,13 +123,13 @@ void NetworkManagerTest::queryItemsInKeyOrder()
 {
     NetworkManager network;
     bool ok = false;
-    const QMap<QString, QString> query{{QStringLiteral("per_page"), QStringLiteral("5")},
-                                       {QStringLiteral("page"), QStringLiteral("2")},
-                                       {QStringLiteral("date"), QStringLiteral("2026-01-31")}};
+    const QMap<QString, QString> query { { QStringLiteral("per_page"), QStringLiteral("5") },
+        { QStringLiteral("page"), QStringLiteral("2") },
+        { QStringLiteral("date"), QStringLiteral("2026-01-31") } };
     network.get(QString(), QStringLiteral("/api/v3/dailys"), query, &ok);
     QVERIFY(ok);
     QCOMPARE(onlyRequest("/api/").value("target").toString(),
-             QStringLiteral("/api/v3/dailys?date=2026-01-31&page=2&per_page=5"));
+        QStringLiteral("/api/v3/dailys?date=2026-01-31&page=2&per_page=5"));
 }
 
 void NetworkManagerTest::requestHeaders_data()
@@ -153,7 +153,7 @@ void NetworkManagerTest::requestHeaders()
     NetworkManager network;
     bool ok = false;
     network.synchronousCall(HttpMethod(method), QString(), QStringLiteral("/api/v2/clients"),
-                            QByteArrayLiteral("{\"a\":1}"), true, {}, nullptr, nullptr, &ok);
+        QByteArrayLiteral("{\"a\":1}"), true, {}, nullptr, nullptr, &ok);
     const QJsonObject entry = onlyRequest("/api/");
     QCOMPARE(entry.value("method").toString(), httpMethod);
     const QJsonObject headers = entry.value("headers").toObject();
@@ -181,7 +181,7 @@ void NetworkManagerTest::tokenHeader()
     NetworkManager network;
     bool ok = false;
     network.synchronousCall(Get, QString(), QStringLiteral("/api/v2/clients"), QByteArray(), authenticate, {},
-                            nullptr, nullptr, &ok);
+        nullptr, nullptr, &ok);
     const QJsonObject headers = onlyRequest("/api/").value("headers").toObject();
     QCOMPARE(headers.contains("x-auth-token"), !header.isEmpty());
     QCOMPARE(headers.value("x-auth-token").toString(), header);
@@ -194,8 +194,8 @@ void NetworkManagerTest::callerRequestSentAsBuilt()
     request.setRawHeader("X-Custom", "yes");
     NetworkManager network;
     bool ok = false;
-    network.synchronousCall(Get, QStringLiteral("http://elsewhere.invalid/"), QStringLiteral("/other"), QByteArray(),
-                            true, {{QStringLiteral("x"), QStringLiteral("1")}}, &request, nullptr, &ok);
+    network.synchronousCall(Get, QStringLiteral("http://elsewhere.invalid/"), QStringLiteral("/other"),
+        QByteArray(), true, { { QStringLiteral("x"), QStringLiteral("1") } }, &request, nullptr, &ok);
     QVERIFY(ok);
     const QJsonObject entry = onlyRequest("/api/");
     QCOMPARE(entry.value("target").toString(), QStringLiteral("/api/v2/clients?mine=1"));
@@ -214,7 +214,8 @@ void NetworkManagerTest::redirectFollowedOnce()
     QVERIFY(NetworkManager::jsonToMap(body).contains(QStringLiteral("tags")));
     const QJsonArray entries = m_service.journal("/api/");
     QCOMPARE(entries.size(), 2);
-    QCOMPARE(entries.at(1).toObject().value("target").toString(), QStringLiteral("/api/v2/clients?redirected=1"));
+    QCOMPARE(
+        entries.at(1).toObject().value("target").toString(), QStringLiteral("/api/v2/clients?redirected=1"));
 }
 
 void NetworkManagerTest::sameRedirectTwiceNotFollowed()
@@ -249,8 +250,7 @@ void NetworkManagerTest::errorBodyReturned()
     QFETCH(int, status);
     QFETCH(QString, message);
     QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("http_error"),
-                                 {{QStringLiteral("status"), QString::number(status)},
-                                  {QStringLiteral("message"), message}}));
+        { { QStringLiteral("status"), QString::number(status) }, { QStringLiteral("message"), message } }));
     NetworkManager network;
     bool ok = true;
     const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
@@ -262,13 +262,13 @@ void NetworkManagerTest::putWithoutBodySendsNothing()
 {
     NetworkManager network;
     bool ok = true;
-    const QByteArray body = network.synchronousCall(Put, QString(), QStringLiteral("/api/v2/users/x"), QByteArray(),
-                                                    true, {}, nullptr, nullptr, &ok);
+    const QByteArray body = network.synchronousCall(
+        Put, QString(), QStringLiteral("/api/v2/users/x"), QByteArray(), true, {}, nullptr, nullptr, &ok);
     QVERIFY(!ok);
     QVERIFY(body.isEmpty());
     ok = true;
-    network.synchronousCall(HttpMethod(7), QString(), QStringLiteral("/api/v2/clients"), QByteArray(), true, {},
-                            nullptr, nullptr, &ok);
+    network.synchronousCall(HttpMethod(7), QString(), QStringLiteral("/api/v2/clients"), QByteArray(), true,
+        {}, nullptr, nullptr, &ok);
     QVERIFY(!ok);
     QVERIFY(m_service.journal().isEmpty());
 }
@@ -305,13 +305,15 @@ void NetworkManagerTest::interruptedDownloadLeavesNoFile()
     QDir().mkpath(dir);
     QVERIFY(m_service.setFailure(QStringLiteral("/downloads/cut.jpg"), QStringLiteral("hang")));
     NetworkManager network;
-    QVERIFY(!network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/cut.jpg"), dir + "/cut.jpg"));
+    QVERIFY(!network.downloadToFile(
+        m_service.baseUrl() + QStringLiteral("/downloads/cut.jpg"), dir + "/cut.jpg"));
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
 
     // A failed HTTP reply with a body is no picture either.
     QVERIFY(m_service.setFailure(QStringLiteral("/downloads/error.jpg"), QStringLiteral("http_error"),
-                                 {{QStringLiteral("status"), QStringLiteral("404")}}));
-    QVERIFY(!network.downloadToFile(m_service.baseUrl() + QStringLiteral("/downloads/error.jpg"), dir + "/error.jpg"));
+        { { QStringLiteral("status"), QStringLiteral("404") } }));
+    QVERIFY(!network.downloadToFile(
+        m_service.baseUrl() + QStringLiteral("/downloads/error.jpg"), dir + "/error.jpg"));
     QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

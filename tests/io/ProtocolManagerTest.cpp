@@ -16,7 +16,6 @@
 
 using fotoria::test::FotoriaService;
 
-
 namespace {
 const QString kDemoEmail = QStringLiteral("demo@fotoria.com");
 const QString kDemoPassword = QStringLiteral("demo1234");
@@ -49,7 +48,8 @@ private slots:
 
 private:
     // Runs one sign-in and returns the signal's arguments.
-    QPair<QNetworkReply::NetworkError, QString> signIn(const QString &user, const QString &secret, bool byToken);
+    QPair<QNetworkReply::NetworkError, QString> signIn(
+        const QString &user, const QString &secret, bool byToken);
 
     FotoriaService m_service;
 };
@@ -70,14 +70,14 @@ void ProtocolManagerTest::init()
     m_service.clearJournal();
 }
 
-QPair<QNetworkReply::NetworkError, QString> ProtocolManagerTest::signIn(const QString &user, const QString &secret,
-                                                                        bool byToken)
+QPair<QNetworkReply::NetworkError, QString> ProtocolManagerTest::signIn(
+    const QString &user, const QString &secret, bool byToken)
 {
     QSignalSpy spy(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal);
     ProtocolManager::instance()->login(user, secret, byToken);
     if (!spy.wait(10000) || spy.count() != 1)
-        return {QNetworkReply::UnknownNetworkError, QStringLiteral("<no answer>")};
-    return {spy.first().at(0).value<QNetworkReply::NetworkError>(), spy.first().at(1).toString()};
+        return { QNetworkReply::UnknownNetworkError, QStringLiteral("<no answer>") };
+    return { spy.first().at(0).value<QNetworkReply::NetworkError>(), spy.first().at(1).toString() };
 }
 
 void ProtocolManagerTest::loginNameKey_data()
@@ -85,8 +85,11 @@ void ProtocolManagerTest::loginNameKey_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("otherKey");
-    QTest::newRow("user name") << "demo" << "fotoria_username" << "email";
-    QTest::newRow("e-mail") << kDemoEmail << "email" << "fotoria_username";
+    QTest::newRow("user name") << "demo"
+                               << "fotoria_username"
+                               << "email";
+    QTest::newRow("e-mail") << kDemoEmail << "email"
+                            << "fotoria_username";
 }
 
 void ProtocolManagerTest::loginNameKey()
@@ -103,7 +106,8 @@ void ProtocolManagerTest::loginNameKey()
     QCOMPARE(entries.size(), 1);
     const QJsonObject entry = entries.first().toObject();
     QCOMPARE(entry.value("method").toString(), QStringLiteral("POST"));
-    QCOMPARE(entry.value("headers").toObject().value("content-type").toString(), QStringLiteral("application/json"));
+    QCOMPARE(entry.value("headers").toObject().value("content-type").toString(),
+        QStringLiteral("application/json"));
     const QJsonObject body = entry.value("json").toObject();
     QCOMPARE(body.value(key).toString(), name);
     QVERIFY(!body.contains(otherKey));
@@ -138,13 +142,18 @@ void ProtocolManagerTest::failedSignIn_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("wrong password: the service's message")
-        << "" << "" << "wrong" << int(QNetworkReply::AuthenticationRequiredError) << "Invalid email or password.";
+        << ""
+        << ""
+        << "wrong" << int(QNetworkReply::AuthenticationRequiredError) << "Invalid email or password.";
     QTest::newRow("200 with an empty body")
-        << "empty" << "" << kDemoPassword << int(QNetworkReply::ProtocolUnknownError) << "Unknown Error";
+        << "empty"
+        << "" << kDemoPassword << int(QNetworkReply::ProtocolUnknownError) << "Unknown Error";
     QTest::newRow("200 with broken JSON")
-        << "malformed" << "" << kDemoPassword << int(QNetworkReply::ProtocolUnknownError) << "Unknown Error";
+        << "malformed"
+        << "" << kDemoPassword << int(QNetworkReply::ProtocolUnknownError) << "Unknown Error";
     QTest::newRow("500 without a message")
-        << "empty" << "500" << kDemoPassword << int(QNetworkReply::InternalServerError) << "Unknown Error";
+        << "empty"
+        << "500" << kDemoPassword << int(QNetworkReply::InternalServerError) << "Unknown Error";
 }
 
 void ProtocolManagerTest::failedSignIn()
@@ -225,7 +234,7 @@ void ProtocolManagerTest::byTokenWithoutUser()
     QCOMPARE(signIn(kDemoEmail, kDemoPassword, false).first, QNetworkReply::NoError);
     User *user = User::instance();
     QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/users/") + user->uuid(), QStringLiteral("status"),
-                                 {{QStringLiteral("body"), QStringLiteral("{\"user\":{}}")}}));
+        { { QStringLiteral("body"), QStringLiteral("{\"user\":{}}") } }));
     const auto result = signIn(user->email(), user->authenticationToken(), true);
     QCOMPARE(result.first, QNetworkReply::ProtocolUnknownError);
     QCOMPARE(result.second, QStringLiteral("Unknown Error"));
@@ -237,7 +246,12 @@ void ProtocolManagerTest::resetDropsTokenHeader()
     User *user = User::instance();
     bool ok = false;
     NetworkManager().get(QString(), QStringLiteral("/api/v2/clients"), &ok);
-    QVERIFY(m_service.journal("/api/v2/clients").first().toObject().value("headers").toObject().contains("x-auth-token"));
+    QVERIFY(m_service.journal("/api/v2/clients")
+                .first()
+                .toObject()
+                .value("headers")
+                .toObject()
+                .contains("x-auth-token"));
 
     user->reset();
     QVERIFY(isServiceAccount(user->email()));
@@ -251,7 +265,12 @@ void ProtocolManagerTest::resetDropsTokenHeader()
     m_service.clearJournal();
     NetworkManager().get(QString(), QStringLiteral("/api/v2/clients"), &ok);
     QVERIFY(ok);
-    QVERIFY(!m_service.journal("/api/v2/clients").first().toObject().value("headers").toObject().contains("x-auth-token"));
+    QVERIFY(!m_service.journal("/api/v2/clients")
+                 .first()
+                 .toObject()
+                 .value("headers")
+                 .toObject()
+                 .contains("x-auth-token"));
 }
 
 void ProtocolManagerTest::useServiceAccount()
@@ -345,8 +364,8 @@ void ProtocolManagerTest::maskSecrets_data()
                                        << QByteArray("s3cr3t") << QByteArray("u1");
     QTest::newRow("token in an array") << QByteArray("[{\"authenticationToken\":\"s3cr3t\"}]")
                                        << QByteArray("s3cr3t") << QByteArray("authenticationToken");
-    QTest::newRow("password") << QByteArray("{\"password\":\"s3cr3t\",\"message\":\"hi\"}") << QByteArray("s3cr3t")
-                              << QByteArray("hi");
+    QTest::newRow("password") << QByteArray("{\"password\":\"s3cr3t\",\"message\":\"hi\"}")
+                              << QByteArray("s3cr3t") << QByteArray("hi");
     QTest::newRow("not JSON") << QByteArray("token=s3cr3t") << QByteArray("s3cr3t") << QByteArray("12 bytes");
     QTest::newRow("broken JSON") << QByteArray("{\"token\": \"s3cr3t\"") << QByteArray("s3cr3t")
                                  << QByteArray("not JSON");

@@ -62,11 +62,15 @@ struct CheckResult
 CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDate)
 {
     CheckResult result;
-    QObject::connect(&update, &AutoUpdate::NewVersionAvailable, &update,
-                     [&result](bool available, const QString &version) { result.newVersion.append({available, version}); },
-                     Qt::DirectConnection);
-    QObject::connect(&update, &AutoUpdate::noUpdateAvailable_Signal, &update, [&result] { ++result.upToDate; },
-                     Qt::DirectConnection);
+    QObject::connect(
+        &update, &AutoUpdate::NewVersionAvailable, &update,
+        [&result](bool available, const QString &version) {
+            result.newVersion.append({ available, version });
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        &update, &AutoUpdate::noUpdateAvailable_Signal, &update, [&result] { ++result.upToDate; },
+        Qt::DirectConnection);
     QFuture<void> future = update.checkInBackground(ignoreSensitivity, showUpToDate);
     future.waitForFinished();
     QObject::disconnect(&update, nullptr, &update, nullptr);
@@ -93,7 +97,7 @@ void UpdateTest::init()
 
 void UpdateTest::cleanup()
 {
-    for (const QString &name : QDir(QDir::tempPath()).entryList({QStringLiteral("fotoria-*")}, QDir::Files))
+    for (const QString &name : QDir(QDir::tempPath()).entryList({ QStringLiteral("fotoria-*") }, QDir::Files))
         QFile::remove(QDir::tempPath() + QLatin1Char('/') + name);
 }
 
@@ -109,12 +113,18 @@ void UpdateTest::check_data()
     QTest::addColumn<int>("upToDate");
 
     QTest::newRow("mode 0: not even asked") << 0 << false << true << "9.0.0.0" << false << 1 << false << 0;
-    QTest::newRow("mode 0 by hand: asked, never newer") << 0 << true << true << "9.0.0.0" << true << 0 << false << 1;
-    QTest::newRow("mode 1: third number higher") << 1 << false << false << "1.4.1.0" << true << 1 << true << 0;
-    QTest::newRow("mode 1: fourth number higher") << 1 << false << true << "1.4.0.20" << true << 0 << false << 1;
-    QTest::newRow("mode 1: quiet when up to date") << 1 << false << false << "1.4.0.20" << true << 0 << false << 0;
-    QTest::newRow("mode 2: fourth number higher") << 2 << false << false << "1.4.0.20" << true << 1 << true << 0;
-    QTest::newRow("mode 2: fourth number lower") << 2 << false << false << "1.4.0.18" << true << 1 << true << 0;
+    QTest::newRow("mode 0 by hand: asked, never newer")
+        << 0 << true << true << "9.0.0.0" << true << 0 << false << 1;
+    QTest::newRow("mode 1: third number higher")
+        << 1 << false << false << "1.4.1.0" << true << 1 << true << 0;
+    QTest::newRow("mode 1: fourth number higher")
+        << 1 << false << true << "1.4.0.20" << true << 0 << false << 1;
+    QTest::newRow("mode 1: quiet when up to date")
+        << 1 << false << false << "1.4.0.20" << true << 0 << false << 0;
+    QTest::newRow("mode 2: fourth number higher")
+        << 2 << false << false << "1.4.0.20" << true << 1 << true << 0;
+    QTest::newRow("mode 2: fourth number lower")
+        << 2 << false << false << "1.4.0.18" << true << 1 << true << 0;
     QTest::newRow("mode 2: older") << 2 << false << true << "1.3.9.99" << true << 0 << false << 1;
     QTest::newRow("mode 2: same") << 2 << false << true << "1.4.0.19" << true << 0 << false << 1;
     QTest::newRow("mode 1: three parts") << 1 << false << true << "1.5.0" << true << 0 << false << 1;
@@ -197,11 +207,11 @@ void UpdateTest::installerPathFromLink()
 {
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
-                                m_service.baseUrl() + QStringLiteral("/downloads/fotoria-setup-1.5.run")));
+        m_service.baseUrl() + QStringLiteral("/downloads/fotoria-setup-1.5.run")));
     AutoUpdate update;
     runCheck(update, false, false);
     QCOMPARE(update.installerPath(),
-             QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/fotoria-setup-1.5.run")));
+        QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/fotoria-setup-1.5.run")));
 }
 
 void UpdateTest::download_data()
@@ -222,7 +232,7 @@ void UpdateTest::download()
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     QVERIFY(m_service.setConfig(QStringLiteral("installer_size"), QString::number(size)));
     QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
-                                m_service.baseUrl() + QStringLiteral("/downloads/fotoria-1.5.0.0.run?channel=x")));
+        m_service.baseUrl() + QStringLiteral("/downloads/fotoria-1.5.0.0.run?channel=x")));
     AutoUpdate update;
     runCheck(update, false, false);
     const QString path = update.installerPath();
@@ -261,8 +271,8 @@ void UpdateTest::largeErrorPageIsNoInstaller()
     // Control characters grow six-fold as JSON escapes: a page of over 8192
     // bytes from a short request.
     QVERIFY(m_service.setFailure(QUrl(link).path(), QStringLiteral("http_error"),
-                                 {{QStringLiteral("status"), QStringLiteral("404")},
-                                  {QStringLiteral("message"), QString(2000, QChar(1))}}));
+        { { QStringLiteral("status"), QStringLiteral("404") },
+            { QStringLiteral("message"), QString(2000, QChar(1)) } }));
     QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
     update.startDownload();
     QVERIFY(downloaded.wait(20000));
@@ -293,21 +303,26 @@ void UpdateTest::versionComparison_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<bool>("newer");
 
-    struct Row { const char *name; const char *version; bool mode0, mode1, mode2; };
+    struct Row
+    {
+        const char *name;
+        const char *version;
+        bool mode0, mode1, mode2;
+    };
     const Row rows[] = {
-        {"third number higher", "1.4.1.0", false, true, true},
-        {"fourth number higher", "1.4.0.20", false, false, true},
-        {"fourth number lower", "1.4.0.18", false, false, true},
-        {"same version", "1.4.0.19", false, false, false},
-        {"older minor", "1.3.9.99", false, false, false},
-        {"major higher, rest lower", "2.0.0.0", false, true, true},
-        {"numbers compared as numbers", "1.10.0.0", false, true, true},
-        {"three parts", "1.5.0", false, false, false},
-        {"five parts", "1.5.0.0.0", false, false, false},
-        {"empty", "", false, false, false},
-        {"empty part", "1.5..0", false, true, true},
-        {"not a number counts as zero", "x.4.1.0", false, false, false},
-        {"letters in the fourth part", "1.4.0.beta", false, false, true},
+        { "third number higher", "1.4.1.0", false, true, true },
+        { "fourth number higher", "1.4.0.20", false, false, true },
+        { "fourth number lower", "1.4.0.18", false, false, true },
+        { "same version", "1.4.0.19", false, false, false },
+        { "older minor", "1.3.9.99", false, false, false },
+        { "major higher, rest lower", "2.0.0.0", false, true, true },
+        { "numbers compared as numbers", "1.10.0.0", false, true, true },
+        { "three parts", "1.5.0", false, false, false },
+        { "five parts", "1.5.0.0.0", false, false, false },
+        { "empty", "", false, false, false },
+        { "empty part", "1.5..0", false, true, true },
+        { "not a number counts as zero", "x.4.1.0", false, false, false },
+        { "letters in the fourth part", "1.4.0.beta", false, false, true },
     };
     for (const Row &row : rows) {
         QTest::addRow("%s, mode 0", row.name) << QString::fromLatin1(row.version) << 0 << row.mode0;
@@ -331,14 +346,20 @@ void UpdateTest::installerFileName_data()
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("plain") << "https://example.com/files/setup.exe" << "setup.exe";
+    QTest::newRow("plain") << "https://example.com/files/setup.exe"
+                           << "setup.exe";
     QTest::newRow("deep path") << "http://127.0.0.1:8080/downloads/v2/fotoria-1.5.0.0.deb"
                                << "fotoria-1.5.0.0.deb";
-    QTest::newRow("query left out") << "https://example.com/setup.exe?sig=a/b" << "setup.exe";
-    QTest::newRow("fragment left out") << "https://example.com/setup.exe#x" << "setup.exe";
-    QTest::newRow("no name") << "https://example.com/downloads/" << "fotoria-update-installer";
-    QTest::newRow("dot dot") << "https://example.com/a/.." << "fotoria-update-installer";
-    QTest::newRow("encoded slashes cannot climb out") << "https://example.com/a%2F..%2Fevil" << "evil";
+    QTest::newRow("query left out") << "https://example.com/setup.exe?sig=a/b"
+                                    << "setup.exe";
+    QTest::newRow("fragment left out") << "https://example.com/setup.exe#x"
+                                       << "setup.exe";
+    QTest::newRow("no name") << "https://example.com/downloads/"
+                             << "fotoria-update-installer";
+    QTest::newRow("dot dot") << "https://example.com/a/.."
+                             << "fotoria-update-installer";
+    QTest::newRow("encoded slashes cannot climb out") << "https://example.com/a%2F..%2Fevil"
+                                                      << "evil";
 }
 
 void UpdateTest::installerFileName()
@@ -395,9 +416,12 @@ void UpdateTest::scriptInstalls_data()
 {
     QTest::addColumn<QString>("installerName");
     QTest::addColumn<QString>("installedFile");
-    QTest::newRow("tarball with a top folder") << "fotoria-1.5.tar.gz" << "program/bin-1.5";
-    QTest::newRow("flat tarball") << "fotoria-flat.tar.gz" << "program/bin-1.5";
-    QTest::newRow("self-extracting installer") << "fotoria-1.5.run" << "ran-installer";
+    QTest::newRow("tarball with a top folder") << "fotoria-1.5.tar.gz"
+                                               << "program/bin-1.5";
+    QTest::newRow("flat tarball") << "fotoria-flat.tar.gz"
+                                  << "program/bin-1.5";
+    QTest::newRow("self-extracting installer") << "fotoria-1.5.run"
+                                               << "ran-installer";
 }
 
 void UpdateTest::scriptInstalls()
@@ -433,9 +457,9 @@ void UpdateTest::scriptInstalls()
         file.write("new");
         file.close();
         QVERIFY(tar(QStringLiteral("tar"),
-                    topFolder ? QStringList{QStringLiteral("-czf"), installer, QStringLiteral("fotoria-1.5")}
-                              : QStringList{QStringLiteral("-czf"), installer, QStringLiteral("bin-1.5")},
-                    stage));
+            topFolder ? QStringList { QStringLiteral("-czf"), installer, QStringLiteral("fotoria-1.5") }
+                      : QStringList { QStringLiteral("-czf"), installer, QStringLiteral("bin-1.5") },
+            stage));
     }
 
     // The client is gone already: a process id that has ended.
@@ -448,7 +472,7 @@ void UpdateTest::scriptInstalls()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(endedPid));
     script.setProcessEnvironment(env);
-    script.start(programDir + QStringLiteral("/linux_auto_update.sh"), {installer});
+    script.start(programDir + QStringLiteral("/linux_auto_update.sh"), { installer });
     QVERIFY(script.waitForFinished(60000));
     QCOMPARE(script.exitCode(), 0);
     QVERIFY2(QFileInfo::exists(root + QLatin1Char('/') + installedFile), qPrintable(installedFile));
