@@ -61,10 +61,12 @@ const char *const kGalleryScript = R"JS(
     var uuid = button.getAttribute('data-uuid');
     var url = button.getAttribute('data-url');
     if (action === 'fav1') {
+      // The button's own state decides; storage may be switched off in the client.
+      var on = / on$/.test(button.className);
       var f = favorites();
-      if (f[uuid]) { action = 'fav1-remove'; delete f[uuid]; } else { f[uuid] = 1; }
+      if (on) { action = 'fav1-remove'; delete f[uuid]; } else { f[uuid] = 1; }
       saveFavorites(f);
-      button.className = f[uuid] ? 'act fav on' : 'act fav';
+      button.className = on ? 'act fav' : 'act fav on';
     }
     if (window.native_bridge && window.native_bridge.photoClicked) {
       window.native_bridge.photoClicked(channel, uuid, url, action);

@@ -27,53 +27,69 @@ const Slide kSlides[3] = {
 
 } // namespace
 
-QByteArray onboardingPicture(int number)
+namespace {
+const QSize kSize(760, 428);
+} // namespace
+
+void Onboarding::prepareText()
+{
+    for (int n = 0; n < 3; ++n) {
+        const Slide &slide = kSlides[n];
+        QImage layer(kSize, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+
+        // A dark band at the bottom keeps the text readable on any photo.
+        QLinearGradient shade(0, kSize.height() * 0.45, 0, kSize.height());
+        shade.setColorAt(0, QColor(0, 0, 0, 0));
+        shade.setColorAt(1, QColor(0, 0, 0, 190));
+        p.fillRect(layer.rect(), shade);
+
+        QFont title(QStringLiteral("DejaVu Sans"));
+        title.setPixelSize(34);
+        title.setBold(true);
+        p.setFont(title);
+        p.setPen(Qt::white);
+        p.drawText(QRect(40, kSize.height() - 150, kSize.width() - 80, 50), Qt::AlignLeft | Qt::AlignBottom,
+                   QString::fromUtf8(slide.title));
+
+        QFont body(QStringLiteral("DejaVu Sans"));
+        body.setPixelSize(18);
+        p.setFont(body);
+        p.setPen(QColor(235, 235, 235));
+        p.drawText(QRect(40, kSize.height() - 94, kSize.width() - 80, 60), Qt::AlignLeft | Qt::AlignTop,
+                   QString::fromUtf8(slide.text));
+
+        // Page dots.
+        for (int i = 0; i < 3; ++i) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(i == n ? QColor(255, 255, 255) : QColor(255, 255, 255, 90));
+            p.drawEllipse(QPointF(kSize.width() - 90 + i * 22, kSize.height() - 36), 5, 5);
+        }
+        p.end();
+        m_text[n] = layer;
+    }
+}
+
+QByteArray Onboarding::picture(int number)
 {
     if (number < 1 || number > 3)
         return QByteArray();
-    const Slide &slide = kSlides[number - 1];
-    const QSize size(760, 428);
-
-    PhotoCatalog catalog;
-    QImage image = renderPhoto(catalog.photos().at(slide.photo), size);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
-    // A dark band at the bottom keeps the text readable on any photo.
-    QLinearGradient shade(0, size.height() * 0.45, 0, size.height());
-    shade.setColorAt(0, QColor(0, 0, 0, 0));
-    shade.setColorAt(1, QColor(0, 0, 0, 190));
-    p.fillRect(image.rect(), shade);
-
-    QFont title(QStringLiteral("DejaVu Sans"));
-    title.setPixelSize(34);
-    title.setBold(true);
-    p.setFont(title);
-    p.setPen(Qt::white);
-    p.drawText(QRect(40, size.height() - 150, size.width() - 80, 50), Qt::AlignLeft | Qt::AlignBottom,
-               QString::fromUtf8(slide.title));
-
-    QFont body(QStringLiteral("DejaVu Sans"));
-    body.setPixelSize(18);
-    p.setFont(body);
-    p.setPen(QColor(235, 235, 235));
-    p.drawText(QRect(40, size.height() - 94, size.width() - 80, 60), Qt::AlignLeft | Qt::AlignTop,
-               QString::fromUtf8(slide.text));
-
-    // Page dots.
-    for (int i = 0; i < 3; ++i) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(i == number - 1 ? QColor(255, 255, 255) : QColor(255, 255, 255, 90));
-        p.drawEllipse(QPointF(size.width() - 90 + i * 22, size.height() - 36), 5, 5);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    QByteArray &png = m_png[number - 1];
+    if (png.isEmpty()) {
+        static const PhotoCatalog catalog;
+        QImage image = renderPhoto(catalog.photos().at(kSlides[number - 1].photo), kSize);
+        QPainter p(&image);
+        p.drawImage(0, 0, m_text[number - 1]);
+        p.end();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
     }
-    p.end();
-
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
+    return png;
 }
 
 } // namespace fotoria::service

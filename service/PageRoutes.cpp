@@ -93,7 +93,7 @@ void installPageRoutes(Router &router)
             sendMessage(res, 404, QStringLiteral("Not found."));
             return;
         }
-        sendBytes(res, ctx.onboarding[n - 1], "image/png");
+        sendBytes(res, ctx.onboarding.picture(n), "image/png");
     });
 
     router.get(R"(/photos/([^/]+))", [&ctx](const httplib::Request &req, httplib::Response &res, const RequestInfo &) {

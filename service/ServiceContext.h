@@ -4,6 +4,7 @@
 #include "FailureSwitches.h"
 #include "HttpUtil.h"
 #include "Journal.h"
+#include "Onboarding.h"
 #include "PhotoCatalog.h"
 #include "PhotoStore.h"
 #include "ServiceConfig.h"
@@ -41,7 +42,7 @@ struct ServiceContext {
     Accounts accounts;
     PhotoCatalog catalog;
     PhotoStore photos;
-    QByteArray onboarding[3]; // PNG files, made at start on the main thread
+    Onboarding onboarding;
     QByteArray certificatePem;
 };
 

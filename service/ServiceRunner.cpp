@@ -120,8 +120,7 @@ int runService(const ServiceOptions &options)
             pem.commit();
         }
     }
-    for (int i = 0; i < 3; ++i)
-        ctx.onboarding[i] = onboardingPicture(i + 1);
+    ctx.onboarding.prepareText();
     if (options.warmUp)
         ctx.photos.warmUp();
 

@@ -11,6 +11,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QTcpSocket>
 
 using fotoria::test::FotoriaService;
 using Params = QMap<QString, QString>;
@@ -314,6 +315,25 @@ private slots:
         QCOMPARE(send("GET", url(path)).status, 200);
     }
 
+    void stopsCleanlyWhileARequestIsHeld()
+    {
+        FotoriaService other;
+        QString error;
+        QVERIFY2(other.start(&error), qPrintable(error));
+        QVERIFY(other.setFailure(QStringLiteral("/notifications"), QStringLiteral("hang")));
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), other.httpPort());
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("GET /notifications HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QVERIFY(socket.waitForBytesWritten(5000));
+        QTRY_COMPARE(other.journal(QStringLiteral("/notifications")).size(), 1);
+        QVERIFY(other.stop());
+        // The held request never got an answer: the connection just ends.
+        if (socket.state() == QAbstractSocket::ConnectedState)
+            socket.waitForDisconnected(5000);
+        QCOMPARE(socket.readAll(), QByteArray());
+    }
+
     void httpsUsesSelfSignedCertificate()
     {
         const QUrl tlsUrl(m_service.httpsUrl() + QStringLiteral("/api/v2/clients"));
@@ -379,6 +399,48 @@ private slots:
     {
         QCOMPARE(send("GET", url(QStringLiteral("/photos/0000-256x144.jpg"))).status, 404);
         QCOMPARE(send("GET", url(QStringLiteral("/photos/..%2F..%2Fetc%2Fpasswd"))).status, 404);
+    }
+
+    void pagesAndPictures_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("type");
+        QTest::newRow("gallery") << "/gallery/home" << 200 << QByteArray("text/html");
+        QTest::newRow("channel") << "/gallery/night-sky" << 200 << QByteArray("text/html");
+        QTest::newRow("unknown channel") << "/gallery/kittens" << 404 << QByteArray("text/html");
+        QTest::newRow("notice") << "/notifications" << 200 << QByteArray("text/html");
+        QTest::newRow("help") << "/howto" << 200 << QByteArray("text/html");
+        QTest::newRow("calendar") << "/calendar?size=1&past_months=0&future_months=0&first_day=0" << 200 << QByteArray("text/html");
+        QTest::newRow("welcome 1") << "/onboarding/onboarding-1.png" << 200 << QByteArray("image/png");
+        QTest::newRow("welcome 3") << "/onboarding/onboarding-3.png" << 200 << QByteArray("image/png");
+        QTest::newRow("no welcome 4") << "/onboarding/onboarding-4.png" << 404 << QByteArray("application/json");
+        QTest::newRow("unknown API") << "/api/v9/nothing" << 404 << QByteArray("application/json");
+    }
+
+    void pagesAndPictures()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, status);
+        QFETCH(QByteArray, type);
+        QNetworkRequest request(url(path));
+        QNetworkReply *reply = m_nam.get(request);
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), status);
+        QVERIFY(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray().startsWith(type));
+        const QByteArray body = reply->readAll();
+        reply->deleteLater();
+        if (status == 200) // the client only shows a notice longer than 32 bytes
+            QVERIFY(body.size() > 32);
+        else
+            QVERIFY(!QJsonDocument::fromJson(body).object().value(QStringLiteral("message")).toString().isEmpty()
+                    || body.contains("Not found"));
+        if (type == "image/png") {
+            const QImage image = QImage::fromData(body, "PNG");
+            QVERIFY(!image.isNull());
+            QVERIFY(image.width() >= 640);
+        }
     }
 
     void analyticsDocumentsAreDecoded_data()

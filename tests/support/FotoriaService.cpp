@@ -92,18 +92,22 @@ bool FotoriaService::start(QString *error)
     return true;
 }
 
-void FotoriaService::stop()
+bool FotoriaService::stop()
 {
     if (!m_process)
-        return;
+        return false;
+    bool clean = false;
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
-        if (!m_process->waitForFinished(5000)) {
+        if (m_process->waitForFinished(5000)) {
+            clean = m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+        } else {
             m_process->kill();
             m_process->waitForFinished(5000);
         }
     }
     m_process.reset();
+    return clean;
 }
 
 bool FotoriaService::isRunning() const

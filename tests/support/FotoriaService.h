@@ -29,7 +29,8 @@ public:
     // Starts with --port 0 --tls-port 0 and a data folder under the test
     // home; waits up to 20 s for "ready".
     bool start(QString *error = nullptr);
-    void stop();
+    // True when the service ended by itself on SIGTERM with status 0.
+    bool stop();
     bool isRunning() const;
 
     quint16 httpPort() const { return m_httpPort; }
