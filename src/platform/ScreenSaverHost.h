@@ -29,6 +29,11 @@ NativeWindowId xscreensaverWindow();
 // A window id as text: decimal, or hexadecimal with "0x". 0 when malformed.
 NativeWindowId parseNativeWindowId(const QString &text);
 
+// Call before the application object exists. The screensaver paints with
+// the raster engine only; loading the OpenGL stack of the windowing system
+// would cost a noticeable part of its start-up.
+void avoidOpenGlIntegration();
+
 // Watches a foreign window and emits windowGone() once when it is destroyed
 // (or when it never existed), so a hosted preview can end cleanly.
 class NativeWindowWatch : public QObject

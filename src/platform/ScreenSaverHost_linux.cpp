@@ -138,6 +138,13 @@ bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent)
     return true;
 }
 
+void avoidOpenGlIntegration()
+{
+    // The xcb plugin otherwise loads GLX and the driver on the first window.
+    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
 NativeWindowId xscreensaverWindow()
 {
     return parseNativeWindowId(qEnvironmentVariable("XSCREENSAVER_WINDOW"));

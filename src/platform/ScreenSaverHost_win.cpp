@@ -44,6 +44,11 @@ bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent)
     return true;
 }
 
+void avoidOpenGlIntegration()
+{
+    // Windows loads OpenGL only when a window asks for it.
+}
+
 NativeWindowId xscreensaverWindow()
 {
     return 0;

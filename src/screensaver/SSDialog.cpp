@@ -107,17 +107,23 @@ void SSDialog::fadedOut_Slot()
     m_fader->fadeIn();
 }
 
+QImage SSDialog::loadFitted(const QString &path, const QRect &screen, QRect *placement, QString *error)
+{
+    *placement = fitPlacement(screen, QSize());
+    const QSize size = PictureDecoder::pictureSize(path, error);
+    if (!size.isValid())
+        return QImage();
+    *placement = fitPlacement(screen, size);
+    return PictureDecoder::loadScaled(path, placement->size(), Qt::KeepAspectRatio, error);
+}
+
 void SSDialog::showImage()
 {
     QImage image;
     QRect placement = fitPlacement(m_screenRect, QSize());
     if (!m_currentPath.isEmpty()) {
         QString error;
-        const QSize size = PictureDecoder::pictureSize(m_currentPath, &error);
-        if (size.isValid()) {
-            placement = fitPlacement(m_screenRect, size);
-            image = PictureDecoder::loadScaled(m_currentPath, placement.size(), Qt::KeepAspectRatio, &error);
-        }
+        image = loadFitted(m_currentPath, m_screenRect, &placement, &error);
         // Broken, unreadable or oversized: black for this turn.
         if (image.isNull())
             qDebug().noquote() << "ERROR! Cannot show picture:" << error;

@@ -23,6 +23,11 @@ public:
     // picture size gives the screen's own size at (0, 0).
     static QRect fitPlacement(const QRect &screen, const QSize &picture);
 
+    // Decodes the picture at the size it takes when fitted to `screen` (only
+    // as much detail as is shown) and tells where it goes. A null image when
+    // the picture cannot be shown; *error then says why.
+    static QImage loadFitted(const QString &path, const QRect &screen, QRect *placement, QString *error);
+
     // The next picture; fades the current one out first, if there is one.
     void setImage(const QString &path);
     // Fits the current picture to the screen rectangle and shows it.

@@ -65,6 +65,7 @@ int run(int argc, char *argv[])
         return ScreenSaverCommandLine::kUsageExitCode;
     }
 
+    platform::avoidOpenGlIntegration();
     SSApplication application(argc, argv);
     platform::quitOnTerminationSignals(&application);
 

@@ -26,8 +26,12 @@ class Run
 {
 public:
     Run(const XTestServer &server, const QStringList &args)
+        : Run(server.environment(), args)
     {
-        m_process.setProcessEnvironment(server.environment());
+    }
+    Run(const QProcessEnvironment &environment, const QStringList &args)
+    {
+        m_process.setProcessEnvironment(environment);
         m_process.start(kBinary, args);
     }
     ~Run()
@@ -109,6 +113,7 @@ private slots:
     void fullScreenFadesInFittedPictureAndEndsOnKey();
     void secondMouseMoveEnds();
     void buttonReleaseEndsButPressDoesNot();
+    void previewLivesInHostWindow_data();
     void previewLivesInHostWindow();
     void missingHostWindowFails();
 
@@ -282,8 +287,21 @@ void ScreenSaverProcessTest::buttonReleaseEndsButPressDoesNot()
     QCOMPARE(run.exitCode(), 0);
 }
 
+void ScreenSaverProcessTest::previewLivesInHostWindow_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("inEnvironment");
+    // %1 stands for the host window's id.
+    QTest::newRow("/p decimal handle") << QStringList{QStringLiteral("/p"), QStringLiteral("%1")} << false;
+    QTest::newRow("xscreensaver preview, hex id") << QStringList{QStringLiteral("--window-id"), QStringLiteral("0x%2")}
+                                                  << false;
+    QTest::newRow("xscreensaver hack in XSCREENSAVER_WINDOW") << QStringList{QStringLiteral("--root")} << true;
+}
+
 void ScreenSaverProcessTest::previewLivesInHostWindow()
 {
+    QFETCH(QStringList, args);
+    QFETCH(bool, inEnvironment);
     QProcess host;
     host.setProcessEnvironment(m_server->environment());
     host.start(kHostWindow, QStringList());
@@ -292,7 +310,12 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     const QString hostId = QString::fromLatin1(host.readLine()).trimmed();
     QVERIFY2(hostId.toULong() != 0, qPrintable(hostId));
 
-    Run run(*m_server, {QStringLiteral("/p"), hostId});
+    for (QString &arg : args)
+        arg.replace(QLatin1String("%1"), hostId).replace(QLatin1String("%2"), QString::number(hostId.toULong(), 16));
+    QProcessEnvironment environment = m_server->environment();
+    if (inEnvironment)
+        environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QStringLiteral("0x") + QString::number(hostId.toULong(), 16));
+    Run run(environment, args);
 
     // Our window becomes the host's child at the host's size.
     QString children;
