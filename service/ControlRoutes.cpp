@@ -46,6 +46,13 @@ void installControlRoutes(Router &router)
                 return;
             }
         }
+        if (req.has_param("delay_ms")) {
+            failure.delayMs = param(req, "delay_ms").toInt(&ok);
+            if (!ok || failure.delayMs < 0 || failure.delayMs > 600000) {
+                sendMessage(res, 400, QStringLiteral("delay_ms must be 0 to 600000"));
+                return;
+            }
+        }
         failure.message = param(req, "message");
         failure.body = param(req, "body");
         ctx.failures.set(path, failure);

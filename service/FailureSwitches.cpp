@@ -9,7 +9,7 @@ bool FailureSwitches::isKnownMode(const QString &mode)
     static const QStringList modes{QStringLiteral("http_error"), QStringLiteral("empty"),
                                    QStringLiteral("malformed"), QStringLiteral("redirect"),
                                    QStringLiteral("redirect_loop"), QStringLiteral("hang"),
-                                   QStringLiteral("status")};
+                                   QStringLiteral("status"), QStringLiteral("slow")};
     return modes.contains(mode);
 }
 

@@ -10,11 +10,12 @@ namespace fotoria::service {
 
 // A failure that tests ask the service to play for one path.
 struct Failure {
-    QString mode;     // http_error, empty, malformed, redirect, redirect_loop, hang, status
+    QString mode;     // http_error, empty, malformed, redirect, redirect_loop, hang, status, slow
     int status = 0;   // 0: the mode's own default
     QString message;
     QString body;
     int remaining = -1; // requests left; -1 until cleared
+    int delayMs = 2000; // slow: the wait before the normal answer
 };
 
 class FailureSwitches

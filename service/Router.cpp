@@ -3,7 +3,22 @@
 #include "AnalyticsDecoder.h"
 #include "ConnectionWatch.h"
 
+#include <chrono>
+#include <thread>
+
 namespace fotoria::service {
+
+namespace {
+
+// A slow answer that still lets the service stop at once.
+void waitOrStop(const ServiceContext &ctx, int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!ctx.stopping && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+} // namespace
 
 Router::Router(ServiceContext &ctx, httplib::Server &server, bool tls)
     : m_ctx(ctx), m_server(server), m_tls(tls)
@@ -28,8 +43,11 @@ httplib::Server::Handler Router::wrap(Handler handler)
             ctx.journal.record(req, tls, analytics ? decodeAnalyticsRequest(req) : QJsonValue(QJsonValue::Null));
             const bool redirected = req.has_param("redirected") && req.get_param_value("redirected") == "1";
             if (const auto failure = ctx.failures.take(path, redirected)) {
-                playFailure(ctx, *failure, req, res, info);
-                return;
+                if (failure->mode != QLatin1String("slow")) {
+                    playFailure(ctx, *failure, req, res, info);
+                    return;
+                }
+                waitOrStop(ctx, failure->delayMs);
             }
         }
         handler(req, res, info);

@@ -20,7 +20,7 @@ void setUp(httplib::Server &server, ServiceContext &ctx, bool tls)
 {
     // Idle keep-alive connections and held ("hang") requests each take a
     // thread; the default pool of eight would starve a browser page.
-    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
     server.set_keep_alive_timeout(5);
     server.set_payload_max_length(64 * 1024 * 1024);
     Router router(ctx, server, tls);

@@ -283,6 +283,17 @@ private slots:
         QCOMPARE(send("GET", url(path)).status, 200);
     }
 
+    void slowAnswersNormallyAfterTheDelay()
+    {
+        const QString path = QStringLiteral("/api/v2/clients");
+        QVERIFY(m_service.setFailure(path, QStringLiteral("slow"), {{"delay_ms", "400"}, {"count", "2"}}));
+        const Result early = send("GET", url(path), {}, {}, 100);
+        QCOMPARE(early.error, QNetworkReply::OperationCanceledError);
+        const Result r = send("GET", url(path), {}, {}, 5000);
+        QCOMPARE(r.status, 200);
+        QVERIFY(QJsonDocument::fromJson(r.body).object().contains(QStringLiteral("tags")));
+    }
+
     void failureCountRunsOut()
     {
         const QString path = QStringLiteral("/api/v2/desktop_versions/current");

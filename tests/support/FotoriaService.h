@@ -46,7 +46,7 @@ public:
     void clearJournal();
 
     // mode: http_error, empty, malformed, redirect, redirect_loop, hang,
-    // status; params: status, message, body, count.
+    // status, slow; params: status, message, body, count, delay_ms (slow).
     bool setFailure(const QString &path, const QString &mode,
                     const QMap<QString, QString> &params = {});
     void clearFailures();
