@@ -87,9 +87,7 @@ QString Analytics::distinctId()
 
 bool Analytics::isDevelopmentMode()
 {
-    const QDir here = QDir::current();
-    return QFileInfo::exists(here.filePath(QStringLiteral("devmarkerfile.txt")))
-        || QFileInfo::exists(here.filePath(QStringLiteral("Qt5Cored.dll")));
+    return AppInfo::isDevelopmentMode();
 }
 
 bool Analytics::isSendingEnabled()

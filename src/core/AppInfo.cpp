@@ -1,5 +1,7 @@
 #include "AppInfo.h"
 
+#include <QFileInfo>
+
 namespace AppInfo {
 
 QString applicationName()
@@ -8,6 +10,12 @@ QString applicationName()
     name.remove(QLatin1Char(' '));
     name.remove(QLatin1Char('&'));
     return name;
+}
+
+bool isDevelopmentMode()
+{
+    return QFileInfo::exists(QStringLiteral("devmarkerfile.txt"))
+           || QFileInfo::exists(QStringLiteral("Qt5Cored.dll"));
 }
 
 } // namespace AppInfo

@@ -16,4 +16,9 @@ inline const QString defaultServiceUrl = QStringLiteral("https://api.fotoria.com
 // without blanks and ampersands.
 QString applicationName();
 
+// A developer's run: "devmarkerfile.txt" (or "Qt5Cored.dll") in the working
+// directory. Such a run keeps Qt's own message output and reports nothing.
+// Evaluated afresh at each call.
+bool isDevelopmentMode();
+
 } // namespace AppInfo

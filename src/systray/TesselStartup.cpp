@@ -24,8 +24,7 @@ namespace TesselStartup {
 
 bool isDevelopmentMode()
 {
-    return QFileInfo::exists(QStringLiteral("devmarkerfile.txt"))
-           || QFileInfo::exists(QStringLiteral("Qt5Cored.dll"));
+    return AppInfo::isDevelopmentMode();
 }
 
 void prepareProcess()

@@ -1,3 +1,4 @@
+#include <FotoriaService.h>
 #include <TestMain.h>
 
 #include <QDeadlineTimer>
@@ -30,10 +31,13 @@ struct Profile
     }
 };
 
-Profile newProfile(const QString &name)
+// Every run reports to the substitute service, never to the real one.
+Profile newProfile(const QString &name, const QString &serviceUrl)
 {
     Profile p{fotoria::test::testHome() + "/" + name};
     QDir().mkpath(p.home + "/Documents");
+    QSettings settings(p.settingsFile(), QSettings::IniFormat);
+    settings.setValue("kServiceUrl", serviceUrl);
     return p;
 }
 
@@ -85,6 +89,20 @@ class TesselProcessTest : public QObject
         QVERIFY(waitUntilReady(process));
     }
 
+    fotoria::test::FotoriaService m_service;
+
+    Profile profile(const QString &name) { return newProfile(name, m_service.baseUrl()); }
+
+    int crashReports()
+    {
+        int count = 0;
+        for (const QJsonValue &entry : m_service.journal("/track")) {
+            if (entry.toObject().value("decoded").toObject().value("event").toString() == "d-crashed")
+                ++count;
+        }
+        return count;
+    }
+
     void stop(QProcess &process, int signal)
     {
         ::kill(pid_t(process.processId()), signal);
@@ -92,9 +110,15 @@ class TesselProcessTest : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_service.start(&error), qPrintable(error));
+    }
+
     void startsInOrderAndQuitsCleanlyOnSigterm()
     {
-        const Profile profile = newProfile("clean");
+        const Profile profile = this->profile("clean");
         for (int run = 0; run < 2; ++run) {
             QProcess process;
             start(process, profile);
@@ -118,7 +142,7 @@ private slots:
 
     void developmentMarkerKeepsTheLogEmpty()
     {
-        const Profile profile = newProfile("dev");
+        const Profile profile = this->profile("dev");
         const QString workDir = profile.home + "/work";
         QDir().mkpath(workDir);
         QFile marker(workDir + "/devmarkerfile.txt");
@@ -141,7 +165,7 @@ private slots:
 
     void crashLeavesFlagAndReportWithTheLog()
     {
-        const Profile profile = newProfile("crash");
+        const Profile profile = this->profile("crash");
         {
             QProcess process;
             start(process, profile);
@@ -165,8 +189,15 @@ private slots:
         QProcess next;
         start(next, profile);
         QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
+        QTRY_COMPARE_WITH_TIMEOUT(crashReports(), 1, 10000);
         stop(next, SIGTERM);
         QVERIFY(readAll(profile.base() + "/log.txt").contains("previous run ended in a crash"));
+
+        // Reported once: the start after that sends nothing of it.
+        QProcess third;
+        start(third, profile);
+        stop(third, SIGTERM);
+        QCOMPARE(crashReports(), 1);
     }
 };
 
