@@ -40,6 +40,6 @@ int main(int argc, char *argv[])
         return 1;
     std::sort(steps.begin(), steps.end());
     std::printf("%.2f %.2f %zu %dx%d\n", steps[steps.size() / 2], steps.back(), steps.size(), dialog.width(),
-                dialog.height());
+        dialog.height());
     return 0;
 }

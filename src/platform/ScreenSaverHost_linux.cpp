@@ -20,7 +20,7 @@ namespace {
 XErrorHandler g_previousHandler = nullptr;
 constexpr int kMaxOwnDisplays = 8;
 std::atomic<Display *> g_ownDisplays[kMaxOwnDisplays];
-std::atomic<int> g_lastError{0};
+std::atomic<int> g_lastError { 0 };
 
 bool isOwnDisplay(Display *display)
 {
@@ -78,8 +78,7 @@ public:
     Display *display() const { return m_display; }
 
     // Runs the request and waits for the server's answer; false on any error.
-    template <typename Request>
-    bool call(Request request)
+    template<typename Request> bool call(Request request)
     {
         g_lastError = 0;
         const Status ok = request();

@@ -104,8 +104,8 @@ void ScreenSaver::openConfigurationDialog()
 {
     delete m_configurationDialog.data();
     m_configurationDialog = new SSConfigurationDialog();
-    m_configurationDialog->setWindowTitle(QStringLiteral("%1 - %2").arg(QStringLiteral("Fotoria"),
-                                                                          QStringLiteral("Fotoria Screensaver")));
+    m_configurationDialog->setWindowTitle(
+        QStringLiteral("%1 - %2").arg(QStringLiteral("Fotoria"), QStringLiteral("Fotoria Screensaver")));
     // Set before the delegate, so that opening stores nothing.
     m_configurationDialog->setValue(m_displayInterval);
     m_configurationDialog->setDelegate(this);

@@ -60,7 +60,8 @@ int run(int argc, char *argv[])
         rawArguments << QString::fromLocal8Bit(argv[i]);
         toolkitOptions = toolkitOptions || (i > 0 && argv[i][0] == '-');
     }
-    if (!toolkitOptions && ScreenSaverCommandLine::parse(rawArguments, platform::xscreensaverWindow()).showUsage) {
+    if (!toolkitOptions
+        && ScreenSaverCommandLine::parse(rawArguments, platform::xscreensaverWindow()).showUsage) {
         printUsage();
         return ScreenSaverCommandLine::kUsageExitCode;
     }
@@ -73,8 +74,8 @@ int run(int argc, char *argv[])
     // thread joined) before the application object goes.
     ScreenSaver screenSaver(&application);
 
-    const ScreenSaverCommandLine commandLine =
-        ScreenSaverCommandLine::parse(QCoreApplication::arguments(), platform::xscreensaverWindow());
+    const ScreenSaverCommandLine commandLine
+        = ScreenSaverCommandLine::parse(QCoreApplication::arguments(), platform::xscreensaverWindow());
     if (commandLine.showUsage) {
         printUsage();
         return ScreenSaverCommandLine::kUsageExitCode;

@@ -16,8 +16,8 @@ int main()
         return 2;
     }
     const int screen = DefaultScreen(display);
-    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, 320, 240, 0,
-                                              0, 0x808080);
+    const Window window
+        = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, 320, 240, 0, 0, 0x808080);
     XStoreName(display, window, "fotoria-test-host");
     XMapWindow(display, window);
     XSync(display, False);

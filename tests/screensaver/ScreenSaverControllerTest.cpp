@@ -83,7 +83,7 @@ void ScreenSaverControllerTest::ownSettingsStore()
     QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("Fotoria"));
     QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("FotoriaScreensaver"));
     QVERIFY2(Settings::fileName().endsWith(QLatin1String("/Fotoria/FotoriaScreensaver.conf")),
-             qPrintable(Settings::fileName()));
+        qPrintable(Settings::fileName()));
     // The first run is over once the store exists.
     QVERIFY(Settings::isFirstRun);
     QCOMPARE(storedOnDisk(QStringLiteral("kFirstTime")).toBool(), false);
@@ -131,7 +131,7 @@ void ScreenSaverControllerTest::intervalChangeEndsWait()
     ScreenSaver screenSaver(qApp);
     QCOMPARE(screenSaver.displayInterval(), 60);
     QSignalSpy pictures(screenSaver.imageQueue(), &SSImageQueue::loadNewImageSignal);
-    screenSaver.start();  // mode 0: no window, the queue runs
+    screenSaver.start(); // mode 0: no window, the queue runs
     QVERIFY(pictures.wait(10000));
     QCOMPARE(pictures.count(), 1);
 

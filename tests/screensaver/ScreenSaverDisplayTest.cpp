@@ -121,15 +121,20 @@ void ScreenSaverDisplayTest::fit_data()
     QTest::addColumn<QRect>("placement");
 
     const QSize hd(1920, 1080);
-    QTest::newRow("wide picture: full width, centred down") << hd << QSize(4000, 1000) << QRect(0, 300, 1920, 480);
-    QTest::newRow("tall picture: full height, centred across") << hd << QSize(1000, 2000) << QRect(690, 0, 540, 1080);
+    QTest::newRow("wide picture: full width, centred down")
+        << hd << QSize(4000, 1000) << QRect(0, 300, 1920, 480);
+    QTest::newRow("tall picture: full height, centred across")
+        << hd << QSize(1000, 2000) << QRect(690, 0, 540, 1080);
     QTest::newRow("exact ratio fills the screen") << hd << QSize(3840, 2160) << QRect(0, 0, 1920, 1080);
     QTest::newRow("same size") << hd << QSize(1920, 1080) << QRect(0, 0, 1920, 1080);
     QTest::newRow("small picture is enlarged") << hd << QSize(400, 300) << QRect(240, 0, 1440, 1080);
     QTest::newRow("picture that did not load") << hd << QSize() << QRect(0, 0, 1920, 1080);
-    QTest::newRow("24 MP landscape on 4K") << QSize(3840, 2160) << QSize(6000, 4000) << QRect(300, 0, 3240, 2160);
-    QTest::newRow("24 MP portrait on 4K") << QSize(3840, 2160) << QSize(4000, 6000) << QRect(1200, 0, 1440, 2160);
-    QTest::newRow("odd ratio on 4K, truncated") << QSize(3840, 2160) << QSize(8000, 5333) << QRect(300, 0, 3240, 2160);
+    QTest::newRow("24 MP landscape on 4K")
+        << QSize(3840, 2160) << QSize(6000, 4000) << QRect(300, 0, 3240, 2160);
+    QTest::newRow("24 MP portrait on 4K")
+        << QSize(3840, 2160) << QSize(4000, 6000) << QRect(1200, 0, 1440, 2160);
+    QTest::newRow("odd ratio on 4K, truncated")
+        << QSize(3840, 2160) << QSize(8000, 5333) << QRect(300, 0, 3240, 2160);
     QTest::newRow("preview, landscape") << QSize(320, 240) << QSize(6000, 4000) << QRect(0, 13, 319, 213);
     QTest::newRow("preview, portrait") << QSize(320, 240) << QSize(4000, 6000) << QRect(80, 0, 160, 240);
 }
@@ -290,12 +295,12 @@ void ScreenSaverDisplayTest::input_data()
     const int press = QEvent::MouseButtonPress;
     const int release = QEvent::MouseButtonRelease;
     const int key = QEvent::KeyPress;
-    QTest::newRow("key press") << QList<int>{key} << true;
-    QTest::newRow("first move") << QList<int>{move} << false;
-    QTest::newRow("second move") << QList<int>{move, move} << true;
-    QTest::newRow("button press alone") << QList<int>{press} << false;
-    QTest::newRow("press then release") << QList<int>{press, release} << true;
-    QTest::newRow("release alone") << QList<int>{release} << true;
+    QTest::newRow("key press") << QList<int> { key } << true;
+    QTest::newRow("first move") << QList<int> { move } << false;
+    QTest::newRow("second move") << QList<int> { move, move } << true;
+    QTest::newRow("button press alone") << QList<int> { press } << false;
+    QTest::newRow("press then release") << QList<int> { press, release } << true;
+    QTest::newRow("release alone") << QList<int> { release } << true;
 }
 
 void ScreenSaverDisplayTest::input()

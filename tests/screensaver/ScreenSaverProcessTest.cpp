@@ -80,7 +80,8 @@ int luminance(QRgb c)
 
 bool near(QRgb actual, QRgb expected, int tolerance)
 {
-    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
+    return qAbs(qRed(actual) - qRed(expected)) <= tolerance
+        && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance
         && qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
 }
 
@@ -137,7 +138,8 @@ void ScreenSaverProcessTest::initTestCase()
     QVERIFY(picture.save(playlist + QStringLiteral("/tall.jpg"), "JPEG", 95));
 
     ensureFolder(FileLocations::baseFolder());
-    ImageStore store(FileLocations::baseFolder() + QStringLiteral("/active.xml"), FileLocations::playlistFolder());
+    ImageStore store(
+        FileLocations::baseFolder() + QStringLiteral("/active.xml"), FileLocations::playlistFolder());
     store.setActive(QStringLiteral("Test"), true);
     QCOMPARE(store.pictureCount(), 1);
 }
@@ -154,7 +156,8 @@ void ScreenSaverProcessTest::cleanup()
     m_server = nullptr;
 }
 
-QImage ScreenSaverProcessTest::waitForScreenshot(const std::function<bool(const QImage &)> &ready, int timeoutMs)
+QImage ScreenSaverProcessTest::waitForScreenshot(
+    const std::function<bool(const QImage &)> &ready, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);
     QImage shot;
@@ -171,7 +174,7 @@ bool ScreenSaverProcessTest::waitForViewableWindow(const QString &name, QString 
 {
     QDeadlineTimer deadline(timeoutMs);
     do {
-        *info = m_server->runTool(QStringLiteral("xwininfo"), {QStringLiteral("-name"), name});
+        *info = m_server->runTool(QStringLiteral("xwininfo"), { QStringLiteral("-name"), name });
         if (info->contains(QLatin1String("IsViewable")))
             return true;
         QTest::qWait(50);
@@ -183,9 +186,11 @@ void ScreenSaverProcessTest::usageEndsWithMinusOne_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::newRow("no argument") << QStringList();
-    QTest::newRow("switch that matches no mode") << QStringList{QStringLiteral("/x")};
-    QTest::newRow("two arguments, first not /p") << QStringList{QStringLiteral("/s"), QStringLiteral("/x")};
-    QTest::newRow("three arguments") << QStringList{QStringLiteral("/p"), QStringLiteral("1"), QStringLiteral("2")};
+    QTest::newRow("switch that matches no mode") << QStringList { QStringLiteral("/x") };
+    QTest::newRow("two arguments, first not /p")
+        << QStringList { QStringLiteral("/s"), QStringLiteral("/x") };
+    QTest::newRow("three arguments") << QStringList { QStringLiteral("/p"), QStringLiteral("1"),
+        QStringLiteral("2") };
 }
 
 void ScreenSaverProcessTest::usageEndsWithMinusOne()
@@ -216,7 +221,7 @@ void ScreenSaverProcessTest::usageEndsWithMinusOne()
 
 void ScreenSaverProcessTest::fullScreenFadesInFittedPictureAndEndsOnKey()
 {
-    Run run(*m_server, {QStringLiteral("/s")});
+    Run run(*m_server, { QStringLiteral("/s") });
     QString info;
     QVERIFY2(waitForViewableWindow(QStringLiteral("Dialog"), &info), qPrintable(run.output()));
     QVERIFY2(info.contains(QLatin1String("Absolute upper-left X:  0")), qPrintable(info));
@@ -237,7 +242,7 @@ void ScreenSaverProcessTest::fullScreenFadesInFittedPictureAndEndsOnKey()
     QVERIFY(!early.isNull());
     QVERIFY2(meanLuminance(early, leftOfPicture) < 2, "the window does not cover the screen");
     QVERIFY2(meanLuminance(early, picture) < 40,
-             qPrintable(QStringLiteral("first frame not dark: %1").arg(meanLuminance(early, picture))));
+        qPrintable(QStringLiteral("first frame not dark: %1").arg(meanLuminance(early, picture))));
 
     // After the fade-in: the picture fitted and centred, black around it.
     const QRgb red = qRgb(255, 0, 0);
@@ -246,7 +251,7 @@ void ScreenSaverProcessTest::fullScreenFadesInFittedPictureAndEndsOnKey()
         return near(shot.pixel(820, 540), red, 12) && near(shot.pixel(1100, 540), blue, 12);
     });
     QVERIFY2(near(done.pixel(820, 540), red, 12), qPrintable(run.output()));
-    for (int y : {2, 540, 1077}) {
+    for (int y : { 2, 540, 1077 }) {
         QVERIFY(near(done.pixel(693, y), red, 16));
         QVERIFY(near(done.pixel(900, y), red, 16));
         QVERIFY(near(done.pixel(1000, y), blue, 16));
@@ -257,7 +262,7 @@ void ScreenSaverProcessTest::fullScreenFadesInFittedPictureAndEndsOnKey()
     QVERIFY(meanLuminance(done, leftOfPicture) < 2);
     QVERIFY(meanLuminance(done, rightOfPicture) < 2);
 
-    m_server->runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("a")});
+    m_server->runTool(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("a") });
     QVERIFY2(run.waitForExit(), "a key press did not end the screensaver");
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), 0);
@@ -265,24 +270,26 @@ void ScreenSaverProcessTest::fullScreenFadesInFittedPictureAndEndsOnKey()
 
 void ScreenSaverProcessTest::secondMouseMoveEnds()
 {
-    Run run(*m_server, {QStringLiteral("/s")});
+    Run run(*m_server, { QStringLiteral("/s") });
     QVERIFY2(run.waitForLine(QStringLiteral("First picture on screen")), qPrintable(run.output()));
-    m_server->runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("400"), QStringLiteral("300")});
+    m_server->runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QStringLiteral("400"), QStringLiteral("300") });
     QVERIFY2(run.waitForLine(QStringLiteral("First mouse move ignored")), qPrintable(run.output()));
     QVERIFY(run.isRunning());
-    m_server->runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("900"), QStringLiteral("700")});
+    m_server->runTool(QStringLiteral("xdotool"),
+        { QStringLiteral("mousemove"), QStringLiteral("900"), QStringLiteral("700") });
     QVERIFY2(run.waitForExit(), "the second mouse move did not end the screensaver");
     QCOMPARE(run.exitCode(), 0);
 }
 
 void ScreenSaverProcessTest::buttonReleaseEndsButPressDoesNot()
 {
-    Run run(*m_server, {QStringLiteral("/s")});
+    Run run(*m_server, { QStringLiteral("/s") });
     QVERIFY2(run.waitForLine(QStringLiteral("First picture on screen")), qPrintable(run.output()));
-    m_server->runTool(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QStringLiteral("1")});
+    m_server->runTool(QStringLiteral("xdotool"), { QStringLiteral("mousedown"), QStringLiteral("1") });
     QVERIFY2(run.waitForLine(QStringLiteral("Mouse button press ignored")), qPrintable(run.output()));
     QVERIFY2(run.isRunning(), "a button press alone ended the screensaver");
-    m_server->runTool(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
+    m_server->runTool(QStringLiteral("xdotool"), { QStringLiteral("mouseup"), QStringLiteral("1") });
     QVERIFY2(run.waitForExit(), "a button release did not end the screensaver");
     QCOMPARE(run.exitCode(), 0);
 }
@@ -292,10 +299,11 @@ void ScreenSaverProcessTest::previewLivesInHostWindow_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("inEnvironment");
     // %1 stands for the host window's id.
-    QTest::newRow("/p decimal handle") << QStringList{QStringLiteral("/p"), QStringLiteral("%1")} << false;
-    QTest::newRow("xscreensaver preview, hex id") << QStringList{QStringLiteral("--window-id"), QStringLiteral("0x%2")}
-                                                  << false;
-    QTest::newRow("xscreensaver hack in XSCREENSAVER_WINDOW") << QStringList{QStringLiteral("--root")} << true;
+    QTest::newRow("/p decimal handle") << QStringList { QStringLiteral("/p"), QStringLiteral("%1") } << false;
+    QTest::newRow("xscreensaver preview, hex id")
+        << QStringList { QStringLiteral("--window-id"), QStringLiteral("0x%2") } << false;
+    QTest::newRow("xscreensaver hack in XSCREENSAVER_WINDOW")
+        << QStringList { QStringLiteral("--root") } << true;
 }
 
 void ScreenSaverProcessTest::previewLivesInHostWindow()
@@ -311,10 +319,12 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     QVERIFY2(hostId.toULong() != 0, qPrintable(hostId));
 
     for (QString &arg : args)
-        arg.replace(QLatin1String("%1"), hostId).replace(QLatin1String("%2"), QString::number(hostId.toULong(), 16));
+        arg.replace(QLatin1String("%1"), hostId)
+            .replace(QLatin1String("%2"), QString::number(hostId.toULong(), 16));
     QProcessEnvironment environment = m_server->environment();
     if (inEnvironment)
-        environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"), QStringLiteral("0x") + QString::number(hostId.toULong(), 16));
+        environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"),
+            QStringLiteral("0x") + QString::number(hostId.toULong(), 16));
     Run run(environment, args);
 
     // Our window becomes the host's child at the host's size.
@@ -322,7 +332,8 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     QDeadlineTimer deadline(20000);
     const QRegularExpression child(QStringLiteral("0x[0-9a-f]+ .*320x240\\+0\\+0"));
     do {
-        children = m_server->runTool(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"), hostId});
+        children = m_server->runTool(
+            QStringLiteral("xwininfo"), { QStringLiteral("-children"), QStringLiteral("-id"), hostId });
         if (child.match(children).hasMatch())
             break;
         QTest::qWait(50);
@@ -356,7 +367,7 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
 void ScreenSaverProcessTest::missingHostWindowFails()
 {
     // abc reads as handle 0, which names no window.
-    Run run(*m_server, {QStringLiteral("/p"), QStringLiteral("abc")});
+    Run run(*m_server, { QStringLiteral("/p"), QStringLiteral("abc") });
     QVERIFY(run.waitForExit());
     QCOMPARE(run.exitCode(), 1);
     QVERIFY2(run.output().contains(QLatin1String("ERROR! No preview window")), qPrintable(run.output()));

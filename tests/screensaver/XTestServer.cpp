@@ -15,10 +15,10 @@ bool XTestServer::start(const QSize &size)
     const QString screen = QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height());
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start(QStringLiteral("/bin/sh"),
-                   {QStringLiteral("-c"),
-                    QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1 -nolisten tcp -noreset "
-                                   "3>&1 1>/dev/null 2>/dev/null")
-                        .arg(screen)});
+        { QStringLiteral("-c"),
+            QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1 -nolisten tcp -noreset "
+                           "3>&1 1>/dev/null 2>/dev/null")
+                .arg(screen) });
     if (!m_server.waitForStarted(10000))
         return false;
     QByteArray out;
@@ -72,7 +72,7 @@ QImage XTestServer::screenshot() const
 {
     QProcess xwd;
     xwd.setProcessEnvironment(environment());
-    xwd.start(QStringLiteral("xwd"), {QStringLiteral("-root"), QStringLiteral("-silent")});
+    xwd.start(QStringLiteral("xwd"), { QStringLiteral("-root"), QStringLiteral("-silent") });
     if (!xwd.waitForStarted(10000) || !xwd.waitForFinished(30000) || xwd.exitCode() != 0) {
         qWarning().noquote() << "xwd failed:" << xwd.exitCode() << xwd.readAllStandardError();
         return QImage();
@@ -103,7 +103,8 @@ QImage XTestServer::decodeXwd(const QByteArray &data)
     const quint32 greenMask = field(15);
     const quint32 blueMask = field(16);
     const quint32 colours = field(19);
-    if ((bitsPerPixel != 32 && bitsPerPixel != 24) || width == 0 || height == 0 || width > 16384 || height > 16384)
+    if ((bitsPerPixel != 32 && bitsPerPixel != 24) || width == 0 || height == 0 || width > 16384
+        || height > 16384)
         return QImage();
     const qint64 offset = qint64(headerSize) + qint64(colours) * 12;
     if (offset + qint64(bytesPerLine) * height > data.size())
@@ -127,7 +128,8 @@ QImage XTestServer::decodeXwd(const QByteArray &data)
             // xwd writes packed 24-bit pixels when windows of other depths are shown.
             quint32 p = 0;
             if (bitsPerPixel == 32) {
-                p = byteOrder == 0 ? qFromLittleEndian<quint32>(row + 4 * x) : qFromBigEndian<quint32>(row + 4 * x);
+                p = byteOrder == 0 ? qFromLittleEndian<quint32>(row + 4 * x)
+                                   : qFromBigEndian<quint32>(row + 4 * x);
             } else {
                 const uchar *b = row + 3 * x;
                 p = byteOrder == 0 ? (b[0] | b[1] << 8 | b[2] << 16) : (b[2] | b[1] << 8 | b[0] << 16);
