@@ -22,6 +22,7 @@ struct ServiceOptions {
     int tlsPort = 0; // 0: a free port
     QString dataDir; // empty: nothing kept on disk
     bool warmUp = false;
+    bool exitWithParent = false; // for test harnesses: never outlive the test
 };
 
 // Everything the request handlers share. Each member guards itself.

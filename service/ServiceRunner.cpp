@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 #include <thread>
 
 namespace fotoria::service {
@@ -77,6 +79,8 @@ bool parseOptions(const QStringList &arguments, ServiceOptions *options, QString
                 return false;
         } else if (a == QLatin1String("--warm")) {
             options->warmUp = true;
+        } else if (a == QLatin1String("--exit-with-parent")) {
+            options->exitWithParent = true;
         } else {
             *error = QStringLiteral("unknown argument: %1").arg(a);
             return false;
@@ -99,6 +103,15 @@ int runService(const ServiceOptions &options)
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+
+    if (options.exitWithParent) {
+        // A test killed by its time-out must not leave a server behind that
+        // holds its output pipe open. SIGTERM is blocked, so sigwait below sees it.
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent || parent == 1)
+            return 0;
+    }
 
     ServiceContext ctx(options);
     if (!options.dataDir.isEmpty() && !QDir().mkpath(options.dataDir)) {

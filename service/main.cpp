@@ -25,7 +25,7 @@ int main(int argc, char *argv[])
     if (!fotoria::service::parseOptions(app.arguments(), &options, &error)) {
         std::fprintf(stderr, "fotoria-service: %s\n"
                              "usage: fotoria-service [--port N] [--tls-port N] [--host 127.0.0.1] "
-                             "[--data-dir DIR] [--warm]\n",
+                             "[--data-dir DIR] [--warm] [--exit-with-parent]\n",
                      qPrintable(error));
         return 2;
     }

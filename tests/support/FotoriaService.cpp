@@ -64,7 +64,8 @@ bool FotoriaService::start(QString *error)
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process->start(binary, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--tls-port"),
-                              QStringLiteral("0"), QStringLiteral("--data-dir"), m_dataDir});
+                              QStringLiteral("0"), QStringLiteral("--data-dir"), m_dataDir,
+                              QStringLiteral("--exit-with-parent")});
     if (!m_process->waitForStarted(10000))
         return fail(QStringLiteral("cannot start %1: %2").arg(binary, m_process->errorString()));
 
