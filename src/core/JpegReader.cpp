@@ -3,6 +3,7 @@
 #ifdef FOTORIA_HAVE_LIBJPEG
 
 #include <QFile>
+#include <QIODevice>
 
 #include <algorithm>
 #include <cmath>
@@ -77,6 +78,113 @@ void skipInput(j_decompress_ptr info, long count)
 
 void termSource(j_decompress_ptr) {}
 
+// Where the scaler puts its output rows, top to bottom.
+class RowSink
+{
+public:
+    virtual ~RowSink() = default;
+    // Room for output row y (width pixels).
+    virtual QRgb *row(int y) = 0;
+    // Row y is complete.
+    virtual void done(int y) = 0;
+};
+
+class ImageSink : public RowSink
+{
+public:
+    explicit ImageSink(QImage *image)
+        : m_image(image)
+    {
+    }
+    QRgb *row(int y) override { return reinterpret_cast<QRgb *>(m_image->scanLine(y)); }
+    void done(int) override {}
+
+private:
+    QImage *m_image;
+};
+
+// Writes a 24-bit BMP (bottom-up, as every reader expects) while the rows
+// arrive top-down: rows are gathered into a block that is contiguous in the
+// file and written at its place, so the picture is never held whole.
+class BmpSink : public RowSink
+{
+public:
+    BmpSink(QIODevice *out, int width, int height)
+        : m_out(out)
+        , m_width(width)
+        , m_height(height)
+        , m_rowBytes((qsizetype(width) * 3 + 3) & ~qsizetype(3))
+        , m_line(size_t(width))
+        , m_block(size_t(kBlockRows) * size_t(m_rowBytes), 0)
+    {
+        m_ok = writeHeader();
+    }
+
+    bool ok() const { return m_ok; }
+
+    QRgb *row(int) override { return m_line.data(); }
+
+    void done(int y) override
+    {
+        // Rows y .. y+kBlockRows-1 of a block sit in the file in reverse order.
+        const int first = y - y % kBlockRows;
+        const int last = qMin(first + kBlockRows, m_height) - 1;
+        uchar *dst = m_block.data() + qsizetype(last - y) * m_rowBytes;
+        const QRgb *src = m_line.data();
+        for (int x = 0; x < m_width; ++x, dst += 3) {
+            dst[0] = uchar(qBlue(src[x]));
+            dst[1] = uchar(qGreen(src[x]));
+            dst[2] = uchar(qRed(src[x]));
+        }
+        if (y == last && m_ok) {
+            const qint64 offset = kHeaderBytes + qint64(m_height - 1 - last) * m_rowBytes;
+            const qint64 bytes = qint64(last - first + 1) * m_rowBytes;
+            m_ok = m_out->seek(offset)
+                   && m_out->write(reinterpret_cast<const char *>(m_block.data()), bytes) == bytes;
+        }
+    }
+
+private:
+    static constexpr int kBlockRows = 64;
+    static constexpr qint64 kHeaderBytes = 54;
+
+    bool writeHeader()
+    {
+        uchar header[kHeaderBytes] = {};
+        const auto put16 = [&](int at, quint16 v) {
+            header[at] = uchar(v);
+            header[at + 1] = uchar(v >> 8);
+        };
+        const auto put32 = [&](int at, quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                header[at + i] = uchar(v >> (8 * i));
+        };
+        const quint32 imageBytes = quint32(m_rowBytes) * quint32(m_height);
+        header[0] = 'B';
+        header[1] = 'M';
+        put32(2, quint32(kHeaderBytes) + imageBytes); // file size
+        put32(10, quint32(kHeaderBytes));             // pixel data offset
+        put32(14, 40);                                // BITMAPINFOHEADER
+        put32(18, quint32(m_width));
+        put32(22, quint32(m_height)); // positive: bottom-up
+        put16(26, 1);                 // planes
+        put16(28, 24);                // bits per pixel
+        put32(30, 0);                 // no compression
+        put32(34, imageBytes);
+        put32(38, 3780); // 96 dpi
+        put32(42, 3780);
+        return m_out->write(reinterpret_cast<const char *>(header), kHeaderBytes) == kHeaderBytes;
+    }
+
+    QIODevice *m_out;
+    int m_width;
+    int m_height;
+    qsizetype m_rowBytes;
+    std::vector<QRgb> m_line;
+    std::vector<uchar> m_block;
+    bool m_ok = false;
+};
+
 // Averages rows of BGRX pixels down to the output size as they arrive: each
 // output pixel is the mean of the input area it covers (partly covered
 // pixels count by their share), the same as the toolkit's smooth downscale.
@@ -86,12 +194,12 @@ void termSource(j_decompress_ptr) {}
 class AreaScaler
 {
 public:
-    AreaScaler(int inWidth, int inHeight, QImage *out)
-        : m_out(out)
+    AreaScaler(int inWidth, int inHeight, const QSize &outSize, RowSink *sink)
+        : m_sink(sink)
         , m_inWidth(inWidth)
-        , m_outWidth(out->width())
-        , m_outHeight(out->height())
-        , m_sy(double(inHeight) / out->height())
+        , m_outWidth(outSize.width())
+        , m_outHeight(outSize.height())
+        , m_sy(double(inHeight) / outSize.height())
     {
         const double sx = double(inWidth) / m_outWidth;
         m_taps = 1;
@@ -170,7 +278,7 @@ private:
 
     void emitRow()
     {
-        auto *line = reinterpret_cast<QRgb *>(m_out->scanLine(m_outRow));
+        QRgb *line = m_sink->row(m_outRow);
         const float *w = m_weights.data();
         const float *acc = m_acc.data();
         const int taps = m_taps;
@@ -196,10 +304,11 @@ private:
 #endif
         }
         std::fill(m_acc.begin(), m_acc.end(), 0.0f);
+        m_sink->done(m_outRow);
         ++m_outRow;
     }
 
-    QImage *m_out;
+    RowSink *m_sink;
     int m_inWidth;
     int m_outWidth;
     int m_outHeight;
@@ -355,61 +464,98 @@ bool available()
     return Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
 }
 
+namespace {
+
+// One decoding: the file, libjpeg's state and the header, set up so that the
+// output is at least `size`.
+class Decoding
+{
+public:
+    Decoding(const QString &path, const QSize &size)
+        : m_file(path)
+    {
+        m_info.err = jpeg_std_error(&m_errors.base);
+        m_errors.base.error_exit = onError;
+        m_errors.base.emit_message = onMessage;
+        jpeg_create_decompress(&m_info);
+        if (!available() || size.isEmpty() || !m_file.open(QIODevice::ReadOnly))
+            return;
+        auto *source = static_cast<Source *>((*m_info.mem->alloc_small)(
+            reinterpret_cast<j_common_ptr>(&m_info), JPOOL_PERMANENT, sizeof(Source)));
+        source->file = &m_file;
+        source->base.init_source = initSource;
+        source->base.fill_input_buffer = fillInput;
+        source->base.skip_input_data = skipInput;
+        source->base.resync_to_restart = jpeg_resync_to_restart;
+        source->base.term_source = termSource;
+        source->base.bytes_in_buffer = 0;
+        source->base.next_input_byte = nullptr;
+        m_info.src = &source->base;
+        m_ready = readHeader(&m_info, &m_errors, size);
+    }
+    ~Decoding() { jpeg_destroy_decompress(&m_info); }
+
+    bool ready() const { return m_ready; }
+    QSize decoded() const { return QSize(int(m_info.output_width), int(m_info.output_height)); }
+
+    // Straight into `image`, which has the decoded size.
+    bool readInto(QImage *image) { return readPixels(&m_info, &m_errors, image, nullptr, kBandRows); }
+
+    // Averaged down to `size` (at most the decoded size) into `sink`.
+    bool readScaled(const QSize &size, RowSink *sink)
+    {
+        AreaScaler scaler(decoded().width(), decoded().height(), size, sink);
+        RowPipe pipe(&scaler, kBandRows, qsizetype(decoded().width()) * 4);
+        const bool ok = readPixels(&m_info, &m_errors, nullptr, &pipe, kBandRows);
+        pipe.finish();
+        if (ok)
+            scaler.finish();
+        return ok;
+    }
+
+private:
+    static constexpr int kBandRows = 16;
+    QFile m_file;
+    jpeg_decompress_struct m_info;
+    ErrorManager m_errors;
+    bool m_ready = false;
+};
+
+} // namespace
+
 QImage readScaled(const QString &path, const QSize &size)
 {
-    if (!available() || size.isEmpty())
+    Decoding decoding(path, size);
+    if (!decoding.ready())
         return QImage();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QSize decoded = decoding.decoded();
+    // Only downscaling is done on the fly; a smaller picture is decoded
+    // whole and left to the caller.
+    const bool scale = decoded.width() >= size.width() && decoded.height() >= size.height();
+    QImage out(scale ? size : decoded, QImage::Format_RGB32);
+    if (out.isNull())
         return QImage();
-
-    jpeg_decompress_struct info;
-    ErrorManager errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = onError;
-    errors.base.emit_message = onMessage;
-    jpeg_create_decompress(&info);
-
-    Source *source = static_cast<Source *>(
-        (*info.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&info), JPOOL_PERMANENT, sizeof(Source)));
-    source->file = &file;
-    source->base.init_source = initSource;
-    source->base.fill_input_buffer = fillInput;
-    source->base.skip_input_data = skipInput;
-    source->base.resync_to_restart = jpeg_resync_to_restart;
-    source->base.term_source = termSource;
-    source->base.bytes_in_buffer = 0;
-    source->base.next_input_byte = nullptr;
-    info.src = &source->base;
-
-    QImage result;
-    if (readHeader(&info, &errors, size)) {
-        const QSize decoded(int(info.output_width), int(info.output_height));
-        const bool scale = decoded != size;
-        // Only downscaling is done on the fly; a larger picture is decoded
-        // whole and left to the caller.
-        const bool stream = scale && decoded.width() >= size.width() && decoded.height() >= size.height();
-        QImage out(stream ? size : decoded, QImage::Format_RGB32);
-        if (!out.isNull()) {
-            constexpr int bandRows = 16;
-            std::unique_ptr<AreaScaler> scaler;
-            std::unique_ptr<RowPipe> pipe;
-            if (stream) {
-                scaler = std::make_unique<AreaScaler>(decoded.width(), decoded.height(), &out);
-                pipe = std::make_unique<RowPipe>(scaler.get(), bandRows, qsizetype(decoded.width()) * 4);
-            }
-            const bool ok = readPixels(&info, &errors, &out, pipe.get(), bandRows);
-            if (pipe)
-                pipe->finish();
-            if (ok) {
-                if (scaler)
-                    scaler->finish();
-                result = out;
-            }
-        }
+    if (scale) {
+        ImageSink sink(&out);
+        return decoding.readScaled(size, &sink) ? out : QImage();
     }
-    jpeg_destroy_decompress(&info);
-    return result;
+    return decoding.readInto(&out) ? out : QImage();
+}
+
+BmpResult writeScaledBmp(const QString &path, const QSize &size, QIODevice *out)
+{
+    Decoding decoding(path, size);
+    if (!decoding.ready())
+        return BmpResult::CannotDecode;
+    const QSize decoded = decoding.decoded();
+    if (decoded.width() < size.width() || decoded.height() < size.height())
+        return BmpResult::CannotDecode;
+    BmpSink sink(out, size.width(), size.height());
+    if (!sink.ok())
+        return BmpResult::WriteFailed;
+    if (!decoding.readScaled(size, &sink))
+        return BmpResult::CannotDecode;
+    return sink.ok() ? BmpResult::Written : BmpResult::WriteFailed;
 }
 
 } // namespace JpegReader
@@ -426,6 +572,11 @@ bool available()
 QImage readScaled(const QString &, const QSize &)
 {
     return QImage();
+}
+
+BmpResult writeScaledBmp(const QString &, const QSize &, QIODevice *)
+{
+    return BmpResult::CannotDecode;
 }
 
 } // namespace JpegReader

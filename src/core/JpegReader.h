@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+class QIODevice;
+
 // Decodes a JPEG straight through libjpeg to exactly `size`. libjpeg first
 // decodes at the smallest of its reduced sizes (eighths of the full size)
 // that still covers `size`; the toolkit's reader only offers halves,
@@ -18,5 +20,13 @@ namespace JpegReader {
 bool available();
 
 QImage readScaled(const QString &path, const QSize &size);
+
+enum class BmpResult { Written, CannotDecode, WriteFailed };
+
+// The same, written as a 24-bit BMP into `out` (which must allow seeking)
+// without holding the picture in memory; only for a reduction (`size` no
+// larger than the picture). After CannotDecode `out` may hold a partial
+// file.
+BmpResult writeScaledBmp(const QString &path, const QSize &size, QIODevice *out);
 
 } // namespace JpegReader

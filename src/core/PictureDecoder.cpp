@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <QImageWriter>
+#include <QIODevice>
 #include <QRect>
 #include <QTransform>
 
@@ -146,6 +148,48 @@ QImage PictureDecoder::loadScaled(const QString &path, const QSize &target, Qt::
     if (!image.isNull() && image.size() != wanted)
         image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+PictureDecoder::BitmapResult PictureDecoder::writeScaledBitmap(const QString &path, const QSize &target,
+                                                               Qt::AspectRatioMode mode, QIODevice *out,
+                                                               QString *error)
+{
+    if (target.isEmpty()) {
+        fail(error, QStringLiteral("Empty target size for %1").arg(path));
+        return BitmapResult::UnreadablePicture;
+    }
+    {
+        QImageReader reader(path);
+        Header header;
+        if (!readHeader(reader, path, &header, error))
+            return BitmapResult::UnreadablePicture;
+        const QSize wanted = header.shown().scaled(target, mode);
+        if (JpegReader::available() && reader.format() == "jpeg"
+            && header.transformation == QImageIOHandler::TransformationNone && !wanted.isEmpty()
+            && wanted.width() <= header.raw.width() && wanted.height() <= header.raw.height()) {
+            const auto result = JpegReader::writeScaledBmp(path, wanted, out);
+            if (result == JpegReader::BmpResult::Written)
+                return BitmapResult::Written;
+            if (result == JpegReader::BmpResult::WriteFailed) {
+                fail(error, QStringLiteral("cannot write the bitmap: %1").arg(out->errorString()));
+                return BitmapResult::WriteFailed;
+            }
+            // Anything libjpeg could not decode goes through the toolkit's reader.
+            if (!out->seek(0)) {
+                fail(error, QStringLiteral("cannot write the bitmap: %1").arg(out->errorString()));
+                return BitmapResult::WriteFailed;
+            }
+        }
+    }
+    const QImage image = loadScaled(path, target, mode, error);
+    if (image.isNull())
+        return BitmapResult::UnreadablePicture;
+    QImageWriter writer(out, "bmp");
+    if (!writer.write(image)) {
+        fail(error, QStringLiteral("cannot write the bitmap: %1").arg(writer.errorString()));
+        return BitmapResult::WriteFailed;
+    }
+    return BitmapResult::Written;
 }
 
 QImage PictureDecoder::loadCropped(const QString &path, const QSize &target, QString *error)

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+class QIODevice;
+
 // Loads picture files for display. Every function reads the header first and
 // refuses pictures above kMaxPixels before any pixel is decoded. The scaled
 // loads ask the decoder for a reduced size (a JPEG then skips the detail it
@@ -27,6 +29,15 @@ public:
     // QSize::scaled(target, mode) gives for the picture's size.
     static QImage loadScaled(const QString &path, const QSize &target, Qt::AspectRatioMode mode,
                              QString *error = nullptr);
+
+    enum class BitmapResult { Written, UnreadablePicture, WriteFailed };
+    // loadScaled() written as a 24-bit BMP into `out` (a seekable device).
+    // A JPEG reduced without turning is written row by row as it is
+    // decoded, so the scaled picture is never held whole either. After a
+    // failure `out` may hold a partial file.
+    static BitmapResult writeScaledBitmap(const QString &path, const QSize &target,
+                                          Qt::AspectRatioMode mode, QIODevice *out,
+                                          QString *error = nullptr);
 
     // Covers `target` and cuts the centre to exactly that size; only the
     // centre part is decoded.

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QSaveFile>
 #include <QScreen>
 
@@ -27,21 +26,26 @@ QSize screenSize()
 
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error)
 {
-    const QImage image = PictureDecoder::loadScaled(picture, screen, Qt::KeepAspectRatioByExpanding, error);
-    if (image.isNull())
-        return Result::UnreadablePicture;
-
     QSaveFile out(bitmap);
     if (!out.open(QIODevice::WriteOnly)) {
+        // Still tell a broken picture apart from a folder we cannot write.
+        if (PictureDecoder::pictureSize(picture, error).isEmpty())
+            return Result::UnreadablePicture;
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
         return Result::WriteFailed;
     }
-    QImageWriter writer(&out, "bmp");
-    if (!writer.write(image) || !out.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(bitmap, writer.errorString());
+    const auto result =
+        PictureDecoder::writeScaledBitmap(picture, screen, Qt::KeepAspectRatioByExpanding, &out, error);
+    if (result != PictureDecoder::BitmapResult::Written) {
+        // Nothing replaces the old bitmap.
         out.cancelWriting();
+        return result == PictureDecoder::BitmapResult::UnreadablePicture ? Result::UnreadablePicture
+                                                                         : Result::WriteFailed;
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
         return Result::WriteFailed;
     }
     return Result::Written;

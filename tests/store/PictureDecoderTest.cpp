@@ -167,6 +167,57 @@ private slots:
         QVERIFY2(mean < 3.0, qPrintable(QString::number(mean)));
     }
 
+    void bitmapsMatchTheScaledPicture_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::newRow("jpeg, reduced while decoding") << "bmp-a.jpg" << QSize(1300, 900) << QSize(400, 200);
+        QTest::newRow("jpeg, odd sizes") << "bmp-b.jpg" << QSize(1001, 999) << QSize(333, 111);
+        QTest::newRow("jpeg, enlarged") << "bmp-c.jpg" << QSize(100, 60) << QSize(400, 300);
+        QTest::newRow("png") << "bmp-d.png" << QSize(500, 300) << QSize(250, 100);
+    }
+    void bitmapsMatchTheScaledPicture()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        const QString path = savePicture(name, source, name.endsWith("png") ? "png" : "jpg");
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QString error;
+        QCOMPARE(PictureDecoder::writeScaledBitmap(path, target, Qt::KeepAspectRatioByExpanding, &buffer, &error),
+                 PictureDecoder::BitmapResult::Written);
+        QVERIFY(bytes.startsWith("BM"));
+        const QImage bitmap = QImage::fromData(bytes, "bmp").convertToFormat(QImage::Format_RGB32);
+        const QImage scaled = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding)
+                                  .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(bitmap.size(), source.scaled(target, Qt::KeepAspectRatioByExpanding));
+        QCOMPARE(bitmap, scaled);
+    }
+
+    void bitmapFailures()
+    {
+        const QString path = savePicture("bmp-fail.jpg", QSize(800, 600));
+        QByteArray bytes;
+        QBuffer readOnly(&bytes);
+        readOnly.open(QIODevice::ReadOnly);
+        QString error;
+        QCOMPARE(PictureDecoder::writeScaledBitmap(path, QSize(200, 100), Qt::KeepAspectRatio, &readOnly, &error),
+                 PictureDecoder::BitmapResult::WriteFailed);
+        QVERIFY(!error.isEmpty());
+
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        error.clear();
+        QCOMPARE(PictureDecoder::writeScaledBitmap(jpegClaiming("bmp-huge.jpg", 30000, 30000), QSize(200, 100),
+                                                   Qt::KeepAspectRatio, &buffer, &error),
+                 PictureDecoder::BitmapResult::UnreadablePicture);
+        QVERIFY(error.contains("too large"));
+        QVERIFY(bytes.isEmpty());
+    }
+
     void cropsTheCentre()
     {
         // 300x100 into a square: only the middle 100x100 is kept.
