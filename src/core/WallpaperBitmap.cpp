@@ -4,7 +4,8 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QSaveFile>
+#include <QFile>
+#include <QTemporaryFile>
 #include <QScreen>
 
 namespace WallpaperBitmap {
@@ -26,8 +27,11 @@ QSize screenSize()
 
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error)
 {
-    QSaveFile out(bitmap);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Written beside the old bitmap first, which is only replaced once the
+    // new one is complete. Not synced to disk: the bitmap is a temporary
+    // file made again at every change, and the desktop gets its own copy.
+    QTemporaryFile out(bitmap + QStringLiteral(".XXXXXX"));
+    if (!out.open()) {
         // Still tell a broken picture apart from a folder we cannot write.
         if (PictureDecoder::pictureSize(picture, error).isEmpty())
             return Result::UnreadablePicture;
@@ -38,16 +42,15 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
     const auto result =
         PictureDecoder::writeScaledBitmap(picture, screen, Qt::KeepAspectRatioByExpanding, &out, error);
     if (result != PictureDecoder::BitmapResult::Written) {
-        // Nothing replaces the old bitmap.
-        out.cancelWriting();
         return result == PictureDecoder::BitmapResult::UnreadablePicture ? Result::UnreadablePicture
                                                                          : Result::WriteFailed;
     }
-    if (!out.commit()) {
+    if (!out.flush() || (QFile::exists(bitmap) && !QFile::remove(bitmap)) || !out.rename(bitmap)) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
         return Result::WriteFailed;
     }
+    out.setAutoRemove(false);
     return Result::Written;
 }
 

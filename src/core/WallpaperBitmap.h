@@ -5,8 +5,8 @@
 
 // Turns a picture into the wallpaper bitmap: decoded at a reduced size,
 // scaled to cover `screen` (one side may be larger) and written as a BMP.
-// The bitmap is replaced atomically, and only when the picture could be
-// read: a broken picture leaves the old bitmap as it was.
+// The old bitmap is only replaced by a complete new one: a broken picture
+// or a failed write leaves it as it was.
 namespace WallpaperBitmap {
 
 // "FotoriaWallpaper.bmp" in the temporary folder.

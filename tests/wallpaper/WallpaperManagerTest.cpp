@@ -200,6 +200,26 @@ private slots:
         QVERIFY(!QFile::exists(WallpaperBitmap::defaultPath()));
     }
 
+    void bitmapWriteFailures()
+    {
+        const QString good = m_playlists + "/A/good.jpg";
+        writePicture(good, QSize(160, 90), Qt::red);
+        const QString nowhere = m_root + "/no-such-folder/wallpaper.bmp";
+        QString error;
+        QCOMPARE(WallpaperBitmap::write(good, QSize(64, 36), nowhere, &error),
+                 WallpaperBitmap::Result::WriteFailed);
+        QVERIFY(error.contains(nowhere));
+        QCOMPARE(WallpaperBitmap::write(m_playlists + "/A/missing.jpg", QSize(64, 36), nowhere, &error),
+                 WallpaperBitmap::Result::UnreadablePicture);
+
+        // Replacing leaves no temporary files behind.
+        const QString bitmap = m_root + "/wallpaper.bmp";
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(WallpaperBitmap::write(good, QSize(64, 36), bitmap, &error), WallpaperBitmap::Result::Written);
+        QCOMPARE(QDir(m_root).entryList({"wallpaper.bmp*"}, QDir::Files), QStringList({"wallpaper.bmp"}));
+        QCOMPARE(QImage(bitmap).size(), QSize(64, 36));
+    }
+
     void failedInstallIsLoggedAndKeepsRotating()
     {
         writePicture(m_playlists + "/A/1.jpg", QSize(160, 90), Qt::red);
