@@ -39,8 +39,8 @@ int main(int argc, char *argv[])
     {
         QPainter painter(&image);
         painter.setOpacity(0.35);
-        painter.drawImage(QRect(0, 0, w, h), randomField(w / 40, h / 40, rng).scaled(
-                                                  w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawImage(QRect(0, 0, w, h),
+            randomField(w / 40, h / 40, rng).scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         painter.setOpacity(0.5);
         painter.setRenderHint(QPainter::Antialiasing);
         for (int i = 0; i < 300; ++i) {
@@ -56,8 +56,8 @@ int main(int argc, char *argv[])
         for (int x = 0; x < w; ++x) {
             const int n = int(rng.bounded(25)) - 12;
             const QRgb p = line[x];
-            line[x] = qRgb(qBound(0, qRed(p) + n, 255), qBound(0, qGreen(p) + n, 255),
-                           qBound(0, qBlue(p) + n, 255));
+            line[x] = qRgb(
+                qBound(0, qRed(p) + n, 255), qBound(0, qGreen(p) + n, 255), qBound(0, qBlue(p) + n, 255));
         }
     }
     if (!image.save(QString::fromLocal8Bit(argv[3]), "jpg", quality)) {

@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
             QDir().mkpath(folder + QLatin1Char('/') + name);
             for (int f = 0; f < files; ++f) {
                 QFile file(folder + QLatin1Char('/') + name
-                           + QStringLiteral("/%1.jpg").arg(QString::number(f * 7919 % 100003, 16)));
+                    + QStringLiteral("/%1.jpg").arg(QString::number(f * 7919 % 100003, 16)));
                 file.open(QIODevice::WriteOnly);
             }
             ini.setArrayIndex(p);

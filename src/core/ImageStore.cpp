@@ -66,8 +66,8 @@ ImageStore *ImageStore::instance()
     QMutexLocker locker(&creation);
     store = g_instance.loadAcquire();
     if (!store) {
-        store = new ImageStore(FileLocations::baseFolder() + QStringLiteral("/active.xml"),
-                               FileLocations::playlistFolder());
+        store = new ImageStore(
+            FileLocations::baseFolder() + QStringLiteral("/active.xml"), FileLocations::playlistFolder());
         g_instance.storeRelease(store);
     }
     return store;
@@ -88,8 +88,7 @@ bool ImageStore::isSafeName(const QString &name)
         return false;
     // Both separators are refused on every system, so a name stays valid
     // wherever the folder is copied to.
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
-           && !name.contains(QChar(0));
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
 void ImageStore::setActive(const QString &name, bool active)

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
-#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -38,7 +38,7 @@ void onError(j_common_ptr info)
     std::longjmp(reinterpret_cast<ErrorManager *>(info->err)->jump, 1);
 }
 
-void onMessage(j_common_ptr, int) {}
+void onMessage(j_common_ptr, int) { }
 
 // Reads the file in blocks through QFile, so any path the toolkit can open works.
 struct Source
@@ -48,7 +48,7 @@ struct Source
     JOCTET buffer[64 * 1024];
 };
 
-void initSource(j_decompress_ptr) {}
+void initSource(j_decompress_ptr) { }
 
 boolean fillInput(j_decompress_ptr info)
 {
@@ -76,7 +76,7 @@ void skipInput(j_decompress_ptr info, long count)
     src->base.bytes_in_buffer -= size_t(count);
 }
 
-void termSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) { }
 
 // Where the scaler puts its output rows, top to bottom.
 class RowSink
@@ -97,7 +97,7 @@ public:
     {
     }
     QRgb *row(int y) override { return reinterpret_cast<QRgb *>(m_image->scanLine(y)); }
-    void done(int) override {}
+    void done(int) override { }
 
 private:
     QImage *m_image;
@@ -140,7 +140,7 @@ public:
             const qint64 offset = kHeaderBytes + qint64(m_height - 1 - last) * m_rowBytes;
             const qint64 bytes = qint64(last - first + 1) * m_rowBytes;
             m_ok = m_out->seek(offset)
-                   && m_out->write(reinterpret_cast<const char *>(m_block.data()), bytes) == bytes;
+                && m_out->write(reinterpret_cast<const char *>(m_block.data()), bytes) == bytes;
         }
     }
 
@@ -163,13 +163,13 @@ private:
         header[0] = 'B';
         header[1] = 'M';
         put32(2, quint32(kHeaderBytes) + imageBytes); // file size
-        put32(10, quint32(kHeaderBytes));             // pixel data offset
-        put32(14, 40);                                // BITMAPINFOHEADER
+        put32(10, quint32(kHeaderBytes)); // pixel data offset
+        put32(14, 40); // BITMAPINFOHEADER
         put32(18, quint32(m_width));
         put32(22, quint32(m_height)); // positive: bottom-up
-        put16(26, 1);                 // planes
-        put16(28, 24);                // bits per pixel
-        put32(30, 0);                 // no compression
+        put16(26, 1); // planes
+        put16(28, 24); // bits per pixel
+        put32(30, 0); // no compression
         put32(34, imageBytes);
         put32(38, 3780); // 96 dpi
         put32(42, 3780);
@@ -219,8 +219,8 @@ public:
             const int last = qMin(int(std::ceil(end)), inWidth);
             m_first[size_t(x)] = first;
             for (int i = first; i < last; ++i) {
-                m_weights[size_t(x) * size_t(m_taps) + size_t(i - first)] =
-                    float((qMin(end, i + 1.0) - qMax(begin, double(i))) / sx);
+                m_weights[size_t(x) * size_t(m_taps) + size_t(i - first)]
+                    = float((qMin(end, i + 1.0) - qMax(begin, double(i))) / sx);
             }
         }
         m_acc.assign(size_t(inWidth + m_taps) * 4, 0.0f);

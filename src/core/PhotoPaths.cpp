@@ -55,15 +55,15 @@ void PhotoPaths::set(const QString &from)
         const QString stem = kThumbnailEnding.left(kThumbnailEnding.size() - kJpg.size());
         if (m_uuid.endsWith(stem))
             m_uuid.chop(stem.size());
-        m_path = FileLocations::playlistFolder() + QLatin1Char('/') + m_playlist + QLatin1Char('/')
-                 + m_uuid + kJpg;
+        m_path = FileLocations::playlistFolder() + QLatin1Char('/') + m_playlist + QLatin1Char('/') + m_uuid
+            + kJpg;
         return;
     }
     m_path = from;
     m_playlist = holdingFolderName(from);
     m_uuid = baseName(from);
     m_thumbnailPath = FileLocations::baseFolder() + QStringLiteral("/PlaylistCache/") + m_playlist
-                      + QLatin1Char('/') + m_uuid + kThumbnailEnding;
+        + QLatin1Char('/') + m_uuid + kThumbnailEnding;
 }
 
 QString PhotoPaths::fullUrl()

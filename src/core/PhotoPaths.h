@@ -11,7 +11,7 @@ class PhotoPaths
 {
 public:
     static const QString kThumbnailEnding; // "-256x144.jpg"
-    static const QString kPreviewEnding;   // "-1024x576x.jpg"
+    static const QString kPreviewEnding; // "-1024x576x.jpg"
 
     PhotoPaths() = default;
     explicit PhotoPaths(const QString &from) { set(from); }

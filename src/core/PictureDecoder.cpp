@@ -3,10 +3,10 @@
 #include "JpegReader.h"
 
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QIODevice>
 #include <QRect>
 #include <QTransform>
 
@@ -14,8 +14,8 @@ namespace {
 
 struct Header
 {
-    QSize raw;     // as stored in the file
-    bool swapped;  // orientation turns it by 90 degrees
+    QSize raw; // as stored in the file
+    bool swapped; // orientation turns it by 90 degrees
     QImageIOHandler::Transformations transformation;
     QSize shown() const { return swapped ? raw.transposed() : raw; }
 };
@@ -52,11 +52,12 @@ bool readHeader(QImageReader &reader, const QString &path, Header *header, QStri
         return fail(error, QStringLiteral("Not a readable picture: %1 (%2)").arg(path, reasonOf(reader)));
     }
     if (qint64(size.width()) * size.height() > PictureDecoder::kMaxPixels) {
-        return fail(error, QStringLiteral("Picture too large: %1 is %2x%3, above %4 megapixels")
-                               .arg(path)
-                               .arg(size.width())
-                               .arg(size.height())
-                               .arg(PictureDecoder::kMaxPixels / 1000000));
+        return fail(error,
+            QStringLiteral("Picture too large: %1 is %2x%3, above %4 megapixels")
+                .arg(path)
+                .arg(size.width())
+                .arg(size.height())
+                .arg(PictureDecoder::kMaxPixels / 1000000));
     }
     header->raw = size;
     header->transformation = reader.transformation();
@@ -81,8 +82,8 @@ QSize toRaw(const Header &header, const QSize &shownSize)
 QImage oriented(QImage image, QImageIOHandler::Transformations t)
 {
     if (t & (QImageIOHandler::TransformationMirror | QImageIOHandler::TransformationFlip))
-        image = image.mirrored(t & QImageIOHandler::TransformationMirror,
-                               t & QImageIOHandler::TransformationFlip);
+        image = image.mirrored(
+            t & QImageIOHandler::TransformationMirror, t & QImageIOHandler::TransformationFlip);
     if (t & QImageIOHandler::TransformationRotate90)
         image = image.transformed(QTransform().rotate(90));
     return image;
@@ -123,8 +124,8 @@ QImage PictureDecoder::load(const QString &path, QString *error)
     return decode(reader, path, error);
 }
 
-QImage PictureDecoder::loadScaled(const QString &path, const QSize &target, Qt::AspectRatioMode mode,
-                                  QString *error)
+QImage PictureDecoder::loadScaled(
+    const QString &path, const QSize &target, Qt::AspectRatioMode mode, QString *error)
 {
     if (target.isEmpty()) {
         fail(error, QStringLiteral("Empty target size for %1").arg(path));
@@ -150,9 +151,8 @@ QImage PictureDecoder::loadScaled(const QString &path, const QSize &target, Qt::
     return image;
 }
 
-PictureDecoder::BitmapResult PictureDecoder::writeScaledBitmap(const QString &path, const QSize &target,
-                                                               Qt::AspectRatioMode mode, QIODevice *out,
-                                                               QString *error)
+PictureDecoder::BitmapResult PictureDecoder::writeScaledBitmap(
+    const QString &path, const QSize &target, Qt::AspectRatioMode mode, QIODevice *out, QString *error)
 {
     if (target.isEmpty()) {
         fail(error, QStringLiteral("Empty target size for %1").arg(path));
@@ -206,9 +206,8 @@ QImage PictureDecoder::loadCropped(const QString &path, const QSize &target, QSt
     // centred cut is the same whichever way the picture is turned.
     const QSize rawTarget = toRaw(header, target);
     const QSize part = rawTarget.scaled(header.raw, Qt::KeepAspectRatio);
-    const QRect clip(QPoint((header.raw.width() - part.width()) / 2,
-                            (header.raw.height() - part.height()) / 2),
-                     part);
+    const QRect clip(
+        QPoint((header.raw.width() - part.width()) / 2, (header.raw.height() - part.height()) / 2), part);
     reader.setClipRect(clip);
     reader.setScaledSize(rawTarget);
     QImage image = decode(reader, path, error);

@@ -27,17 +27,16 @@ public:
     // covers the target (one side may be larger), Qt::KeepAspectRatio fits in
     // it, Qt::IgnoreAspectRatio stretches. The result has exactly the size
     // QSize::scaled(target, mode) gives for the picture's size.
-    static QImage loadScaled(const QString &path, const QSize &target, Qt::AspectRatioMode mode,
-                             QString *error = nullptr);
+    static QImage loadScaled(
+        const QString &path, const QSize &target, Qt::AspectRatioMode mode, QString *error = nullptr);
 
     enum class BitmapResult { Written, UnreadablePicture, WriteFailed };
     // loadScaled() written as a 24-bit BMP into `out` (a seekable device).
     // A JPEG reduced without turning is written row by row as it is
     // decoded, so the scaled picture is never held whole either. After a
     // failure `out` may hold a partial file.
-    static BitmapResult writeScaledBitmap(const QString &path, const QSize &target,
-                                          Qt::AspectRatioMode mode, QIODevice *out,
-                                          QString *error = nullptr);
+    static BitmapResult writeScaledBitmap(const QString &path, const QSize &target, Qt::AspectRatioMode mode,
+        QIODevice *out, QString *error = nullptr);
 
     // Covers `target` and cuts the centre to exactly that size; only the
     // centre part is decoded.

@@ -40,8 +40,8 @@ QString freeName(const QString &target)
     const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
     const QString stem = info.fileName().left(info.fileName().size() - suffix.size());
     for (int n = 2;; ++n) {
-        const QString candidate =
-            info.absolutePath() + QLatin1Char('/') + stem + QStringLiteral(" (%1)").arg(n) + suffix;
+        const QString candidate
+            = info.absolutePath() + QLatin1Char('/') + stem + QStringLiteral(" (%1)").arg(n) + suffix;
         if (!QFileInfo::exists(candidate))
             return candidate;
     }
@@ -51,7 +51,7 @@ bool touch(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadWrite)
-           && file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+        && file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ PlaylistLibrary::PlaylistLibrary(ImageStore *store, const QString &playlistFolde
 QString PlaylistLibrary::cleanName(const QString &entered)
 {
     QString name = entered;
-    for (const QChar c : {QLatin1Char('.'), QLatin1Char(':'), QLatin1Char('?'), QLatin1Char('!')})
+    for (const QChar c : { QLatin1Char('.'), QLatin1Char(':'), QLatin1Char('?'), QLatin1Char('!') })
         name.remove(c);
     return name;
 }
@@ -137,8 +137,8 @@ QStringList PlaylistLibrary::playlistNames() const
     return QDir(m_folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
 }
 
-PlaylistLibrary::AddResult PlaylistLibrary::addPicture(const QString &category, const QString &path,
-                                                       bool copy)
+PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
+    const QString &category, const QString &path, bool copy)
 {
     qDebug().noquote() << "CABrowser::addImageToUserFiles(), category: " + category + " path: " + path;
     AddResult result;
@@ -206,9 +206,9 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(const QString &category, 
     }
     if (!ok) {
         result.status = AddResult::Failed;
-        result.error = QStringLiteral("Cannot %1 %2 to %3")
-                           .arg(keepSource ? QStringLiteral("copy") : QStringLiteral("move"),
-                                source, result.target);
+        result.error
+            = QStringLiteral("Cannot %1 %2 to %3")
+                  .arg(keepSource ? QStringLiteral("copy") : QStringLiteral("move"), source, result.target);
         return result;
     }
     result.status = AddResult::Added;
@@ -225,9 +225,8 @@ FavoritesSet &FavoritesSet::instance()
 void FavoritesSet::rebuild(const QString &favoritesFolder)
 {
     m_uuids.clear();
-    const QStringList names = QDir(favoritesFolder)
-                                  .entryList(QDir::Files | QDir::NoDotAndDotDot,
-                                             QDir::Name | QDir::IgnoreCase);
+    const QStringList names
+        = QDir(favoritesFolder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : names)
         m_uuids.append(name.left(name.size() - 4));
 }

@@ -22,9 +22,9 @@ public:
     enum class CreateResult {
         Created,
         Ignored, // nothing entered
-        Exists,  // "There is already a playlist with that name!"
+        Exists, // "There is already a playlist with that name!"
         Refused, // a path separator in the name
-        Failed,  // the folder could not be made
+        Failed, // the folder could not be made
     };
     // Creates the folder, makes it active and the selected playlist
     // ("kSelectedPlaylist"). *name receives the cleaned name.
@@ -49,17 +49,17 @@ public:
     struct AddResult
     {
         enum Status {
-            Added,        // copied or moved into the playlist
+            Added, // copied or moved into the playlist
             AlreadyThere, // the playlist already has this picture
-            Download,     // fetch fullUrl into target
-            NoAddress,    // "Sorry, we cannot find that image!"
-            Refused,      // a name that would leave the playlist folder
-            Failed,       // the copy or move failed; the source is untouched
+            Download, // fetch fullUrl into target
+            NoAddress, // "Sorry, we cannot find that image!"
+            Refused, // a name that would leave the playlist folder
+            Failed, // the copy or move failed; the source is untouched
         };
         Status status = Failed;
-        QString target;          // the playlist file
-        QString fullUrl;         // for Download
-        QString thumbnailPath;   // the target's thumbnail, for Added
+        QString target; // the playlist file
+        QString fullUrl; // for Download
+        QString thumbnailPath; // the target's thumbnail, for Added
         bool createdPlaylist = false;
         QString error;
     };

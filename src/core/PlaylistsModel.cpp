@@ -42,7 +42,7 @@ bool PlaylistsModel::setData(const QModelIndex &index, const QVariant &value, in
         return true;
     const bool active = value.toBool();
     m_store->setActive(m_names.at(index.row()), active);
-    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit dataChanged(index, index, { Qt::CheckStateRole });
     emit editCompleted(active);
     emit playlistsChanged_Signal();
     return true;

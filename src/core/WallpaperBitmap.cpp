@@ -3,10 +3,10 @@
 #include "PictureDecoder.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QFile>
-#include <QTemporaryFile>
+#include <QGuiApplication>
 #include <QScreen>
+#include <QTemporaryFile>
 
 namespace WallpaperBitmap {
 
@@ -18,8 +18,8 @@ QString defaultPath()
 QSize screenSize()
 {
     const QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
+        ? QGuiApplication::primaryScreen()
+        : nullptr;
     if (!screen || screen->availableGeometry().isEmpty())
         return QSize(1920, 1080);
     return screen->availableGeometry().size() * screen->devicePixelRatio();
@@ -39,8 +39,8 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
             *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
         return Result::WriteFailed;
     }
-    const auto result =
-        PictureDecoder::writeScaledBitmap(picture, screen, Qt::KeepAspectRatioByExpanding, &out, error);
+    const auto result
+        = PictureDecoder::writeScaledBitmap(picture, screen, Qt::KeepAspectRatioByExpanding, &out, error);
     if (result != PictureDecoder::BitmapResult::Written) {
         return result == PictureDecoder::BitmapResult::UnreadablePicture ? Result::UnreadablePicture
                                                                          : Result::WriteFailed;

@@ -98,8 +98,8 @@ QString WallpaperManager::setOsWallpaper(const QString &path)
         qDebug().noquote() << "Failed to create bmp file needed by Windows." << error;
         return QString();
     }
-    if (!platform::setDesktopWallpaper(bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")),
-                                       &error)) {
+    if (!platform::setDesktopWallpaper(
+            bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error)) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;
         return bitmap;
     }

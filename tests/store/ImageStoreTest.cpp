@@ -40,14 +40,14 @@ Place newPlace()
     static int counter = 0;
     const QString root = fotoria::test::testHome() + QStringLiteral("/store%1").arg(++counter);
     QDir().mkpath(root + "/playlists");
-    return {root + "/active.xml", root + "/playlists"};
+    return { root + "/active.xml", root + "/playlists" };
 }
 
 // The playlists of the golden index file, with their flags.
 QMap<QString, bool> goldenEntries()
 {
-    QStringList names = {"A", "B", QString::fromUtf8("Café, déjà vu"), "Favorites", "My Trip",
-                         "Wallpaper", "a; b = c", QString::fromUtf8("旅行"), " spaced ", "Zoo", "b"};
+    QStringList names = { "A", "B", QString::fromUtf8("Café, déjà vu"), "Favorites", "My Trip", "Wallpaper",
+        "a; b = c", QString::fromUtf8("旅行"), " spaced ", "Zoo", "b" };
     names.sort();
     QMap<QString, bool> entries;
     for (int i = 0; i < names.size(); ++i)
@@ -106,19 +106,19 @@ private slots:
     {
         const Place place = newPlace();
         writeFile(place.index,
-                  "; written by hand\n"
-                  "[imagestore]\n"
-                  "size = 5\n"
-                  "2\\path = Beach\n"
-                  "2\\active = false\n"
-                  "1\\path=Trip\n"
-                  "3\\path=\n"                 // empty path: skipped
-                  "3\\active=true\n"
-                  "4\\path=Beach\n"            // a later entry replaces the flag
-                  "4\\active=true\n"
-                  "5\\path=NoFlag\n"           // a missing flag reads as active
-                  "[other]\n"
-                  "key=value\n");
+            "; written by hand\n"
+            "[imagestore]\n"
+            "size = 5\n"
+            "2\\path = Beach\n"
+            "2\\active = false\n"
+            "1\\path=Trip\n"
+            "3\\path=\n" // empty path: skipped
+            "3\\active=true\n"
+            "4\\path=Beach\n" // a later entry replaces the flag
+            "4\\active=true\n"
+            "5\\path=NoFlag\n" // a missing flag reads as active
+            "[other]\n"
+            "key=value\n");
         ImageStore store(place.index, place.playlists);
         QMap<QString, bool> expected;
         expected.insert("Beach", true);
@@ -150,8 +150,7 @@ private slots:
         QCOMPARE(store.activeCount(), 0);
 
         store.setActive("Trip", true);
-        QCOMPARE(readFile(place.index),
-                 QByteArray("[imagestore]\n1\\active=true\n1\\path=Trip\nsize=1\n"));
+        QCOMPARE(readFile(place.index), QByteArray("[imagestore]\n1\\active=true\n1\\path=Trip\nsize=1\n"));
         ImageStore again(place.index, place.playlists);
         QCOMPARE(again.isActive("Trip"), true);
     }
@@ -164,7 +163,7 @@ private slots:
         store.setActive("a", false);
         store.setActive("B", true);
         store.setActive(QString::fromUtf8("É"), true);
-        QCOMPARE(store.playlists().keys(), QStringList({"B", "a", "b", QString::fromUtf8("É")}));
+        QCOMPARE(store.playlists().keys(), QStringList({ "B", "a", "b", QString::fromUtf8("É") }));
         QSettings ini(place.index, QSettings::IniFormat);
         QCOMPARE(ini.beginReadArray("imagestore"), 4);
         ini.setArrayIndex(0);
@@ -194,8 +193,8 @@ private slots:
         store.setActive("Off", false);
         store.setActive("Small", true);
         QCOMPARE(store.pictures(),
-                 QStringList({place.playlists + "/Small/a.txt", place.playlists + "/Small/b.jpg",
-                              place.playlists + "/Small/c-link.jpg"}));
+            QStringList({ place.playlists + "/Small/a.txt", place.playlists + "/Small/b.jpg",
+                place.playlists + "/Small/c-link.jpg" }));
         store.setActive("Gone", true); // no folder: contributes nothing
         store.setActive("Big", true);
         const QStringList pictures = store.pictures();
@@ -222,7 +221,7 @@ private slots:
         QCOMPARE(ImageStore(place.index, place.playlists).activeCount(), 0);
 
         store.setActive("B", true);
-        QCOMPARE(store.pictures(), QStringList({place.playlists + "/B/2.jpg"}));
+        QCOMPARE(store.pictures(), QStringList({ place.playlists + "/B/2.jpg" }));
     }
 
     void folderChangesAreSeenAfterTheNextChangeOrReload()
@@ -295,9 +294,8 @@ private slots:
         QCOMPARE(store.pictureCount(), 0);
 
         // The same name written into the index by hand is not listed either.
-        writeFile(place.index, QStringLiteral("[imagestore]\n1\\path=%1\n1\\active=true\nsize=1\n")
-                                   .arg(name)
-                                   .toUtf8());
+        writeFile(place.index,
+            QStringLiteral("[imagestore]\n1\\path=%1\n1\\active=true\nsize=1\n").arg(name).toUtf8());
         ImageStore loaded(place.index, place.playlists);
         QCOMPARE(loaded.pictureCount(), 0);
     }

@@ -65,8 +65,7 @@ QString jpegClaiming(const QString &name, quint16 width, quint16 height)
 
 bool near(QRgb a, QColor b)
 {
-    return qAbs(qRed(a) - b.red()) < 40 && qAbs(qGreen(a) - b.green()) < 40
-           && qAbs(qBlue(a) - b.blue()) < 40;
+    return qAbs(qRed(a) - b.red()) < 40 && qAbs(qGreen(a) - b.green()) < 40 && qAbs(qBlue(a) - b.blue()) < 40;
 }
 
 } // namespace
@@ -82,12 +81,12 @@ private slots:
         QTest::addColumn<QSize>("target");
         QTest::addColumn<int>("mode");
         QTest::addColumn<QSize>("expected");
-        QTest::newRow("cover landscape") << QSize(1200, 800) << QSize(192, 108)
-                                         << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 128);
-        QTest::newRow("cover portrait") << QSize(800, 1200) << QSize(192, 108)
-                                        << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 288);
-        QTest::newRow("cover upscales") << QSize(100, 50) << QSize(400, 300)
-                                        << int(Qt::KeepAspectRatioByExpanding) << QSize(600, 300);
+        QTest::newRow("cover landscape")
+            << QSize(1200, 800) << QSize(192, 108) << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 128);
+        QTest::newRow("cover portrait")
+            << QSize(800, 1200) << QSize(192, 108) << int(Qt::KeepAspectRatioByExpanding) << QSize(192, 288);
+        QTest::newRow("cover upscales")
+            << QSize(100, 50) << QSize(400, 300) << int(Qt::KeepAspectRatioByExpanding) << QSize(600, 300);
         QTest::newRow("fit") << QSize(1200, 800) << QSize(192, 108) << int(Qt::KeepAspectRatio)
                              << QSize(162, 108);
         QTest::newRow("odd ratio") << QSize(1333, 777) << QSize(1920, 1080)
@@ -100,15 +99,12 @@ private slots:
         QFETCH(QSize, target);
         QFETCH(int, mode);
         QFETCH(QSize, expected);
-        for (const char *format : {"jpg", "png"}) {
-            const QString path = savePicture(QStringLiteral("shape-%1x%2.%3")
-                                                 .arg(source.width())
-                                                 .arg(source.height())
-                                                 .arg(format),
-                                             source, format);
+        for (const char *format : { "jpg", "png" }) {
+            const QString path = savePicture(
+                QStringLiteral("shape-%1x%2.%3").arg(source.width()).arg(source.height()).arg(format), source,
+                format);
             QString error;
-            const QImage image =
-                PictureDecoder::loadScaled(path, target, Qt::AspectRatioMode(mode), &error);
+            const QImage image = PictureDecoder::loadScaled(path, target, Qt::AspectRatioMode(mode), &error);
             QVERIFY2(!image.isNull(), qPrintable(error));
             QCOMPARE(image.size(), expected);
             // The content is scaled, not cut: red on the left, blue on the right.
@@ -140,20 +136,22 @@ private slots:
         for (int y = 0; y < source.height(); ++y) {
             for (int x = 0; x < source.width(); ++x) {
                 const int grain = (x * 7 + y * 13) % 9;
-                picture.setPixel(x, y, qRgb((x * 255 / source.width() + grain) % 256,
-                                            (y * 255 / source.height() + grain) % 256,
-                                            ((x + y) / 4 + grain) % 256));
+                picture.setPixel(x, y,
+                    qRgb((x * 255 / source.width() + grain) % 256, (y * 255 / source.height() + grain) % 256,
+                        ((x + y) / 4 + grain) % 256));
             }
         }
         if (gray)
             picture = picture.convertToFormat(QImage::Format_Grayscale8);
-        const QString path = folder() + QStringLiteral("/field-%1x%2.jpg").arg(source.width()).arg(source.height());
+        const QString path
+            = folder() + QStringLiteral("/field-%1x%2.jpg").arg(source.width()).arg(source.height());
         QVERIFY(picture.save(path, "jpg", 92));
 
         QString error;
         const QImage ours = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding, &error);
         QVERIFY2(!ours.isNull(), qPrintable(error));
-        const QImage reference = QImage(path).scaled(ours.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage reference
+            = QImage(path).scaled(ours.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QCOMPARE(ours.size(), source.scaled(target, Qt::KeepAspectRatioByExpanding));
         double sum = 0;
         for (int y = 0; y < ours.height(); ++y) {
@@ -187,8 +185,9 @@ private slots:
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QString error;
-        QCOMPARE(PictureDecoder::writeScaledBitmap(path, target, Qt::KeepAspectRatioByExpanding, &buffer, &error),
-                 PictureDecoder::BitmapResult::Written);
+        QCOMPARE(
+            PictureDecoder::writeScaledBitmap(path, target, Qt::KeepAspectRatioByExpanding, &buffer, &error),
+            PictureDecoder::BitmapResult::Written);
         QVERIFY(bytes.startsWith("BM"));
         const QImage bitmap = QImage::fromData(bytes, "bmp").convertToFormat(QImage::Format_RGB32);
         const QImage scaled = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding)
@@ -204,16 +203,17 @@ private slots:
         QBuffer readOnly(&bytes);
         readOnly.open(QIODevice::ReadOnly);
         QString error;
-        QCOMPARE(PictureDecoder::writeScaledBitmap(path, QSize(200, 100), Qt::KeepAspectRatio, &readOnly, &error),
-                 PictureDecoder::BitmapResult::WriteFailed);
+        QCOMPARE(
+            PictureDecoder::writeScaledBitmap(path, QSize(200, 100), Qt::KeepAspectRatio, &readOnly, &error),
+            PictureDecoder::BitmapResult::WriteFailed);
         QVERIFY(!error.isEmpty());
 
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         error.clear();
-        QCOMPARE(PictureDecoder::writeScaledBitmap(jpegClaiming("bmp-huge.jpg", 30000, 30000), QSize(200, 100),
-                                                   Qt::KeepAspectRatio, &buffer, &error),
-                 PictureDecoder::BitmapResult::UnreadablePicture);
+        QCOMPARE(PictureDecoder::writeScaledBitmap(jpegClaiming("bmp-huge.jpg", 30000, 30000),
+                     QSize(200, 100), Qt::KeepAspectRatio, &buffer, &error),
+            PictureDecoder::BitmapResult::UnreadablePicture);
         QVERIFY(error.contains("too large"));
         QVERIFY(bytes.isEmpty());
     }
@@ -246,8 +246,8 @@ private slots:
         writer.setTransformation(QImageIOHandler::TransformationRotate90);
         QVERIFY(writer.write(halves(QSize(400, 200))));
         QCOMPARE(PictureDecoder::pictureSize(path), QSize(200, 400));
-        const QImage image =
-            PictureDecoder::loadScaled(path, QSize(100, 100), Qt::KeepAspectRatioByExpanding);
+        const QImage image
+            = PictureDecoder::loadScaled(path, QSize(100, 100), Qt::KeepAspectRatioByExpanding);
         QCOMPARE(image.size(), QSize(100, 200));
         // Turned clockwise: the red left half is now on top.
         QVERIFY(near(image.pixel(10, 5), Qt::red));
@@ -258,11 +258,14 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << folder() + "/missing.jpg" << "No picture file";
+        QTest::newRow("missing") << folder() + "/missing.jpg"
+                                 << "No picture file";
         writeBytes(folder() + "/text.jpg", "this is not a picture\n");
-        QTest::newRow("text named jpg") << folder() + "/text.jpg" << "Not a readable picture";
+        QTest::newRow("text named jpg") << folder() + "/text.jpg"
+                                        << "Not a readable picture";
         writeBytes(folder() + "/empty.jpg", QByteArray());
-        QTest::newRow("empty file") << folder() + "/empty.jpg" << "Not a readable picture";
+        QTest::newRow("empty file") << folder() + "/empty.jpg"
+                                    << "Not a readable picture";
         QTest::newRow("folder") << folder() << "No picture file";
         QTest::newRow("20000 x 20000") << jpegClaiming("huge.jpg", 20000, 20000) << "too large";
         QTest::newRow("60000 x 5000") << jpegClaiming("wide.jpg", 60000, 5000) << "too large";
@@ -274,7 +277,8 @@ private slots:
             halves(QSize(64, 64)).save(&buffer, "png");
         }
         writeBytes(folder() + "/cut.png", cut.left(cut.indexOf("IDAT") + 12));
-        QTest::newRow("truncated") << folder() + "/cut.png" << "Cannot decode picture";
+        QTest::newRow("truncated") << folder() + "/cut.png"
+                                   << "Cannot decode picture";
     }
     void refusesBadInput()
     {
@@ -313,8 +317,8 @@ private slots:
             const QString path = folder() + QStringLiteral("/damaged-%1.jpg").arg(round);
             writeBytes(path, bytes);
             QString error;
-            const QImage image =
-                PictureDecoder::loadScaled(path, QSize(450, 300), Qt::KeepAspectRatioByExpanding, &error);
+            const QImage image
+                = PictureDecoder::loadScaled(path, QSize(450, 300), Qt::KeepAspectRatioByExpanding, &error);
             // Damaged data gives a partial picture or a clear error, never a wrong size.
             if (image.isNull())
                 QVERIFY(!error.isEmpty());

@@ -123,7 +123,7 @@ private slots:
             QCOMPARE(Settings::getString("kSelectedPlaylist"), QString("before"));
             QCOMPARE(m_store->activeCount(), 0);
             QCOMPARE(QDir(m_root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
-            QCOMPARE(m_library->playlistNames(), QStringList({"Favorites"}));
+            QCOMPARE(m_library->playlistNames(), QStringList({ "Favorites" }));
         }
     }
 
@@ -134,15 +134,15 @@ private slots:
         QCOMPARE(m_library->rename("A", "B"), Rename::Renamed);
         QVERIFY(!QFileInfo::exists(m_playlists + "/A"));
         QVERIFY(QFileInfo::exists(m_playlists + "/B/1.jpg"));
-        QCOMPARE(indexEntries(m_index), QStringList({"A=true", "B=true"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=true", "B=true" }));
         // The old entry still counts but gives no pictures.
         QCOMPARE(m_store->activeCount(), 2);
-        QCOMPARE(m_store->pictures(), QStringList({m_playlists + "/B/1.jpg"}));
+        QCOMPARE(m_store->pictures(), QStringList({ m_playlists + "/B/1.jpg" }));
 
         // An inactive playlist stays inactive under its new name.
         m_library->setChecked("B", false);
         QCOMPARE(m_library->rename("B", "C"), Rename::Renamed);
-        QCOMPARE(indexEntries(m_index), QStringList({"A=true", "B=false", "C=false"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=true", "B=false", "C=false" }));
     }
 
     void renameRefusals_data()
@@ -164,9 +164,9 @@ private slots:
         writeFile(m_playlists + "/A/1.jpg");
         QCOMPARE(m_library->rename("A", newName), result);
         QVERIFY(QFileInfo::exists(m_playlists + "/A/1.jpg"));
-        QCOMPARE(m_library->playlistNames(), QStringList({"A", "Favorites"}));
+        QCOMPARE(m_library->playlistNames(), QStringList({ "A", "Favorites" }));
         QVERIFY(!QFileInfo::exists(m_root + "/x"));
-        QCOMPARE(indexEntries(m_index), QStringList({"A=true"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=true" }));
     }
 
     void deleteKeepsTheEntry()
@@ -180,7 +180,7 @@ private slots:
 
         QVERIFY(m_library->remove("Trip"));
         QVERIFY(!QFileInfo::exists(m_playlists + "/Trip"));
-        QCOMPARE(indexEntries(m_index), QStringList({"Trip=true"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "Trip=true" }));
         QCOMPARE(m_store->activeCount(), 1);
         m_store->rebuild();
         QCOMPARE(m_store->pictureCount(), 0);
@@ -201,7 +201,7 @@ private slots:
         m_library->create("B");
         m_library->create("C");
         m_library->useOnly("B");
-        QCOMPARE(indexEntries(m_index), QStringList({"A=false", "B=true", "C=false"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=false", "B=true", "C=false" }));
         m_library->useOnly(QString());
         QCOMPARE(m_store->activeCount(), 0);
     }
@@ -216,24 +216,39 @@ private slots:
         QTest::addColumn<QString>("fullUrl");
         const QString lists = FileLocations::playlistFolder();
         const QString cache = FileLocations::baseFolder() + "/PlaylistCache";
-        QTest::newRow("thumbnail url")
-            << "https://cdn.example/p/abc-256x144.jpg" << "abc" << "" << "https://cdn.example/p/abc.jpg"
-            << "" << "https://cdn.example/p/abc.jpg";
-        QTest::newRow("preview url")
-            << "http://cdn.example/p/abc-1024x576x.jpg" << "abc" << "" << "http://cdn.example/p/abc.jpg"
-            << "" << "http://cdn.example/p/abc.jpg";
-        QTest::newRow("full-size url") << "https://cdn.example/p/abc.jpg" << "abc" << ""
-                                       << "https://cdn.example/p/abc.jpg" << ""
+        QTest::newRow("thumbnail url") << "https://cdn.example/p/abc-256x144.jpg"
+                                       << "abc"
+                                       << ""
+                                       << "https://cdn.example/p/abc.jpg"
+                                       << ""
+                                       << "https://cdn.example/p/abc.jpg";
+        QTest::newRow("preview url") << "http://cdn.example/p/abc-1024x576x.jpg"
+                                     << "abc"
+                                     << ""
+                                     << "http://cdn.example/p/abc.jpg"
+                                     << ""
+                                     << "http://cdn.example/p/abc.jpg";
+        QTest::newRow("full-size url") << "https://cdn.example/p/abc.jpg"
+                                       << "abc"
+                                       << ""
+                                       << "https://cdn.example/p/abc.jpg"
+                                       << ""
                                        << "https://cdn.example/p/abc.jpg";
         QTest::newRow("local thumbnail")
-            << cache + "/Trip/abc-256x144.jpg" << "abc" << "Trip" << lists + "/Trip/abc.jpg"
-            << cache + "/Trip/abc-256x144.jpg" << "";
+            << cache + "/Trip/abc-256x144.jpg"
+            << "abc"
+            << "Trip" << lists + "/Trip/abc.jpg" << cache + "/Trip/abc-256x144.jpg"
+            << "";
         QTest::newRow("local picture")
-            << lists + "/Trip/abc.def.jpg" << "abc" << "Trip" << lists + "/Trip/abc.def.jpg"
-            << cache + "/Trip/abc-256x144.jpg" << "";
-        QTest::newRow("upper-case scheme is local") << "HTTP://x/y/abc.jpg" << "abc" << "y"
-                                                    << "HTTP://x/y/abc.jpg"
-                                                    << cache + "/y/abc-256x144.jpg" << "";
+            << lists + "/Trip/abc.def.jpg"
+            << "abc"
+            << "Trip" << lists + "/Trip/abc.def.jpg" << cache + "/Trip/abc-256x144.jpg"
+            << "";
+        QTest::newRow("upper-case scheme is local") << "HTTP://x/y/abc.jpg"
+                                                    << "abc"
+                                                    << "y"
+                                                    << "HTTP://x/y/abc.jpg" << cache + "/y/abc-256x144.jpg"
+                                                    << "";
     }
     void photoPaths()
     {
@@ -290,8 +305,8 @@ private slots:
         QCOMPARE(copied.target, m_playlists + "/Copies/photo.jpg");
         QCOMPARE(readFile(copied.target), QByteArray("first"));
         QVERIFY(QFileInfo::exists(source));
-        QCOMPARE(copied.thumbnailPath,
-                 FileLocations::baseFolder() + "/PlaylistCache/Copies/photo-256x144.jpg");
+        QCOMPARE(
+            copied.thumbnailPath, FileLocations::baseFolder() + "/PlaylistCache/Copies/photo-256x144.jpg");
 
         writeFile(m_playlists + "/Moves/older.jpg");
         {
@@ -359,10 +374,14 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::addColumn<QString>("path");
         QTest::addColumn<Add::Status>("status");
-        QTest::newRow("climbing playlist") << "../x" << "https://cdn.example/u-256x144.jpg" << Add::Refused;
-        QTest::newRow("nested playlist") << "a/b" << "https://cdn.example/u-256x144.jpg" << Add::Refused;
-        QTest::newRow("dot-dot file") << "Trip" << "https://cdn.example/.." << Add::Refused;
-        QTest::newRow("missing local file") << "Trip" << "/nowhere/gone.jpg" << Add::Failed;
+        QTest::newRow("climbing playlist") << "../x"
+                                           << "https://cdn.example/u-256x144.jpg" << Add::Refused;
+        QTest::newRow("nested playlist") << "a/b"
+                                         << "https://cdn.example/u-256x144.jpg" << Add::Refused;
+        QTest::newRow("dot-dot file") << "Trip"
+                                      << "https://cdn.example/.." << Add::Refused;
+        QTest::newRow("missing local file") << "Trip"
+                                            << "/nowhere/gone.jpg" << Add::Failed;
     }
     void addRefusesUnsafeNamesAndMissingFiles()
     {
@@ -387,10 +406,10 @@ private slots:
         QDir().mkpath(folder + "/sub.jpg");
         FavoritesSet favorites;
         favorites.rebuild(folder);
-        QCOMPARE(favorites.uuids(), QStringList({"A-uuid", "b-uuid", "c-uuid"}));
+        QCOMPARE(favorites.uuids(), QStringList({ "A-uuid", "b-uuid", "c-uuid" }));
         favorites.add("b-uuid");
         favorites.add("d-uuid");
-        QCOMPARE(favorites.uuids(), QStringList({"A-uuid", "b-uuid", "c-uuid", "d-uuid"}));
+        QCOMPARE(favorites.uuids(), QStringList({ "A-uuid", "b-uuid", "c-uuid", "d-uuid" }));
         QVERIFY(favorites.contains("d-uuid"));
         favorites.rebuild(folder);
         QVERIFY(!favorites.contains("d-uuid"));
@@ -401,7 +420,7 @@ private slots:
         writeFile(m_playlists + "/A/1.jpg");
         m_store->setActive("A", true);
         m_store->setActive("B", false);
-        PlaylistsModel model({"A", "B"}, m_store);
+        PlaylistsModel model({ "A", "B" }, m_store);
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.columnCount(), 1);
         const QModelIndex b = model.index(1, 0);
@@ -417,20 +436,20 @@ private slots:
         QCOMPARE(edited.count(), 1);
         QCOMPARE(edited.first().first().toBool(), true);
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(indexEntries(m_index), QStringList({"A=true", "B=true"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=true", "B=true" }));
 
         // Other roles answer true and change nothing.
         QVERIFY(model.setData(b, "renamed", Qt::EditRole));
         QCOMPARE(edited.count(), 1);
         QCOMPARE(model.data(b).toString(), QString("B"));
-        QCOMPARE(indexEntries(m_index), QStringList({"A=true", "B=true"}));
+        QCOMPARE(indexEntries(m_index), QStringList({ "A=true", "B=true" }));
     }
 
     void dialogMessages()
     {
         writeFile(m_playlists + "/Full/1.jpg");
         QDir().mkpath(m_playlists + "/Empty");
-        PlaylistsDialog dialog({"Empty", "Full"}, m_store);
+        PlaylistsDialog dialog({ "Empty", "Full" }, m_store);
         QCOMPARE(dialog.windowTitle(), QString("Playlists"));
         QCOMPARE(dialog.message(), QString());
         dialog.playlistsChanged_Slot();

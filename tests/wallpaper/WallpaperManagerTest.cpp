@@ -100,8 +100,8 @@ private slots:
 
         // The bitmap covers the primary screen's available area.
         const QImage shown(WallpaperBitmap::defaultPath());
-        QCOMPARE(shown.size(), QSize(300, 200).scaled(WallpaperBitmap::screenSize(),
-                                                       Qt::KeepAspectRatioByExpanding));
+        QCOMPARE(shown.size(),
+            QSize(300, 200).scaled(WallpaperBitmap::screenSize(), Qt::KeepAspectRatioByExpanding));
 
         QFile::remove(m_installed);
         m_manager->start();
@@ -207,16 +207,17 @@ private slots:
         const QString nowhere = m_root + "/no-such-folder/wallpaper.bmp";
         QString error;
         QCOMPARE(WallpaperBitmap::write(good, QSize(64, 36), nowhere, &error),
-                 WallpaperBitmap::Result::WriteFailed);
+            WallpaperBitmap::Result::WriteFailed);
         QVERIFY(error.contains(nowhere));
         QCOMPARE(WallpaperBitmap::write(m_playlists + "/A/missing.jpg", QSize(64, 36), nowhere, &error),
-                 WallpaperBitmap::Result::UnreadablePicture);
+            WallpaperBitmap::Result::UnreadablePicture);
 
         // Replacing leaves no temporary files behind.
         const QString bitmap = m_root + "/wallpaper.bmp";
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(WallpaperBitmap::write(good, QSize(64, 36), bitmap, &error), WallpaperBitmap::Result::Written);
-        QCOMPARE(QDir(m_root).entryList({"wallpaper.bmp*"}, QDir::Files), QStringList({"wallpaper.bmp"}));
+            QCOMPARE(WallpaperBitmap::write(good, QSize(64, 36), bitmap, &error),
+                WallpaperBitmap::Result::Written);
+        QCOMPARE(QDir(m_root).entryList({ "wallpaper.bmp*" }, QDir::Files), QStringList({ "wallpaper.bmp" }));
         QCOMPARE(QImage(bitmap).size(), QSize(64, 36));
     }
 
@@ -239,8 +240,9 @@ private slots:
         const QString picture = m_playlists + "/A/1.jpg";
         writePicture(picture, QSize(160, 90), Qt::red);
         QThread *changedOn = nullptr;
-        connect(m_manager, &WallpaperManager::wallpaperChanged_Signal, this,
-                [&] { changedOn = QThread::currentThread(); }, Qt::DirectConnection);
+        connect(
+            m_manager, &WallpaperManager::wallpaperChanged_Signal, this,
+            [&] { changedOn = QThread::currentThread(); }, Qt::DirectConnection);
         QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
 
         QThread *worker = QThread::create([&] {

@@ -23,10 +23,10 @@ PlaylistsDialog::PlaylistsDialog(const QStringList &names, ImageStore *store, QW
 {
     setWindowTitle(tr("Playlists"));
 
-    auto *intro = new QLabel(
-        tr("<html><head/><body><p>Check the playlist(s) you would like to use as your Wallpaper "
-           "&amp; Screensaver</p></body></html>"),
-        this);
+    auto *intro
+        = new QLabel(tr("<html><head/><body><p>Check the playlist(s) you would like to use as your Wallpaper "
+                        "&amp; Screensaver</p></body></html>"),
+            this);
     intro->setWordWrap(true);
     auto *heading = new QLabel(tr("Playlist selection"), this);
 
@@ -50,8 +50,7 @@ PlaylistsDialog::PlaylistsDialog(const QStringList &names, ImageStore *store, QW
     layout->addWidget(m_message);
     layout->addWidget(buttons);
 
-    connect(m_model, &PlaylistsModel::playlistsChanged_Signal, this,
-            &PlaylistsDialog::playlistsChanged_Slot);
+    connect(m_model, &PlaylistsModel::playlistsChanged_Signal, this, &PlaylistsDialog::playlistsChanged_Slot);
 }
 
 QString PlaylistsDialog::message() const
