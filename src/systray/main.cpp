@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     platform::quitOnTerminationSignals(&app);
+    Logger::instance()->startFlushTimer();
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, &TesselStartup::finishCleanly);
 
     const int status = app.exec();
