@@ -85,8 +85,8 @@ void WallpaperManager::showWallpaper(const QString &path)
 
 QString WallpaperManager::setOsWallpaper(const QString &path)
 {
-    // The calendar, when switched on, is drawn onto the picture here, before
-    // it is scaled to the screen.
+    // The calendar (kEnable) will be drawn onto the picture at this point,
+    // before it is scaled to the screen; until then the picture goes as it is.
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
     const auto result = WallpaperBitmap::write(path, WallpaperBitmap::screenSize(), bitmap, &error);
