@@ -94,6 +94,12 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
     return send(method, target, data, authenticate, request, file, ok);
 }
 
+bool NetworkManager::isServiceHost(const QUrl &target)
+{
+    const QUrl service(serviceUrl(), QUrl::TolerantMode);
+    return !target.host().isEmpty() && target.host().compare(service.host(), Qt::CaseInsensitive) == 0;
+}
+
 QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data,
     bool authenticate, QNetworkRequest *request, QFile *file, bool *ok)
 {
@@ -105,7 +111,9 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
 
     QNetworkRequest built;
     if (!request) {
-        if (authenticate) {
+        // The account's token goes to the service's own host only, never to
+        // another host a picture address may point at.
+        if (authenticate && isServiceHost(target)) {
             const QString token = User::instance()->authenticationToken();
             if (!token.isEmpty())
                 built.setRawHeader("X-Auth-Token", token.toLatin1());

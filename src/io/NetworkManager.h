@@ -55,6 +55,9 @@ public:
     static void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
     // The transfer time-out in milliseconds (kNetworkTimeout).
     static int transferTimeout();
+    // True when the address is on the service's own host, the only one that
+    // is sent the account's token.
+    static bool isServiceHost(const QUrl &target);
 
 signals:
     void uploadProgress(qlonglong bytesSent, qlonglong bytesTotal);

@@ -31,6 +31,7 @@ private slots:
     void requestHeaders();
     void tokenHeader_data();
     void tokenHeader();
+    void tokenStaysOnTheServiceHost();
     void callerRequestSentAsBuilt();
     void redirectFollowedOnce();
     void sameRedirectTwiceNotFollowed();
@@ -185,6 +186,29 @@ void NetworkManagerTest::tokenHeader()
     const QJsonObject headers = onlyRequest("/api/").value("headers").toObject();
     QCOMPARE(headers.contains("x-auth-token"), !header.isEmpty());
     QCOMPARE(headers.value("x-auth-token").toString(), header);
+}
+
+void NetworkManagerTest::tokenStaysOnTheServiceHost()
+{
+    User::instance()->setAuthenticationToken(QStringLiteral("tok-123"));
+    const QString download = QStringLiteral("http://127.0.0.1:%1/downloads/a.bin").arg(m_service.httpPort());
+
+    // The same server under another host name counts as another host.
+    Settings::setValue(QStringLiteral("kServiceUrl"), QStringLiteral("http://localhost:%1").arg(m_service.httpPort()));
+    {
+        NetworkManager network;
+        QVERIFY(network.downloadToFile(download, tempPath(QStringLiteral("other-host.bin"))));
+    }
+    QVERIFY(!onlyRequest("/downloads/").value("headers").toObject().contains("x-auth-token"));
+
+    m_service.clearJournal();
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
+    {
+        NetworkManager network;
+        QVERIFY(network.downloadToFile(download, tempPath(QStringLiteral("service-host.bin"))));
+    }
+    QCOMPARE(onlyRequest("/downloads/").value("headers").toObject().value("x-auth-token").toString(),
+        QStringLiteral("tok-123"));
 }
 
 void NetworkManagerTest::callerRequestSentAsBuilt()
