@@ -1,3 +1,4 @@
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <core/AppInfo.h>
@@ -16,15 +17,11 @@
 
 #include <unistd.h>
 
+using fotoria::test::readFile;
+using fotoria::test::writeFile;
+
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 QSettings storeOnDisk()
 {

@@ -1,3 +1,4 @@
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <core/FileLocations.h>
@@ -10,23 +11,12 @@
 #include <QSettings>
 #include <QThread>
 
+using fotoria::test::readFile;
+using fotoria::test::writeFile;
+
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content = "x")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
 
 // A fresh index file and playlist folder for each test.
 struct Place

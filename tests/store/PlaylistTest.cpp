@@ -1,3 +1,4 @@
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <apps/desktopclient/PlaylistsDialog.h>
@@ -15,21 +16,12 @@
 #include <QSignalSpy>
 #include <QTableView>
 
+using fotoria::test::readFile;
+using fotoria::test::writeFile;
+
 namespace {
 
-void writeFile(const QString &path, const QByteArray &content = "picture")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Entries of the index in file order.
 QStringList indexEntries(const QString &index)

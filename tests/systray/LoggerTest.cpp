@@ -1,3 +1,4 @@
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <Logger.h>
@@ -12,11 +13,6 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void log(QtMsgType type, const QString &text)
 {
@@ -66,7 +62,7 @@ private slots:
         QFETCH(QString, line);
         log(QtMsgType(type), text);
         Logger::instance()->update();
-        QCOMPARE(QString::fromUtf8(readAll(m_path)), line);
+        QCOMPARE(QString::fromUtf8(fotoria::test::readFile(m_path)), line);
     }
 
     void restartsEmptyPastTwoMebibytes_data()
@@ -88,7 +84,7 @@ private slots:
 
         log(QtDebugMsg, "next");
         Logger::instance()->update();
-        const QByteArray content = readAll(m_path);
+        const QByteArray content = fotoria::test::readFile(m_path);
         if (restarted)
             QCOMPARE(content, QByteArray("next\n"));
         else
@@ -109,7 +105,7 @@ private slots:
         const QString tail = Logger::instance()->readTail(Logger::kReportTailBytes);
         QCOMPARE(tail.size(), int(Logger::kReportTailBytes));
         QVERIFY(tail.endsWith("last line\n"));
-        QCOMPARE(tail, QString::fromUtf8(readAll(m_path)).right(int(Logger::kReportTailBytes)));
+        QCOMPARE(tail, QString::fromUtf8(fotoria::test::readFile(m_path)).right(int(Logger::kReportTailBytes)));
     }
 
     void manyThreadsLoseNoLine()
@@ -133,7 +129,7 @@ private slots:
         qInstallMessageHandler(previous);
         Logger::instance()->update();
 
-        const QList<QByteArray> lines = readAll(m_path).split('\n');
+        const QList<QByteArray> lines = fotoria::test::readFile(m_path).split('\n');
         QSet<QByteArray> seen;
         for (const QByteArray &line : lines) {
             if (line.isEmpty())
@@ -148,7 +144,7 @@ private slots:
     {
         Logger::instance()->closeLogFile();
         log(QtWarningMsg, "nowhere");
-        QCOMPARE(readAll(m_path), QByteArray());
+        QCOMPARE(fotoria::test::readFile(m_path), QByteArray());
         QVERIFY(!Logger::instance()->openLogFile(fotoria::test::testHome() + "/missing/dir/log.txt"));
         log(QtWarningMsg, "still nowhere");
     }

@@ -1,4 +1,5 @@
 #include <FotoriaService.h>
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <QDeadlineTimer>
@@ -67,11 +68,6 @@ QVariant storedValue(const Profile &profile, const QString &key)
     return QSettings(profile.settingsFile(), QSettings::IniFormat).value(key);
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -133,7 +129,7 @@ private slots:
             QCOMPARE(process.exitCode(), 0);
             QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
 
-            const QList<QByteArray> lines = readAll(profile.base() + "/log.txt").split('\n');
+            const QList<QByteArray> lines = fotoria::test::readFile(profile.base() + "/log.txt").split('\n');
             QVERIFY(lines.first().startsWith("Qt: 5."));
             QVERIFY(lines.contains("initializeQt(), end"));
             QVERIFY(lines.contains("initializeApp(), start"));
@@ -160,7 +156,7 @@ private slots:
         stop(process, SIGINT);
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(QFileInfo::exists(profile.base() + "/log.txt"));
-        QCOMPARE(readAll(profile.base() + "/log.txt"), QByteArray());
+        QCOMPARE(fotoria::test::readFile(profile.base() + "/log.txt"), QByteArray());
     }
 
     void crashLeavesFlagAndReportWithTheLog()
@@ -177,7 +173,7 @@ private slots:
         const QDir crashes(profile.base() + "/crashes");
         const QStringList reports = crashes.entryList(QDir::Files);
         QCOMPARE(reports.size(), 1);
-        const QByteArray report = readAll(crashes.filePath(reports.first()));
+        const QByteArray report = fotoria::test::readFile(crashes.filePath(reports.first()));
         QVERIFY(report.contains("signal: 11"));
         QVERIFY(report.contains("backtrace:"));
         // The log is complete in the report, up to the callback's own line.
@@ -191,7 +187,7 @@ private slots:
         QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
         QTRY_COMPARE_WITH_TIMEOUT(crashReports(), 1, 10000);
         stop(next, SIGTERM);
-        QVERIFY(readAll(profile.base() + "/log.txt").contains("previous run ended in a crash"));
+        QVERIFY(fotoria::test::readFile(profile.base() + "/log.txt").contains("previous run ended in a crash"));
 
         // Reported once: the start after that sends nothing of it.
         QProcess third;

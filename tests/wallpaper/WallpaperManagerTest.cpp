@@ -1,3 +1,4 @@
+#include <TestFiles.h>
 #include <TestMain.h>
 
 #include <core/ImageStore.h>
@@ -14,13 +15,11 @@
 #include <QSignalSpy>
 #include <QThread>
 
+using fotoria::test::readFile;
+using fotoria::test::writeFile;
+
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writePicture(const QString &path, const QSize &size, const QColor &color)
 {
