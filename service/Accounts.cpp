@@ -76,23 +76,26 @@ Accounts::SignIn Accounts::signIn(const QString &login, const QString &password,
     return SignIn::Ok;
 }
 
+std::optional<Account> Accounts::byUuidLocked(const QString &uuid) const
+{
+    if (uuid.isEmpty())
+        return std::nullopt;
+    for (const Account &a : m_accounts)
+        if (a.uuid == uuid)
+            return a;
+    return std::nullopt;
+}
+
 std::optional<Account> Accounts::byToken(const QString &token) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const QString uuid = m_tokens.value(token);
-    for (const Account &a : m_accounts)
-        if (!uuid.isEmpty() && a.uuid == uuid)
-            return a;
-    return std::nullopt;
+    return byUuidLocked(m_tokens.value(token));
 }
 
 std::optional<Account> Accounts::byUuid(const QString &uuid) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const Account &a : m_accounts)
-        if (a.uuid == uuid)
-            return a;
-    return std::nullopt;
+    return byUuidLocked(uuid);
 }
 
 QString Accounts::changeEmail(const QString &uuid, const QString &email)
@@ -125,11 +128,7 @@ QString Accounts::newSession(const QString &uuid)
 std::optional<Account> Accounts::bySession(const QString &session) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const QString uuid = m_sessions.value(session);
-    for (const Account &a : m_accounts)
-        if (!uuid.isEmpty() && a.uuid == uuid)
-            return a;
-    return std::nullopt;
+    return byUuidLocked(m_sessions.value(session));
 }
 
 QJsonObject Accounts::toJson(const Account &account, const QString &base)

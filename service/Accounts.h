@@ -53,6 +53,8 @@ public:
 private:
     static QString randomHex(int bytes);
     int indexOf(const QString &login) const;
+    // The account with this uuid; the caller holds the lock.
+    std::optional<Account> byUuidLocked(const QString &uuid) const;
 
     mutable std::mutex m_mutex;
     QList<Account> m_accounts;
