@@ -104,6 +104,16 @@ QImage readJpegScaled(QImageReader &reader, const QString &path, const Header &h
     return oriented(image, header.transformation);
 }
 
+// The header of a picture that is to be scaled to `target`: refuses an
+// empty target and everything readHeader refuses.
+bool readHeaderFor(QImageReader &reader, const QString &path, const QSize &target, Header *header,
+    QString *error)
+{
+    if (target.isEmpty())
+        return fail(error, QStringLiteral("Empty target size for %1").arg(path));
+    return readHeader(reader, path, header, error);
+}
+
 } // namespace
 
 QSize PictureDecoder::pictureSize(const QString &path, QString *error)
@@ -127,13 +137,9 @@ QImage PictureDecoder::load(const QString &path, QString *error)
 QImage PictureDecoder::loadScaled(
     const QString &path, const QSize &target, Qt::AspectRatioMode mode, QString *error)
 {
-    if (target.isEmpty()) {
-        fail(error, QStringLiteral("Empty target size for %1").arg(path));
-        return QImage();
-    }
     QImageReader reader(path);
     Header header;
-    if (!readHeader(reader, path, &header, error))
+    if (!readHeaderFor(reader, path, target, &header, error))
         return QImage();
     const QSize wanted = header.shown().scaled(target, mode);
     if (wanted.isEmpty()) {
@@ -194,13 +200,9 @@ PictureDecoder::BitmapResult PictureDecoder::writeScaledBitmap(
 
 QImage PictureDecoder::loadCropped(const QString &path, const QSize &target, QString *error)
 {
-    if (target.isEmpty()) {
-        fail(error, QStringLiteral("Empty target size for %1").arg(path));
-        return QImage();
-    }
     QImageReader reader(path);
     Header header;
-    if (!readHeader(reader, path, &header, error))
+    if (!readHeaderFor(reader, path, target, &header, error))
         return QImage();
     // The centre part with the target's aspect ratio, in file coordinates; a
     // centred cut is the same whichever way the picture is turned.
