@@ -26,6 +26,17 @@ QString serviceUrl()
     return Settings::getString(QStringLiteral("kServiceUrl"), AppInfo::defaultServiceUrl);
 }
 
+bool isServiceOrigin(const QUrl &url)
+{
+    const QUrl service(serviceUrl(), QUrl::TolerantMode);
+    const auto defaultPort = [](const QUrl &u) {
+        return u.port(u.scheme() == QLatin1String("https") ? 443 : u.scheme() == QLatin1String("http") ? 80 : -1);
+    };
+    return url.isValid() && !url.host().isEmpty()
+        && url.scheme().compare(service.scheme(), Qt::CaseInsensitive) == 0
+        && url.host().compare(service.host(), Qt::CaseInsensitive) == 0 && defaultPort(url) == defaultPort(service);
+}
+
 QUrl analyticsUrl(const QString &endpointPath)
 {
     QString root = Settings::getString(QStringLiteral("kAnalyticsUrl"), QString());

@@ -14,6 +14,10 @@
 namespace ServiceAddress {
 
 QString serviceUrl();
+// True when `url` has the service's own scheme, host and port (the default
+// port of the scheme when none is given). Only such addresses are sent the
+// account's token, and only such pages are offered the script bridge.
+bool isServiceOrigin(const QUrl &url);
 QUrl analyticsUrl(const QString &endpointPath);
 QUrl logCollectionUrl(const QString &inputToken);
 

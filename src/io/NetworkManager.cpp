@@ -108,6 +108,8 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     if (!ok)
         ok = &localOk;
     *ok = false;
+    if (isCancelled())
+        return QByteArray();
 
     QNetworkRequest built;
     if (!request) {
@@ -159,11 +161,14 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
 
     // The reply's own signal, not the manager's: a nested call for a redirect
     // must not end the outer wait.
-    if (!reply->isFinished()) {
+    if (!reply->isFinished() && !isCancelled()) {
         QEventLoop loop;
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        connect(this, &NetworkManager::cancelRequested, reply, &QNetworkReply::abort);
         loop.exec();
     }
+    if (isCancelled() && !reply->isFinished())
+        reply->abort();
 
     QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     *ok = reply->error() == QNetworkReply::NoError;
@@ -241,6 +246,14 @@ bool NetworkManager::downloadToFile(const QString &url, const QString &filePath)
 QVariantMap NetworkManager::jsonToMap(const QByteArray &bytes)
 {
     return QJsonDocument::fromJson(bytes).object().toVariantMap();
+}
+
+void NetworkManager::cancel()
+{
+    m_cancelled.storeRelease(1);
+    // Queued to this object's thread, which waits in the local event loop
+    // of the transfer in flight (if any).
+    QMetaObject::invokeMethod(this, &NetworkManager::cancelRequested, Qt::QueuedConnection);
 }
 
 void NetworkManager::error(QNetworkReply::NetworkError code)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAtomicInt>
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -50,6 +51,12 @@ public:
 
     static QVariantMap jsonToMap(const QByteArray &bytes);
 
+    // Any thread: the transfer in flight ends at once as a failure, and so
+    // does every later one, so that a worker blocked in a download can be
+    // stopped and joined.
+    void cancel();
+    bool isCancelled() const { return m_cancelled.loadAcquire(); }
+
     // Shared TLS policy of every client in the program: log the errors, and
     // accept them only when kIgnoreSslErrors is set.
     static void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
@@ -61,6 +68,8 @@ public:
 
 signals:
     void uploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
+    // Internal: carries cancel() to this object's thread.
+    void cancelRequested();
 
 public slots:
     void error(QNetworkReply::NetworkError code);
@@ -72,6 +81,7 @@ private:
         QNetworkRequest *request, QFile *file, bool *ok);
 
     QNetworkAccessManager *m_manager = nullptr;
+    QAtomicInt m_cancelled { 0 };
     int m_cacheSize = 0;
     QUrl m_lastRedirect;
     int m_redirectDepth = 0;
