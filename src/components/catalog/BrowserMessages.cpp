@@ -1,0 +1,41 @@
+#include "BrowserMessages.h"
+
+namespace BrowserMessages {
+
+const QString kPlaylistNameTitle = QStringLiteral("Playlist name!");
+const QString kPlaylistExists = QStringLiteral("There is already a playlist with that name!");
+const QString kOopsTitle = QStringLiteral("Oops!");
+const QString kCannotFindImage = QStringLiteral("Sorry, we cannot find that image!");
+const QString kSuccessTitle = QStringLiteral("Success!");
+const QString kPlaylistsTitle = QStringLiteral("Playlists");
+const QString kAddPhotos = QStringLiteral("Please add photos to this playlist.");
+const QString kPlayTitle = QStringLiteral("Play");
+const QString kSelectPlaylistToPlay
+    = QStringLiteral("Select at least one playlist with at least one photo to run the Screensaver.");
+const QString kRemoveTitle = QStringLiteral("Removing a Playlist.");
+const QString kAddPlaylistTitle = QStringLiteral("Add Playlist");
+const QString kAddPlaylistLabel = QStringLiteral("Playlist:");
+const QString kRenamePlaylistTitle = QStringLiteral("Rename Playlist");
+const QString kMoveFeedbackKey = QStringLiteral("cabrowser_move_feedback");
+
+QString movedTo(const QString &category)
+{
+    return QStringLiteral("Photo(s) have been moved to ") + category + QStringLiteral(" Playlist");
+}
+
+QString removeQuestion(const QString &name)
+{
+    return QStringLiteral("Remove the '") + name + QStringLiteral("' Playlist and all photos in it?");
+}
+
+QString renameLabel(const QString &name)
+{
+    return QStringLiteral("Change Playlist name from: ") + name;
+}
+
+QString playlistLabel(const QString &name)
+{
+    return QStringLiteral("Playlist: ") + name;
+}
+
+} // namespace BrowserMessages

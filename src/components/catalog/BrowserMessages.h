@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The texts the main window shows, in one place so that the actions and the
+// tests use the same words.
+namespace BrowserMessages {
+
+extern const QString kPlaylistNameTitle;   // "Playlist name!"
+extern const QString kPlaylistExists;      // "There is already a playlist with that name!"
+extern const QString kOopsTitle;           // "Oops!"
+extern const QString kCannotFindImage;     // "Sorry, we cannot find that image!"
+extern const QString kSuccessTitle;        // "Success!"
+extern const QString kPlaylistsTitle;      // "Playlists"
+extern const QString kAddPhotos;           // "Please add photos to this playlist."
+extern const QString kPlayTitle;           // "Play"
+extern const QString kSelectPlaylistToPlay;
+extern const QString kRemoveTitle;         // "Removing a Playlist."
+extern const QString kAddPlaylistTitle;    // "Add Playlist"
+extern const QString kAddPlaylistLabel;    // "Playlist:"
+extern const QString kRenamePlaylistTitle; // "Rename Playlist"
+extern const QString kMoveFeedbackKey;     // "cabrowser_move_feedback"
+
+// "Photo(s) have been moved to <category> Playlist"
+QString movedTo(const QString &category);
+// "Remove the '<name>' Playlist and all photos in it?"
+QString removeQuestion(const QString &name);
+// "Change Playlist name from: <name>"
+QString renameLabel(const QString &name);
+// "Playlist: <name>"
+QString playlistLabel(const QString &name);
+
+} // namespace BrowserMessages
