@@ -53,6 +53,11 @@ void installControlRoutes(Router &router)
                 return;
             }
         }
+        failure.location = param(req, "location");
+        if (failure.mode == QLatin1String("redirect_to") && failure.location.isEmpty()) {
+            sendMessage(res, 400, QStringLiteral("redirect_to needs a location"));
+            return;
+        }
         failure.message = param(req, "message");
         failure.body = param(req, "body");
         ctx.failures.set(path, failure);

@@ -8,7 +8,8 @@ bool FailureSwitches::isKnownMode(const QString &mode)
 {
     static const QStringList modes{QStringLiteral("http_error"), QStringLiteral("empty"),
                                    QStringLiteral("malformed"), QStringLiteral("redirect"),
-                                   QStringLiteral("redirect_loop"), QStringLiteral("hang"),
+                                   QStringLiteral("redirect_loop"), QStringLiteral("redirect_to"),
+                                   QStringLiteral("hang"),
                                    QStringLiteral("status"), QStringLiteral("slow")};
     return modes.contains(mode);
 }

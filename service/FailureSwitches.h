@@ -10,10 +10,11 @@ namespace fotoria::service {
 
 // A failure that tests ask the service to play for one path.
 struct Failure {
-    QString mode;     // http_error, empty, malformed, redirect, redirect_loop, hang, status, slow
+    QString mode;     // http_error, empty, malformed, redirect, redirect_loop, redirect_to, hang, status, slow
     int status = 0;   // 0: the mode's own default
     QString message;
     QString body;
+    QString location; // redirect_to: the Location sent, taken as given
     int remaining = -1; // requests left; -1 until cleared
     int delayMs = 2000; // slow: the wait before the normal answer
 };

@@ -77,6 +77,11 @@ void Router::playFailure(ServiceContext &ctx, const Failure &failure, const http
         res.status = failure.status >= 300 && failure.status < 400 ? failure.status : 302;
         res.set_header("Location", ss(target));
         res.set_content("", "text/plain");
+    } else if (mode == QLatin1String("redirect_to")) {
+        // Any address, other schemes included, to try what clients follow.
+        res.status = failure.status >= 300 && failure.status < 400 ? failure.status : 302;
+        res.set_header("Location", ss(failure.location));
+        res.set_content("", "text/plain");
     } else if (mode == QLatin1String("hang")) {
         holdUntilClosed(req, ctx.stopping);
         res.status = 503;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutexLocker>
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QNetworkRequest>
@@ -30,6 +31,12 @@ void loadServiceUrl()
     const QString url = ServiceAddress::serviceUrl();
     QWriteLocker locker(&g_serviceUrlLock);
     g_serviceUrl = url;
+}
+
+bool isWebScheme(const QUrl &url)
+{
+    return url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+        || url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -94,12 +101,6 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
     return send(method, target, data, authenticate, request, file, ok);
 }
 
-bool NetworkManager::isServiceHost(const QUrl &target)
-{
-    const QUrl service(serviceUrl(), QUrl::TolerantMode);
-    return !target.host().isEmpty() && target.host().compare(service.host(), Qt::CaseInsensitive) == 0;
-}
-
 QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data,
     bool authenticate, QNetworkRequest *request, QFile *file, bool *ok)
 {
@@ -113,9 +114,10 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
 
     QNetworkRequest built;
     if (!request) {
-        // The account's token goes to the service's own host only, never to
-        // another host a picture address may point at.
-        if (authenticate && isServiceHost(target)) {
+        // The account's token goes to the service's own origin only: not to
+        // another host a picture address may point at, nor over plain http
+        // or to another port of the service's host.
+        if (authenticate && ServiceAddress::isServiceOrigin(target)) {
             const QString token = User::instance()->authenticationToken();
             if (!token.isEmpty())
                 built.setRawHeader("X-Auth-Token", token.toLatin1());
@@ -127,6 +129,10 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
         request = &built;
     }
     NetworkPolicy::apply(*request);
+    // Redirects are followed below, where their scheme is checked and the
+    // token is left out; Qt must not follow any by itself, whatever a
+    // caller's request asks for.
+    request->setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 
     QNetworkReply *reply = nullptr;
     switch (method) {
@@ -159,16 +165,19 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     connect(reply, &QNetworkReply::sslErrors, this,
         [reply](const QList<QSslError> &errors) { handleSslErrors(reply, errors); });
 
+    // Registered before the last look at the flag: a cancel() from another
+    // thread either sees this reply or is seen here.
+    setInFlight(reply);
+    if (isCancelled())
+        reply->abort();
     // The reply's own signal, not the manager's: a nested call for a redirect
     // must not end the outer wait.
-    if (!reply->isFinished() && !isCancelled()) {
+    if (!reply->isFinished()) {
         QEventLoop loop;
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        connect(this, &NetworkManager::cancelRequested, reply, &QNetworkReply::abort);
         loop.exec();
     }
-    if (isCancelled() && !reply->isFinished())
-        reply->abort();
+    setInFlight(nullptr);
 
     QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     *ok = reply->error() == QNetworkReply::NoError;
@@ -176,10 +185,19 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     if (*ok) {
         const QUrl redirect = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
         if (!redirect.isEmpty() && redirect != m_lastRedirect) {
+            const QUrl next = reply->url().resolved(redirect);
             m_lastRedirect = redirect;
-            // Two targets pointing at each other would otherwise recurse
-            // without end.
-            if (m_redirectDepth >= kMaxRedirects) {
+            if (!isWebScheme(next)) {
+                // file:, qrc:, data: and the like would hand local or made-up
+                // content to a caller that asked the network.
+                qDebug() << "ERROR: redirect refused, not http or https:"
+                         << next.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+                m_lastRedirect.clear();
+                *ok = false;
+                body.clear();
+            } else if (m_redirectDepth >= kMaxRedirects) {
+                // Two targets pointing at each other would otherwise recurse
+                // without end.
                 qDebug() << "ERROR: too many redirects, stopped at" << redirect.toString(QUrl::RemoveQuery);
                 m_lastRedirect.clear();
                 *ok = false;
@@ -187,7 +205,7 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
             } else {
                 // The target is followed as given, its own query included.
                 ++m_redirectDepth;
-                body = send(method, reply->url().resolved(redirect), QByteArray(), false, nullptr, file, ok);
+                body = send(method, next, QByteArray(), false, nullptr, file, ok);
                 --m_redirectDepth;
             }
         } else {
@@ -251,9 +269,18 @@ QVariantMap NetworkManager::jsonToMap(const QByteArray &bytes)
 void NetworkManager::cancel()
 {
     m_cancelled.storeRelease(1);
-    // Queued to this object's thread, which waits in the local event loop
-    // of the transfer in flight (if any).
-    QMetaObject::invokeMethod(this, &NetworkManager::cancelRequested, Qt::QueuedConnection);
+    // Queued to the reply, which lives in the thread that waits for it: this
+    // works also when the thread that made this object is the one blocked
+    // (a GUI thread joining the worker).
+    QMutexLocker locker(&m_inFlightLock);
+    if (m_inFlight)
+        QMetaObject::invokeMethod(m_inFlight, &QNetworkReply::abort, Qt::QueuedConnection);
+}
+
+void NetworkManager::setInFlight(QNetworkReply *reply)
+{
+    QMutexLocker locker(&m_inFlightLock);
+    m_inFlight = reply;
 }
 
 void NetworkManager::error(QNetworkReply::NetworkError code)

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QMutex>
 #include <QNetworkReply>
 #include <QObject>
 #include <QSslError>
@@ -53,7 +54,7 @@ public:
 
     // Any thread: the transfer in flight ends at once as a failure, and so
     // does every later one, so that a worker blocked in a download can be
-    // stopped and joined.
+    // stopped and joined. The caller keeps this object alive during the call.
     void cancel();
     bool isCancelled() const { return m_cancelled.loadAcquire(); }
 
@@ -62,14 +63,9 @@ public:
     static void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
     // The transfer time-out in milliseconds (kNetworkTimeout).
     static int transferTimeout();
-    // True when the address is on the service's own host, the only one that
-    // is sent the account's token.
-    static bool isServiceHost(const QUrl &target);
 
 signals:
     void uploadProgress(qlonglong bytesSent, qlonglong bytesTotal);
-    // Internal: carries cancel() to this object's thread.
-    void cancelRequested();
 
 public slots:
     void error(QNetworkReply::NetworkError code);
@@ -77,11 +73,14 @@ public slots:
 
 private:
     void setUp();
+    void setInFlight(QNetworkReply *reply);
     QByteArray send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
         QNetworkRequest *request, QFile *file, bool *ok);
 
     QNetworkAccessManager *m_manager = nullptr;
     QAtomicInt m_cancelled { 0 };
+    QMutex m_inFlightLock;
+    QNetworkReply *m_inFlight = nullptr; // the reply being waited for; m_inFlightLock
     int m_cacheSize = 0;
     QUrl m_lastRedirect;
     int m_redirectDepth = 0;

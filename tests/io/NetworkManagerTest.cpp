@@ -11,7 +11,10 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QNetworkRequest>
+#include <QSemaphore>
 #include <QtConcurrent>
+
+#include <atomic>
 
 using fotoria::test::FotoriaService;
 
@@ -32,9 +35,13 @@ private slots:
     void tokenHeader_data();
     void tokenHeader();
     void tokenStaysOnTheServiceHost();
+    void tokenOnlyToTheServiceOrigin_data();
+    void tokenOnlyToTheServiceOrigin();
     void callerRequestSentAsBuilt();
     void redirectFollowedOnce();
     void sameRedirectTwiceNotFollowed();
+    void redirectOnlyToHttpAndHttps_data();
+    void redirectOnlyToHttpAndHttps();
     void errorBodyReturned_data();
     void errorBodyReturned();
     void putWithoutBodySendsNothing();
@@ -45,6 +52,7 @@ private slots:
     void hungReplyFailsAtTimeout();
     void diskCacheForPositiveSize();
     void workerThreadCalls();
+    void cancelFromAnotherThread();
     void jsonToMap_data();
     void jsonToMap();
 
@@ -211,6 +219,36 @@ void NetworkManagerTest::tokenStaysOnTheServiceHost()
         QStringLiteral("tok-123"));
 }
 
+void NetworkManagerTest::tokenOnlyToTheServiceOrigin_data()
+{
+    // %1: the service's http port, %2: its https port.
+    QTest::addColumn<QString>("serviceUrl");
+    QTest::addColumn<bool>("tokenSent");
+    QTest::newRow("https service: no token over http to its host") << "https://127.0.0.1:%2" << false;
+    QTest::newRow("another port of the service's host") << "http://127.0.0.1:%2" << false;
+    QTest::newRow("the service's own origin") << "http://127.0.0.1:%1" << true;
+    QTest::newRow("same origin, other case and a path") << "HTTP://127.0.0.1:%1/Base/" << true;
+}
+
+void NetworkManagerTest::tokenOnlyToTheServiceOrigin()
+{
+    QFETCH(QString, serviceUrl);
+    QFETCH(bool, tokenSent);
+    Settings::setValue(QStringLiteral("kServiceUrl"),
+        serviceUrl.replace(QLatin1String("%1"), QString::number(m_service.httpPort()))
+            .replace(QLatin1String("%2"), QString::number(m_service.httpsPort())));
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), true);
+    User::instance()->setAuthenticationToken(QStringLiteral("tok-123"));
+
+    // A picture address as the client makes it: the service's host over http.
+    NetworkManager network;
+    bool ok = false;
+    network.get(m_service.baseUrl() + QStringLiteral("/downloads/a.bin"), QString(), &ok);
+    QVERIFY(ok);
+    const QJsonObject headers = onlyRequest("/downloads/").value("headers").toObject();
+    QCOMPARE(headers.contains("x-auth-token"), tokenSent);
+}
+
 void NetworkManagerTest::callerRequestSentAsBuilt()
 {
     User::instance()->setAuthenticationToken(QStringLiteral("tok-123"));
@@ -257,6 +295,45 @@ void NetworkManagerTest::sameRedirectTwiceNotFollowed()
     network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
     QVERIFY(ok);
     QCOMPARE(m_service.journal("/api/").size(), 2);
+}
+
+void NetworkManagerTest::redirectOnlyToHttpAndHttps_data()
+{
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("file") << "file:///etc/passwd"
+                          << "file:///etc/passwd";
+    QTest::newRow("file, query kept out of the log") << "file:///etc/passwd?secret=s3"
+                                                     << "file:///etc/passwd";
+    QTest::newRow("qrc") << "qrc:/images/icon_128x128.png"
+                         << "qrc:/images/icon_128x128.png";
+    QTest::newRow("data") << "data:text/plain,not%20from%20the%20network"
+                          << "data:text/plain,not from the network";
+    QTest::newRow("ftp") << "ftp://127.0.0.1/x.jpg"
+                         << "ftp://127.0.0.1/x.jpg";
+}
+
+void NetworkManagerTest::redirectOnlyToHttpAndHttps()
+{
+    QFETCH(QString, location);
+    QFETCH(QString, logged);
+    QVERIFY(m_service.setFailure(QStringLiteral("/downloads/moved.jpg"), QStringLiteral("redirect_to"),
+        { { QStringLiteral("location"), location } }));
+    const QString url = m_service.baseUrl() + QStringLiteral("/downloads/moved.jpg");
+    const QString message = QStringLiteral("ERROR: redirect refused, not http or https: \"%1\"").arg(logged);
+
+    NetworkManager network;
+    bool ok = true;
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(message));
+    QVERIFY(network.get(url, QString(), &ok).isEmpty());
+    QVERIFY(!ok);
+
+    const QString target = tempPath(QStringLiteral("moved.jpg"));
+    QFile::remove(target);
+    QTest::ignoreMessage(QtDebugMsg, qPrintable(message));
+    QVERIFY(!network.downloadToFile(url, target));
+    QVERIFY(!QFileInfo::exists(target));
+    QCOMPARE(m_service.journal("/downloads/").size(), 2);
 }
 
 void NetworkManagerTest::errorBodyReturned_data()
@@ -414,6 +491,38 @@ void NetworkManagerTest::workerThreadCalls()
     for (QFuture<bool> &f : futures)
         QVERIFY(f.result());
     QCOMPARE(m_service.journal("/api/").size(), 4);
+}
+
+void NetworkManagerTest::cancelFromAnotherThread()
+{
+    // Long enough that only the cancel can end the hung transfer.
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 600000);
+    QVERIFY(m_service.setFailure(QStringLiteral("/downloads/held.jpg"), QStringLiteral("hang")));
+    const QString url = m_service.baseUrl() + QStringLiteral("/downloads/held.jpg");
+    const QString target = tempPath(QStringLiteral("held.jpg"));
+
+    std::atomic<NetworkManager *> inWorker { nullptr };
+    QSemaphore cancelled;
+    QFuture<QPair<bool, bool>> result = QtConcurrent::run([&] {
+        NetworkManager network;
+        inWorker = &network;
+        const bool first = network.downloadToFile(url, target);
+        // The object stays alive until the GUI thread is done with it.
+        cancelled.acquire();
+        bool laterOk = true;
+        network.get(QString(), QStringLiteral("/api/v2/clients"), &laterOk);
+        return qMakePair(first, laterOk);
+    });
+
+    QTRY_COMPARE(m_service.journal("/downloads/").size(), 1);
+    QVERIFY(inWorker.load());
+    inWorker.load()->cancel();
+    cancelled.release();
+    QTRY_VERIFY(result.isFinished());
+    QCOMPARE(result.result(), qMakePair(false, false));
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(m_service.journal("/api/").isEmpty());
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 1500);
 }
 
 void NetworkManagerTest::jsonToMap_data()

@@ -245,6 +245,8 @@ private slots:
                                 << 418 << QByteArray("short and stout");
         QTest::newRow("redirect") << "redirect" << Params() << 302 << QByteArray();
         QTest::newRow("redirect_loop") << "redirect_loop" << Params() << 302 << QByteArray();
+        QTest::newRow("redirect_to") << "redirect_to" << Params{{"location", "file:///etc/passwd"}} << 302
+                                     << QByteArray();
     }
 
     void failureModes()
@@ -273,6 +275,8 @@ private slots:
             QCOMPARE(followed.status, 200);
             QVERIFY(QJsonDocument::fromJson(followed.body).object().contains(QStringLiteral("tags")));
         }
+        if (mode == QLatin1String("redirect_to"))
+            QCOMPARE(r.redirect, QUrl(params.value(QStringLiteral("location"))));
         if (mode == QLatin1String("redirect_loop")) {
             QCOMPARE(r.redirect, url(path + QStringLiteral("?a=1")));
             QCOMPARE(send("GET", r.redirect).status, 302);
@@ -308,6 +312,7 @@ private slots:
         QVERIFY(!m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("explode")));
         QVERIFY(!m_service.setFailure(QStringLiteral("/__journal"), QStringLiteral("hang")));
         QVERIFY(!m_service.setFailure(QStringLiteral("/x"), QStringLiteral("http_error"), {{"status", "abc"}}));
+        QVERIFY(!m_service.setFailure(QStringLiteral("/x"), QStringLiteral("redirect_to")));
         QVERIFY(!m_service.setConfig(QStringLiteral("installer_size"), QStringLiteral("-1")));
         QVERIFY(!m_service.setConfig(QStringLiteral("colour"), QStringLiteral("blue")));
     }

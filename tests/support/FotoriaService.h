@@ -45,8 +45,10 @@ public:
     QJsonArray journal(const QString &pathPrefix = QString());
     void clearJournal();
 
-    // mode: http_error, empty, malformed, redirect, redirect_loop, hang,
-    // status, slow; params: status, message, body, count, delay_ms (slow).
+    // mode: http_error, empty, malformed, redirect, redirect_loop,
+    // redirect_to, hang, status, slow; params: status, message, body,
+    // location (redirect_to: the Location header, any scheme), count,
+    // delay_ms (slow).
     bool setFailure(const QString &path, const QString &mode,
                     const QMap<QString, QString> &params = {});
     void clearFailures();
