@@ -76,11 +76,14 @@ QString FileLocations::photosFolder() { return paths().photos; }
 QString FileLocations::playlistFolder() { return paths().playlists; }
 QString FileLocations::favoritesFolder() { return paths().favorites; }
 // Read at each call: the application data folder depends on the application
-// name, which is set only after the folders are made at start-up.
+// name, which is set only after the folders are made at start-up. Without one
+// the file would land in the root folder; a hidden home folder takes it then.
 QString FileLocations::cookieFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-           + QStringLiteral("/cookies.ini");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.Fotoria");
+    return folder + QStringLiteral("/cookies.ini");
 }
 QString FileLocations::logFile() { return baseFolder() + QStringLiteral("/log.txt"); }
 QString FileLocations::crashFolder() { return baseFolder() + QStringLiteral("/crashes"); }

@@ -2,6 +2,7 @@
 
 #include "FileLocations.h"
 
+#include <QAtomicInt>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -27,6 +28,7 @@ namespace {
 // safe on one object, so every access goes through this lock.
 QSettings *g_store = nullptr;
 QMutex g_lock;
+QAtomicInt g_wasReset { 0 };
 
 QSettings *store()
 {
@@ -228,6 +230,7 @@ void Settings::restoreWindowState(QWidget *window, const QString &group)
 
 void Settings::reset()
 {
+    g_wasReset.storeRelease(1);
     {
         QMutexLocker locker(&g_lock);
         store()->clear();
@@ -256,6 +259,11 @@ void Settings::reset()
     if (QCoreApplication::instance())
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                                   Qt::QueuedConnection);
+}
+
+bool Settings::wasReset()
+{
+    return g_wasReset.loadAcquire();
 }
 
 QString Settings::fileName()

@@ -43,6 +43,9 @@ public:
     // and the playlists, deletes the cookie file, then asks the application
     // to quit without writing the window geometry back.
     static void reset();
+    // True once reset() has run: nothing may write local data back while the
+    // quit it asked for is under way.
+    static bool wasReset();
 
     // The backing file of the store (for diagnostics and tests).
     static QString fileName();

@@ -1,0 +1,336 @@
+#include "CookieJar.h"
+
+#include "AutoSaver.h"
+#include "FileLocations.h"
+#include "Settings.h"
+
+#include <QDataStream>
+#include <QDateTime>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMetaEnum>
+#include <QSettings>
+
+#include <algorithm>
+
+// The "cookies" value of the file: a version, a count, then each cookie in
+// its raw Set-Cookie form. Found by argument-dependent lookup when the type
+// is registered below.
+static const quint32 kCookieStreamVersion = 23;
+
+static QDataStream &operator<<(QDataStream &stream, const QList<QNetworkCookie> &cookies)
+{
+    stream << kCookieStreamVersion << quint32(cookies.size());
+    for (const QNetworkCookie &cookie : cookies)
+        stream << cookie.toRawForm();
+    return stream;
+}
+
+static QDataStream &operator>>(QDataStream &stream, QList<QNetworkCookie> &cookies)
+{
+    cookies.clear();
+    quint32 version = 0;
+    stream >> version;
+    if (version != kCookieStreamVersion)
+        return stream;
+    quint32 count = 0;
+    stream >> count;
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QByteArray raw;
+        stream >> raw;
+        const QList<QNetworkCookie> parsed = QNetworkCookie::parseCookies(raw);
+        if (parsed.isEmpty() && !raw.isEmpty())
+            qWarning() << "CookieJar: Unable to parse saved cookie:" << raw;
+        cookies += parsed;
+        if (stream.atEnd())
+            break;
+    }
+    return stream;
+}
+
+namespace {
+
+const QString kPolicyGroup = QStringLiteral("cookies");
+const QString kCookiesKey = QStringLiteral("cookies");
+const QString kExceptionsGroup = QStringLiteral("Exceptions");
+
+void registerCookieStream()
+{
+    static const bool registered = [] {
+        qRegisterMetaTypeStreamOperators<QList<QNetworkCookie>>("QList<QNetworkCookie>");
+        return true;
+    }();
+    Q_UNUSED(registered)
+}
+
+QStringList sorted(QStringList hosts)
+{
+    hosts.sort();
+    return hosts;
+}
+
+bool containsHost(const QStringList &sortedHosts, const QString &host)
+{
+    return std::binary_search(sortedHosts.cbegin(), sortedHosts.cend(), host);
+}
+
+template<typename Enum> Enum enumFromSetting(const QString &key, Enum fallback)
+{
+    const QMetaEnum meta = QMetaEnum::fromType<Enum>();
+    const QByteArray name = Settings::groupValue(kPolicyGroup, key, QLatin1String(meta.valueToKey(fallback)))
+                                .toString()
+                                .toLatin1();
+    bool ok = false;
+    const int value = meta.keyToValue(name.constData(), &ok);
+    return ok ? Enum(value) : fallback;
+}
+
+template<typename Enum> void enumToSetting(const QString &key, Enum value)
+{
+    Settings::setGroupValue(kPolicyGroup, key, QLatin1String(QMetaEnum::fromType<Enum>().valueToKey(value)));
+}
+
+} // namespace
+
+CookieJar::CookieJar(QObject *parent, int saveDelayMs, int maxSaveDelayMs)
+    : QNetworkCookieJar(parent)
+    , m_saveTimer(new AutoSaver(this, saveDelayMs, maxSaveDelayMs))
+{
+    registerCookieStream();
+}
+
+CookieJar::~CookieJar()
+{
+    // The saver alone would drop a pending change with a warning; saving
+    // here keeps a cookie set just before a normal quit.
+    m_saveTimer->saveIfNeccessary();
+}
+
+void CookieJar::load()
+{
+    if (m_loaded)
+        return;
+    registerCookieStream();
+    QSettings file(FileLocations::cookieFile(), QSettings::IniFormat);
+    const auto stored = qvariant_cast<QList<QNetworkCookie>>(file.value(kCookiesKey));
+    // The count only: the values are the user's sessions.
+    qDebug() << "cookies:" << stored.size() << "read from" << file.fileName();
+    setAllCookies(stored);
+    file.beginGroup(kExceptionsGroup);
+    m_blocked = sorted(file.value(QStringLiteral("block")).toStringList());
+    m_allowed = sorted(file.value(QStringLiteral("allow")).toStringList());
+    m_allowedForSession = sorted(file.value(QStringLiteral("allowForSession")).toStringList());
+    file.endGroup();
+    m_loaded = true;
+    readPolicies();
+    emit cookiesChanged();
+}
+
+void CookieJar::loadSettings()
+{
+    // Reading the policies alone would mark an unread file as loaded, and
+    // the next save would then write an empty jar over it.
+    if (!m_loaded) {
+        load();
+        return;
+    }
+    readPolicies();
+    emit cookiesChanged();
+}
+
+void CookieJar::readPolicies()
+{
+    m_acceptPolicy = enumFromSetting(QStringLiteral("acceptCookies"), AcceptOnlyFromSitesNavigatedTo);
+    m_keepPolicy = enumFromSetting(QStringLiteral("keepCookiesUntil"), KeepUntilExpire);
+    if (m_keepPolicy == KeepUntilExit)
+        setAllCookies(QList<QNetworkCookie>());
+}
+
+void CookieJar::save()
+{
+    // After a reset the quit is under way: writing now would bring back the
+    // file and the policies that the reset has just removed.
+    if (!m_loaded || Settings::wasReset())
+        return;
+    purgeOldCookies();
+
+    QList<QNetworkCookie> kept;
+    if (m_keepPolicy != KeepUntilExit) {
+        const QList<QNetworkCookie> all = allCookies();
+        for (const QNetworkCookie &cookie : all) {
+            if (!cookie.isSessionCookie())
+                kept.append(cookie);
+        }
+    }
+
+    const QString path = FileLocations::cookieFile();
+    ensureFolder(QFileInfo(path).absolutePath());
+    {
+        QSettings file(path, QSettings::IniFormat);
+        // QSettings writes into a temporary file that replaces the old one
+        // only when complete (a rename), so a crash while saving leaves the
+        // previous cookies intact. Required explicitly, not left to a default.
+        file.setAtomicSyncRequired(true);
+        file.setValue(kCookiesKey, QVariant::fromValue(kept));
+        file.beginGroup(kExceptionsGroup);
+        file.setValue(QStringLiteral("block"), m_blocked);
+        file.setValue(QStringLiteral("allow"), m_allowed);
+        file.setValue(QStringLiteral("allowForSession"), m_allowedForSession);
+        file.endGroup();
+        file.sync();
+        if (file.status() != QSettings::NoError)
+            qWarning() << "CookieJar: cannot write" << path << "- the previous file is kept";
+    }
+    enumToSetting(QStringLiteral("acceptCookies"), m_acceptPolicy);
+    enumToSetting(QStringLiteral("keepCookiesUntil"), m_keepPolicy);
+}
+
+void CookieJar::clear()
+{
+    load();
+    setAllCookies(QList<QNetworkCookie>());
+    changed();
+}
+
+void CookieJar::changed()
+{
+    m_saveTimer->changeOccurred();
+    emit cookiesChanged();
+}
+
+void CookieJar::purgeOldCookies()
+{
+    load();
+    const QList<QNetworkCookie> cookies = allCookies();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<QNetworkCookie> kept;
+    for (const QNetworkCookie &cookie : cookies) {
+        if (cookie.isSessionCookie() || cookie.expirationDate() >= now)
+            kept.append(cookie);
+    }
+    if (kept.size() == cookies.size())
+        return;
+    setAllCookies(kept);
+    emit cookiesChanged();
+}
+
+QList<QNetworkCookie> CookieJar::cookiesForUrl(const QUrl &url) const
+{
+    const_cast<CookieJar *>(this)->load();
+    if (m_privateBrowsing)
+        return QList<QNetworkCookie>();
+    return QNetworkCookieJar::cookiesForUrl(url);
+}
+
+bool CookieJar::setCookiesFromUrl(const QList<QNetworkCookie> &cookieList, const QUrl &url)
+{
+    load();
+    if (m_privateBrowsing)
+        return false;
+
+    const QString host = url.host();
+    const bool allowed = containsHost(m_allowed, host) || containsHost(m_allowedForSession, host);
+    const bool accepted = m_acceptPolicy == AcceptNever ? allowed : !containsHost(m_blocked, host);
+    if (!accepted)
+        return false;
+
+    const QList<QNetworkCookie> before = allCookies();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime limit = now.addDays(90);
+    for (QNetworkCookie cookie : cookieList) {
+        if (m_keepPolicy == KeepUntilTimeLimit && !cookie.isSessionCookie()
+            && cookie.expirationDate() > limit)
+            cookie.setExpirationDate(limit);
+        if (QNetworkCookieJar::setCookiesFromUrl({ cookie }, url) || m_acceptPolicy != AcceptAlways)
+            continue;
+        // Refused by the base (another site's domain): taken anyway, in place
+        // of one with the same name, domain and path. An expired cookie is a
+        // deletion, which the base has already carried out.
+        cookie.normalize(url);
+        if (!cookie.isSessionCookie() && cookie.expirationDate() < now)
+            continue;
+        QList<QNetworkCookie> all = allCookies();
+        all.erase(std::remove_if(all.begin(), all.end(),
+                      [&cookie](const QNetworkCookie &other) { return other.hasSameIdentifier(cookie); }),
+            all.end());
+        all.append(cookie);
+        setAllCookies(all);
+    }
+
+    // Only a real change is saved and announced: a refused or repeated cookie
+    // is none.
+    if (allCookies() == before)
+        return false;
+    changed();
+    return true;
+}
+
+void CookieJar::setPrivateBrowsing(bool on)
+{
+    m_privateBrowsing = on;
+}
+
+CookieJar::AcceptPolicy CookieJar::acceptPolicy() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return m_acceptPolicy;
+}
+
+void CookieJar::setAcceptPolicy(AcceptPolicy policy)
+{
+    load();
+    m_acceptPolicy = policy;
+    m_saveTimer->changeOccurred();
+}
+
+CookieJar::KeepPolicy CookieJar::keepPolicy() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return m_keepPolicy;
+}
+
+void CookieJar::setKeepPolicy(KeepPolicy policy)
+{
+    load();
+    m_keepPolicy = policy;
+    m_saveTimer->changeOccurred();
+}
+
+QStringList CookieJar::blockedCookies() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return m_blocked;
+}
+
+void CookieJar::setBlockedCookies(const QStringList &hosts)
+{
+    load();
+    m_blocked = sorted(hosts);
+    m_saveTimer->changeOccurred();
+}
+
+QStringList CookieJar::allowedCookies() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return m_allowed;
+}
+
+void CookieJar::setAllowedCookies(const QStringList &hosts)
+{
+    load();
+    m_allowed = sorted(hosts);
+    m_saveTimer->changeOccurred();
+}
+
+QStringList CookieJar::allowForSessionCookies() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return m_allowedForSession;
+}
+
+void CookieJar::setAllowForSessionCookies(const QStringList &hosts)
+{
+    load();
+    m_allowedForSession = sorted(hosts);
+    m_saveTimer->changeOccurred();
+}

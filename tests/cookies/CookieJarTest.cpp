@@ -1,0 +1,314 @@
+#include <TestMain.h>
+
+#include <core/AutoSaver.h>
+#include <core/CookieJar.h>
+#include <core/FileLocations.h>
+#include <core/Settings.h>
+
+#include <QDataStream>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+
+class InspectableJar : public CookieJar
+{
+public:
+    using CookieJar::CookieJar;
+
+    // Every cookie held, read from the file first like any other entry point.
+    QList<QNetworkCookie> stored()
+    {
+        load();
+        return allCookies();
+    }
+
+    QStringList names()
+    {
+        QStringList result;
+        for (const QNetworkCookie &cookie : stored())
+            result << QString::fromLatin1(cookie.name());
+        result.sort();
+        return result;
+    }
+};
+
+// The object an AutoSaver saves.
+class SaveCounter : public QObject
+{
+    Q_OBJECT
+public:
+    int saves = 0;
+public slots:
+    void save() { ++saves; }
+};
+
+const QUrl kSite(QStringLiteral("http://site.example/page"));
+
+QNetworkCookie makeCookie(const QByteArray &name, int expiresInDays = 0, const QString &domain = QString())
+{
+    QNetworkCookie cookie(name, "v");
+    if (expiresInDays > 0)
+        cookie.setExpirationDate(QDateTime::currentDateTimeUtc().addDays(expiresInDays));
+    if (!domain.isEmpty())
+        cookie.setDomain(domain);
+    return cookie;
+}
+
+QByteArray fileText()
+{
+    QFile file(FileLocations::cookieFile());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Writes a "cookies" value the way QSettings stores a registered type: a
+// variant in the Qt 4.0 stream encoding, every byte escaped.
+void writeStoredCookies(quint32 version, const QByteArray &rawCookie)
+{
+    QByteArray value;
+    QDataStream out(&value, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << quint32(127) << "QList<QNetworkCookie>" << version << quint32(1) << rawCookie;
+    QByteArray escaped;
+    for (const char c : qAsConst(value))
+        escaped += "\\x" + QByteArray::number(quint8(c), 16).rightJustified(2, '0');
+    ensureFolder(QFileInfo(FileLocations::cookieFile()).absolutePath());
+    QFile file(FileLocations::cookieFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[General]\ncookies=@Variant(" + escaped + ")\n");
+}
+
+} // namespace
+
+class CookieJarTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void cookiesSurviveRestart_data();
+    void cookiesSurviveRestart();
+    void keepUntilExitStartsEmpty();
+    void acceptPolicies_data();
+    void acceptPolicies();
+    void keepPolicyExpiry_data();
+    void keepPolicyExpiry();
+    void storedVersion_data();
+    void storedVersion();
+    void burstOfChangesSavedOnce();
+    void steadyChangesSavedByTheLimit();
+    // Last: a reset marks the whole process as quitting.
+    void resetRemovesTheFileForGood();
+};
+
+void CookieJarTest::init()
+{
+    QFile::remove(FileLocations::cookieFile());
+    Settings::remove(QStringLiteral("cookies/acceptCookies"));
+    Settings::remove(QStringLiteral("cookies/keepCookiesUntil"));
+}
+
+void CookieJarTest::cookiesSurviveRestart_data()
+{
+    QTest::addColumn<bool>("waitForAutoSave");
+    QTest::newRow("saved after the delay") << true;
+    QTest::newRow("saved when the jar goes") << false;
+}
+
+void CookieJarTest::cookiesSurviveRestart()
+{
+    QFETCH(bool, waitForAutoSave);
+    auto *first = new InspectableJar(nullptr, 50, 1000);
+    first->setAcceptPolicy(CookieJar::AcceptAlways);
+    first->setBlockedCookies({ QStringLiteral("b.example"), QStringLiteral("a.example") });
+    QVERIFY(first->setCookiesFromUrl({ makeCookie("kept", 30), makeCookie("zzSession") }, kSite));
+    QVERIFY(!QFileInfo::exists(FileLocations::cookieFile()));
+    if (waitForAutoSave)
+        QTRY_VERIFY(QFileInfo::exists(FileLocations::cookieFile()));
+    else
+        delete first;
+
+    InspectableJar second;
+    QCOMPARE(second.names(), QStringList { QStringLiteral("kept") });
+    QCOMPARE(second.acceptPolicy(), CookieJar::AcceptAlways);
+    QCOMPARE(Settings::groupValue(QStringLiteral("cookies"), QStringLiteral("acceptCookies")).toString(),
+        QStringLiteral("AcceptAlways"));
+    QCOMPARE(
+        second.blockedCookies(), (QStringList { QStringLiteral("a.example"), QStringLiteral("b.example") }));
+    // Session cookies never reach the disk.
+    QVERIFY(fileText().contains("kept"));
+    QVERIFY(!fileText().contains("zzSession"));
+    if (waitForAutoSave)
+        delete first;
+}
+
+void CookieJarTest::keepUntilExitStartsEmpty()
+{
+    {
+        InspectableJar jar;
+        QVERIFY(jar.setCookiesFromUrl({ makeCookie("earlier", 30) }, kSite));
+    }
+    QVERIFY(fileText().contains("earlier"));
+
+    Settings::setGroupValue(QStringLiteral("cookies"), QStringLiteral("keepCookiesUntil"), "KeepUntilExit");
+    {
+        InspectableJar jar;
+        QVERIFY(jar.stored().isEmpty());
+        QVERIFY(jar.setCookiesFromUrl({ makeCookie("thisRun", 30) }, kSite));
+        QVERIFY(!jar.cookiesForUrl(kSite).isEmpty());
+    }
+    // Nothing of this run is left on disk for the next one.
+    QVERIFY(QFileInfo::exists(FileLocations::cookieFile()));
+    QVERIFY(!fileText().contains("thisRun"));
+    QVERIFY(!fileText().contains("earlier"));
+}
+
+void CookieJarTest::acceptPolicies_data()
+{
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<QStringList>("blocked");
+    QTest::addColumn<QStringList>("allowed");
+    QTest::addColumn<QStringList>("allowedForSession");
+    QTest::addColumn<bool>("privateBrowsing");
+    QTest::addColumn<QString>("cookieDomain");
+    QTest::addColumn<bool>("stored");
+
+    const QStringList none;
+    const QStringList site { QStringLiteral("site.example") };
+    const QStringList other { QStringLiteral("other.example") };
+    const int fromSites = CookieJar::AcceptOnlyFromSitesNavigatedTo;
+    QTest::newRow("site navigated to") << fromSites << none << none << none << false << "" << true;
+    QTest::newRow("another site's cookie")
+        << fromSites << none << none << none << false << ".other.example" << false;
+    QTest::newRow("blocked host") << fromSites << site << none << none << false << "" << false;
+    QTest::newRow("always: another site's cookie")
+        << int(CookieJar::AcceptAlways) << none << none << none << false << ".other.example" << true;
+    QTest::newRow("always: blocked host")
+        << int(CookieJar::AcceptAlways) << site << none << none << false << "" << false;
+    QTest::newRow("never") << int(CookieJar::AcceptNever) << none << none << none << false << "" << false;
+    QTest::newRow("never: allowed host")
+        << int(CookieJar::AcceptNever) << none << site << none << false << "" << true;
+    QTest::newRow("never: allowed for the session")
+        << int(CookieJar::AcceptNever) << none << none << site << false << "" << true;
+    QTest::newRow("never: another host allowed")
+        << int(CookieJar::AcceptNever) << none << other << other << false << "" << false;
+    QTest::newRow("private browsing") << fromSites << none << none << none << true << "" << false;
+}
+
+void CookieJarTest::acceptPolicies()
+{
+    QFETCH(int, policy);
+    QFETCH(QStringList, blocked);
+    QFETCH(QStringList, allowed);
+    QFETCH(QStringList, allowedForSession);
+    QFETCH(bool, privateBrowsing);
+    QFETCH(QString, cookieDomain);
+    QFETCH(bool, stored);
+
+    InspectableJar jar;
+    jar.setAcceptPolicy(CookieJar::AcceptPolicy(policy));
+    jar.setBlockedCookies(blocked);
+    jar.setAllowedCookies(allowed);
+    jar.setAllowForSessionCookies(allowedForSession);
+    jar.setPrivateBrowsing(privateBrowsing);
+    QCOMPARE(jar.setCookiesFromUrl({ makeCookie("c", 0, cookieDomain) }, kSite), stored);
+    QCOMPARE(jar.names(), stored ? QStringList { QStringLiteral("c") } : QStringList());
+}
+
+void CookieJarTest::keepPolicyExpiry_data()
+{
+    QTest::addColumn<int>("keep");
+    QTest::addColumn<int>("expiresInDays"); // 0: a session cookie
+    QTest::addColumn<int>("keptDays");
+    QTest::newRow("limit: a year is cut to 90 days") << int(CookieJar::KeepUntilTimeLimit) << 365 << 90;
+    QTest::newRow("limit: 10 days stay") << int(CookieJar::KeepUntilTimeLimit) << 10 << 10;
+    QTest::newRow("limit: session stays session") << int(CookieJar::KeepUntilTimeLimit) << 0 << 0;
+    QTest::newRow("until expiry: a year stays") << int(CookieJar::KeepUntilExpire) << 365 << 365;
+}
+
+void CookieJarTest::keepPolicyExpiry()
+{
+    QFETCH(int, keep);
+    QFETCH(int, expiresInDays);
+    QFETCH(int, keptDays);
+
+    InspectableJar jar;
+    jar.setKeepPolicy(CookieJar::KeepPolicy(keep));
+    QVERIFY(jar.setCookiesFromUrl({ makeCookie("c", expiresInDays) }, kSite));
+    QCOMPARE(jar.stored().size(), 1);
+    const QNetworkCookie cookie = jar.stored().first();
+    QCOMPARE(cookie.isSessionCookie(), keptDays == 0);
+    if (keptDays > 0) {
+        const qint64 offBy
+            = cookie.expirationDate().secsTo(QDateTime::currentDateTimeUtc().addDays(keptDays));
+        QVERIFY2(qAbs(offBy) < 3600, qPrintable(cookie.expirationDate().toString(Qt::ISODate)));
+    }
+}
+
+void CookieJarTest::storedVersion_data()
+{
+    QTest::addColumn<quint32>("version");
+    QTest::addColumn<int>("loaded");
+    QTest::newRow("23: read") << quint32(23) << 1;
+    QTest::newRow("24: foreign, empty jar") << quint32(24) << 0;
+    QTest::newRow("0: foreign, empty jar") << quint32(0) << 0;
+}
+
+void CookieJarTest::storedVersion()
+{
+    QFETCH(quint32, version);
+    QFETCH(int, loaded);
+    writeStoredCookies(version, makeCookie("stored", 30).toRawForm());
+    InspectableJar jar;
+    QCOMPARE(jar.stored().size(), loaded);
+}
+
+void CookieJarTest::burstOfChangesSavedOnce()
+{
+    SaveCounter owner;
+    AutoSaver saver(&owner, 100, 60000);
+    for (int i = 0; i < 5; ++i)
+        saver.changeOccurred();
+    QCOMPARE(owner.saves, 0);
+    QTRY_COMPARE(owner.saves, 1);
+    QTest::qWait(300);
+    QCOMPARE(owner.saves, 1);
+    QVERIFY(!saver.isPending());
+}
+
+void CookieJarTest::steadyChangesSavedByTheLimit()
+{
+    // The delay after the last change never passes while changes keep
+    // coming; only the limit from the first change can cause the saves.
+    SaveCounter owner;
+    AutoSaver saver(&owner, 600000, 200);
+    QTimer changes;
+    connect(&changes, &QTimer::timeout, &saver, &AutoSaver::changeOccurred);
+    changes.start(20);
+    QTRY_VERIFY(owner.saves >= 2);
+    changes.stop();
+}
+
+void CookieJarTest::resetRemovesTheFileForGood()
+{
+    {
+        InspectableJar jar;
+        QVERIFY(jar.setCookiesFromUrl({ makeCookie("beforeReset", 30) }, kSite));
+    }
+    QVERIFY(QFileInfo::exists(FileLocations::cookieFile()));
+
+    InspectableJar jar;
+    QVERIFY(jar.setCookiesFromUrl({ makeCookie("pending", 30) }, kSite));
+    Settings::reset();
+    QVERIFY(!QFileInfo::exists(FileLocations::cookieFile()));
+    // The change still pending at the quit does not bring the file back.
+    jar.save();
+    QVERIFY(!QFileInfo::exists(FileLocations::cookieFile()));
+    QVERIFY(!Settings::contains(QStringLiteral("cookies/acceptCookies")));
+}
+
+FOTORIA_TEST_MAIN(CookieJarTest)
+#include "CookieJarTest.moc"
