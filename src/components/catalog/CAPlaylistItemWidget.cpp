@@ -1,0 +1,70 @@
+#include "CAPlaylistItemWidget.h"
+
+#include "CUClickableLabel.h"
+
+#include <core/PictureDecoder.h>
+
+#include <QBitmap>
+#include <QVBoxLayout>
+
+CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *parent)
+    : QWidget(parent)
+    , m_playlist(playlist)
+    , m_picture(new CUClickableLabel(this))
+    , m_name(new QLabel(playlist, this))
+{
+    setFixedSize(kTileSize, kTileSize);
+    setStyleSheet(QStringLiteral("QWidget { border-style: none; }"));
+
+    m_picture->setFixedSize(kPictureSize, kPictureSize);
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_name->setStyleSheet(QStringLiteral("QLabel { background: rgba(255, 255, 255, .7); color: #000000; }"));
+    m_name->setAlignment(Qt::AlignCenter);
+    m_name->setToolTip(playlist);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_picture, 0, Qt::AlignHCenter);
+    layout->addWidget(m_name);
+
+    connect(m_picture, &CUClickableLabel::clicked, this, &CAPlaylistItemWidget::playlistClicked_Slot);
+    setEmpty();
+}
+
+QLabel *CAPlaylistItemWidget::pictureLabel() const
+{
+    return m_picture;
+}
+
+void CAPlaylistItemWidget::setLeadPicture(const QString &thumbnailPath)
+{
+    // Decoded at the tile's size: a lead picture may be a full-size photo.
+    const QImage image = PictureDecoder::loadScaled(
+        thumbnailPath, QSize(kPictureSize, kPictureSize), Qt::KeepAspectRatioByExpanding);
+    if (image.isNull()) {
+        setEmpty();
+        return;
+    }
+    m_picture->clearMask();
+    m_picture->setPixmap(QPixmap::fromImage(image));
+    m_hasLeadPicture = true;
+}
+
+void CAPlaylistItemWidget::setEmpty()
+{
+    // The picture is drawn at the label's size, so its mask fits the label.
+    const QPixmap empty
+        = QPixmap(QStringLiteral(":/images/ic_empty_playlist.png"))
+              .scaled(kPictureSize, kPictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_picture->setPixmap(empty);
+    const QBitmap mask = empty.mask();
+    if (!mask.isNull())
+        m_picture->setMask(mask);
+    m_hasLeadPicture = false;
+}
+
+void CAPlaylistItemWidget::playlistClicked_Slot()
+{
+    emit playlistClicked_Signal(m_playlist);
+}

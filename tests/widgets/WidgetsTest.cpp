@@ -1,0 +1,452 @@
+#include "TestFiles.h"
+#include "TestMain.h"
+
+#include <AddToPlaylistDialog.h>
+#include <CACompositeWidget.h>
+#include <CAListWidget.h>
+#include <CAPlayListListWidget.h>
+#include <PlaylistDrop.h>
+#include <apps/desktopclient/CUMessageBox.h>
+#include <apps/desktopclient/ImageWindow.h>
+#include <core/PhotoPaths.h>
+#include <core/Settings.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QMovie>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace fotoria::test;
+
+namespace {
+
+// Exposes the drag and drop handlers, so events reach them without a
+// running drag.
+class Strip : public CAPlayListListWidget
+{
+public:
+    Strip()
+    {
+        for (const QString &name : QStringList { "Alpha", "Beta", "Gamma", "Delta" }) {
+            auto *item = new QListWidgetItem(name, this);
+            item->setData(PlaylistDrop::kItemRole, name);
+        }
+    }
+    using CAPlayListListWidget::dragMoveEvent;
+    using CAPlayListListWidget::dropEvent;
+};
+
+void writePicture(const QString &path, QSize size, QColor colour)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save(path, "JPG"));
+}
+
+// Closes the next modal dialog, ticking its check box first when asked.
+void closeNextModal(bool tick, int *shown)
+{
+    QTimer::singleShot(10, [tick, shown] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return closeNextModal(tick, shown);
+        ++*shown;
+        if (auto *box = modal->findChild<QCheckBox *>(); box && tick)
+            box->setChecked(true);
+        static_cast<QDialog *>(modal)->accept();
+    });
+}
+
+} // namespace
+
+class WidgetsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void initTestCase()
+    {
+        Q_INIT_RESOURCE(resources);
+        QVERIFY(m_dir.isValid());
+    }
+
+    void imagesLoadAtTheirSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("size");
+        const QSize toolbar(64, 48), square(48, 48), thumb(30, 30);
+        const QList<QPair<const char *, QSize>> images = {
+            { "login_logo.png", QSize(32, 32) },
+            { "fotoria_logo.png", QSize(220, 48) },
+            { "ic_playlists.png", toolbar },
+            { "ic_calendar.png", toolbar },
+            { "ic_settings.png", toolbar },
+            { "ic_help.png", toolbar },
+            { "btn_login.png", toolbar },
+            { "btn_logout.png", toolbar },
+            { "ic_thumb_make_wallpaper.png", thumb },
+            { "ic_thumb_add_playlist.png", thumb },
+            { "ic_thumb_delete.png", thumb },
+            { "ic_gallery_off.png", square },
+            { "ic_playlist_edit.png", square },
+            { "ic_playlist_play.png", square },
+            { "ic_playlist_trash.png", square },
+            { "btn_create_playlist.png", square },
+            { "ic_empty_playlist.png", QSize(98, 98) },
+            { "empty-playlist.png", QSize(256, 144) },
+            { "ic_playlist_close.png", square },
+            { "ic_playlist_arrow_left.png", square },
+            { "ic_playlist_arrow_right.png", square },
+            { "btn_playlist_start_slideshow.png", square },
+            { "btn_playlist_stop_slideshow.png", square },
+            { "progress.gif", square },
+            { "sizedblue/status_idle.png", QSize(32, 32) },
+            { "icon_128x128.png", QSize(128, 128) },
+            { "btn_login_dialog.png", QSize(160, 40) },
+        };
+        for (const auto &image : images)
+            QTest::newRow(image.first) << QStringLiteral(":/images/") + image.first << image.second;
+    }
+
+    void imagesLoadAtTheirSize()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, size);
+        const QPixmap pixmap(name);
+        QVERIFY(!pixmap.isNull());
+        QCOMPARE(pixmap.size(), size);
+        if (name.endsWith(QLatin1String(".gif"))) {
+            QMovie movie(name);
+            QVERIFY(movie.isValid());
+            QVERIFY(movie.frameCount() > 1);
+        }
+    }
+
+    // Entries: a path under the test folder ("dir/" is a folder), "text:..."
+    // for plain text without a URL list, or an http address.
+    void drop_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("selectedRow");
+        QTest::addColumn<QString>("pending");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("playlist");
+        QTest::addColumn<QStringList>("urls");
+
+        const QStringList files = { "a.jpg", "b b.jpg", "c.JPG" };
+        QTest::newRow("plain text refused")
+            << QStringList { "text:hello" } << 1 << "" << true << false << 0 << ""
+            << "" << QStringList();
+        QTest::newRow("files to the selected playlist") << files << 2 << "" << true << true << 0 << ""
+                                                        << "Gamma" << files;
+        QTest::newRow("files to the first playlist") << files << -1 << "" << true << true << 0 << ""
+                                                     << "Alpha" << files;
+        QTest::newRow("folder first: only the folder")
+            << QStringList { "trip/", "a.jpg" } << 1 << "" << true << true << 1 << "trip"
+            << "" << QStringList();
+        QTest::newRow("folder declined")
+            << QStringList { "trip/", "a.jpg" } << 1 << "" << false << true << 1 << ""
+            << "" << QStringList();
+        QTest::newRow("web address takes the pending path")
+            << QStringList { "http://example.com/x.jpg" } << 0 << "pending.jpg" << true << true << 0 << ""
+            << "Alpha" << QStringList { "pending.jpg" };
+    }
+
+    void drop()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(int, selectedRow);
+        QFETCH(QString, pending);
+        QFETCH(bool, answer);
+        QFETCH(bool, accepted);
+        QFETCH(int, questions);
+        QFETCH(QString, folder);
+        QFETCH(QString, playlist);
+        QFETCH(QStringList, urls);
+
+        const QString base = m_dir.path() + QStringLiteral("/drop");
+        QDir().mkpath(base + QStringLiteral("/trip"));
+        const auto local = [&](const QString &entry) {
+            return entry.startsWith(QLatin1String("http"))
+                ? QUrl(entry)
+                : QUrl::fromLocalFile(base + QLatin1Char('/') + entry);
+        };
+        QMimeData data;
+        QList<QUrl> dropped;
+        for (const QString &entry : entries) {
+            if (entry.startsWith(QLatin1String("text:")))
+                data.setText(entry.mid(5));
+            else
+                dropped.append(local(entry));
+        }
+        if (!dropped.isEmpty())
+            data.setUrls(dropped);
+
+        Strip strip;
+        if (selectedRow >= 0)
+            strip.setCurrentRow(selectedRow);
+        if (!pending.isEmpty())
+            strip.setPendingPath(base + QLatin1Char('/') + pending);
+        int asked = 0;
+        strip.setFolderQuestion([&](const QString &) {
+            ++asked;
+            return answer;
+        });
+        QSignalSpy images(&strip, &CAPlayListListWidget::addImagesToUser_Signal);
+        QSignalSpy folders(&strip, &CAPlayListListWidget::addFolderToUser_Signal);
+
+        QDropEvent event(
+            QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        strip.dropEvent(&event);
+
+        QCOMPARE(event.isAccepted(), accepted);
+        QCOMPARE(asked, questions);
+        QCOMPARE(folders.size(), folder.isEmpty() ? 0 : 1);
+        if (!folder.isEmpty())
+            QCOMPARE(folders.first().first().toString(), base + QLatin1Char('/') + folder);
+        QCOMPARE(images.size(), playlist.isEmpty() ? 0 : 1);
+        if (!playlist.isEmpty()) {
+            QCOMPARE(images.first().at(0).toString(), playlist);
+            QList<QUrl> expected;
+            for (const QString &url : urls)
+                expected.append(local(url));
+            QCOMPARE(images.first().at(1).value<QList<QUrl>>(), expected);
+            QCOMPARE(strip.currentItem()->text(), playlist);
+            QVERIFY(strip.pendingPath().isEmpty());
+        }
+    }
+
+    void pictureListDragLandsOnStrip()
+    {
+        const QStringList paths = { m_dir.path() + QStringLiteral("/with space.jpg"),
+            QStringLiteral("http://example.com/p-256x144.jpg") };
+        CAListWidget list;
+        for (const QString &path : paths)
+            (new QListWidgetItem(&list))->setData(PlaylistDrop::kItemRole, path);
+        const QModelIndexList indexes = { list.model()->index(0, 0), list.model()->index(1, 0) };
+        std::unique_ptr<QMimeData> data(list.model()->mimeData(indexes));
+        QCOMPARE(data->urls(), (QList<QUrl> { QUrl::fromLocalFile(paths[0]), QUrl(paths[1]) }));
+
+        Strip strip;
+        QSignalSpy images(&strip, &CAPlayListListWidget::addImagesToUser_Signal);
+        QDropEvent event(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        strip.dropEvent(&event);
+        QCOMPARE(images.size(), 1);
+        QCOMPARE(images.first().at(1).value<QList<QUrl>>(), data->urls());
+    }
+
+    void hoverSelectsOncePerTile_data()
+    {
+        QTest::addColumn<QList<int>>("xs");
+        QTest::addColumn<int>("emitted");
+        QTest::addColumn<int>("lastRow");
+        QTest::newRow("across three tiles") << QList<int> { 10, 130, 250 } << 3 << 2;
+        QTest::newRow("within one tile") << QList<int> { 10, 50, 117 } << 1 << 0;
+        QTest::newRow("back to the first") << QList<int> { 10, 120, 20 } << 3 << 0;
+        QTest::newRow("past the last tile") << QList<int> { 10, 118 * 9 } << 1 << 0;
+    }
+
+    void hoverSelectsOncePerTile()
+    {
+        QFETCH(QList<int>, xs);
+        QFETCH(int, emitted);
+        QFETCH(int, lastRow);
+        Strip strip;
+        QSignalSpy spy(&strip, &CAPlayListListWidget::selectCategory_Signal);
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(QStringLiteral("/x.jpg")) });
+        for (int x : xs) {
+            QDragMoveEvent event(QPoint(x, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            strip.dragMoveEvent(&event);
+            QVERIFY(event.isAccepted());
+        }
+        QCOMPARE(spy.size(), emitted);
+        QCOMPARE(spy.last().first().value<QModelIndex>().row(), lastRow);
+        QCOMPARE(strip.selectedItems(), QList<QListWidgetItem *> { strip.item(lastRow) });
+    }
+
+    void photoActionsOnlyForJpg_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("uuid");
+        QTest::newRow("jpg") << "4f2a-b.jpg"
+                             << "4f2a-b";
+        QTest::newRow("JPG") << "IMG_0001.JPG"
+                             << "IMG_0001";
+        QTest::newRow("two dots") << "a.b.jpg"
+                                  << "a.b";
+        QTest::newRow("Jpg") << "x.Jpg"
+                             << "";
+        QTest::newRow("jpeg") << "x.jpeg"
+                              << "";
+        QTest::newRow("png") << "x.png"
+                             << "";
+    }
+
+    void photoActionsOnlyForJpg()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, uuid);
+        const QString path = m_dir.path() + QStringLiteral("/Trip/") + file;
+        writeFile(path);
+        CACompositeWidget widget(path);
+        QSignalSpy spy(&widget, &CACompositeWidget::photoClicked_Signal);
+        widget.photoClicked_Slot();
+        widget.wallpaperButton()->click();
+        widget.addPlaylistButton()->click();
+        widget.deleteButton()->click();
+        if (uuid.isEmpty()) {
+            QCOMPARE(spy.size(), 0);
+            return;
+        }
+        const QStringList actions = { "show", "wallpaper", "addplaylist", "delete" };
+        QCOMPARE(spy.size(), actions.size());
+        for (int i = 0; i < actions.size(); ++i)
+            QCOMPARE(spy.at(i), (QVariantList { "Trip", uuid, path, actions.at(i) }));
+    }
+
+    void photoShowsThumbnailElseReducedPhoto()
+    {
+        const QString path = m_dir.path() + QStringLiteral("/Thumbs/photo.jpg");
+        writePicture(path, QSize(1600, 800), Qt::red);
+        QImage shown = CACompositeWidget::loadPicture(path);
+        QCOMPARE(shown.size(), QSize(256, 128));
+        QVERIFY(qRed(shown.pixel(128, 64)) > 200);
+
+        writePicture(PhotoPaths(path).thumbnailPath(), QSize(256, 144), Qt::blue);
+        shown = CACompositeWidget::loadPicture(path);
+        QCOMPARE(shown.size(), QSize(256, 144));
+        QVERIFY(qBlue(shown.pixel(128, 72)) > 200);
+    }
+
+    void imageWindowSize_data()
+    {
+        QTest::addColumn<int>("parentWidth");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wide parent") << 1920 << QSize(1024, 576);
+        QTest::newRow("exactly 1024") << 1024 << QSize(1024, 576);
+        QTest::newRow("narrow parent, truncated") << 1000 << QSize(900, 506);
+    }
+
+    void imageWindowSize()
+    {
+        QFETCH(int, parentWidth);
+        QFETCH(QSize, size);
+        QCOMPARE(ImageWindow::windowSizeFor(parentWidth), size);
+    }
+
+    void imageWindowWrapsAround_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("index");
+        QTest::newRow("next on the last") << 2 << "next" << 0;
+        QTest::newRow("play on the last") << 2 << "play" << 0;
+        QTest::newRow("previous on the first") << 0 << "previous" << 2;
+        QTest::newRow("next in the middle") << 1 << "next" << 2;
+    }
+
+    void imageWindowWrapsAround()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, step);
+        QFETCH(int, index);
+        const QStringList photos = threePhotos();
+        ImageWindow window;
+        window.setPhotos(photos, start);
+        if (step == QLatin1String("next"))
+            window.nextButton()->click();
+        else if (step == QLatin1String("play"))
+            window.play_Slot();
+        else
+            window.previousButton()->click();
+        QCOMPARE(window.currentIndex(), index);
+        const QPixmap shown = window.pictureLabel()->pixmap(Qt::ReturnByValue);
+        QVERIFY(!shown.isNull());
+        QVERIFY(shown.width() <= window.width());
+    }
+
+    void imageWindowButtonsAndSlideShow()
+    {
+        const QStringList photos = threePhotos();
+        ImageWindow window;
+        const auto browseHidden = [&] {
+            return QList<bool> { window.previousButton()->isHidden(), window.nextButton()->isHidden(),
+                window.slideShowButton()->isHidden() };
+        };
+        window.setPhotos(photos.mid(0, 1), 0);
+        QCOMPARE(browseHidden(), (QList<bool> { true, true, true }));
+        window.setPhotos(photos, 0);
+        QCOMPARE(browseHidden(), (QList<bool> { false, false, false }));
+
+        const QString startStyle = window.slideShowButton()->styleSheet();
+        QVERIFY(startStyle.contains(QLatin1String("btn_playlist_start_slideshow.png")));
+        window.slideShowButton()->click();
+        QVERIFY(window.isSlideShowRunning());
+        QVERIFY(window.slideShowButton()->styleSheet().contains(
+            QLatin1String("btn_playlist_stop_slideshow.png")));
+        window.slideShowButton()->click();
+        QVERIFY(!window.isSlideShowRunning());
+        QCOMPARE(window.slideShowButton()->styleSheet(), startStyle);
+
+        window.slideShowButton()->click();
+        window.reject();
+        QVERIFY(!window.isSlideShowRunning());
+    }
+
+    void feedbackNotShownAfterDontShowAgain()
+    {
+        const QString key = QStringLiteral("test_feedback");
+        int shown = 0;
+        closeNextModal(false, &shown);
+        QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", false, key));
+        QCOMPARE(shown, 1);
+        QVERIFY(Settings::getBool(key, false));
+
+        closeNextModal(true, &shown);
+        QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", false, key));
+        QCOMPARE(shown, 2);
+        QVERIFY(!Settings::getBool(key, true));
+
+        QVERIFY(!CUMessageBox::feedback(nullptr, "Success!", "Moved", false, key));
+        closeNextModal(false, &shown);
+        QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", true, key));
+        QCOMPARE(shown, 3);
+    }
+
+    void addToPlaylistDialogReturnsChoice()
+    {
+        AddToPlaylistDialog dialog;
+        dialog.setPlaylists({ "Alpha", "Beta" });
+        dialog.setPlaylists({ "Gamma", "Delta" });
+        QCOMPARE(dialog.comboBox()->count(), 2);
+        dialog.comboBox()->setCurrentIndex(1);
+        QCOMPARE(dialog.chosenPlaylist(), QStringLiteral("Delta"));
+    }
+
+private:
+    QStringList threePhotos()
+    {
+        QStringList photos;
+        for (int i = 0; i < 3; ++i) {
+            photos.append(m_dir.path() + QStringLiteral("/Show/%1.jpg").arg(i));
+            if (!QFile::exists(photos.last()))
+                writePicture(photos.last(), QSize(400, 300), Qt::green);
+        }
+        return photos;
+    }
+};
+
+FOTORIA_TEST_MAIN(WidgetsTest)
+#include "WidgetsTest.moc"
