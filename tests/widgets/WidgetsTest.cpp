@@ -7,6 +7,7 @@
 #include <CAPlayListListWidget.h>
 #include <PlaylistDrop.h>
 #include <apps/desktopclient/CUMessageBox.h>
+#include <apps/desktopclient/HelpDialog.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
@@ -423,6 +424,31 @@ private slots:
         closeNextModal(false, &shown);
         QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", true, key));
         QCOMPARE(shown, 3);
+    }
+
+    void helpLinksOpenOnlyWebAndMail_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("http") << "http://example.com/faq" << true;
+        QTest::newRow("https") << "HTTPS://example.com/" << true;
+        QTest::newRow("mail") << "mailto:help@fotoria.com" << true;
+        QTest::newRow("local file") << "file:///usr/bin/xterm" << false;
+        QTest::newRow("script") << "javascript:alert(1)" << false;
+        QTest::newRow("other scheme") << "smb://host/share" << false;
+    }
+
+    void helpLinksOpenOnlyWebAndMail()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, opens);
+        QCOMPARE(HelpDialog::opensInBrowser(QUrl(url)), opens);
+    }
+
+    void helpPageIsTheServiceHowto()
+    {
+        Settings::setValue(QStringLiteral("kServiceUrl"), QStringLiteral("http://127.0.0.1:8123/"));
+        QCOMPARE(HelpDialog::helpUrl(), QUrl(QStringLiteral("http://127.0.0.1:8123/howto")));
     }
 
     void addToPlaylistDialogReturnsChoice()
