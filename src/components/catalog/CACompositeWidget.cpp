@@ -62,6 +62,8 @@ QToolButton *CACompositeWidget::addButton(const QString &icon, int x)
     button->setIcon(QIcon(icon));
     button->setIconSize(QSize(30, 30));
     button->setAutoRaise(true);
+    // The bar's translucent background would otherwise be painted twice.
+    button->setStyleSheet(QStringLiteral("QToolButton { background: transparent; border: none; }"));
     return button;
 }
 
