@@ -3,6 +3,7 @@
 
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
+#include <core/ServiceAddress.h>
 #include <core/Settings.h>
 #include <core/SystemInfo.h>
 
@@ -258,6 +259,29 @@ private slots:
             QVERIFY2(!text.contains(secret), secret);
 
         QCOMPARE(SystemInfo::systemDescription(QStringList()).count('\n'), 3);
+    }
+
+    void serviceOrigin_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("sameOrigin");
+        QTest::newRow("another path") << "https://fotoria.example/photos/a.jpg" << true;
+        QTest::newRow("default port written out, host in capitals") << "https://FOTORIA.example:443/a" << true;
+        QTest::newRow("http to the same host") << "http://fotoria.example/a" << false;
+        QTest::newRow("http on port 443") << "http://fotoria.example:443/a" << false;
+        QTest::newRow("another port") << "https://fotoria.example:8443/a" << false;
+        QTest::newRow("sub-domain") << "https://cdn.fotoria.example/a" << false;
+        QTest::newRow("host as user name") << "https://fotoria.example@evil.example/a" << false;
+        QTest::newRow("file") << "file:///etc/passwd" << false;
+    }
+
+    void serviceOrigin()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, sameOrigin);
+        Settings::setValue("kServiceUrl", "https://fotoria.example/api/");
+        QCOMPARE(ServiceAddress::isServiceOrigin(QUrl(address)), sameOrigin);
+        Settings::remove("kServiceUrl");
     }
 };
 
