@@ -20,7 +20,9 @@ enum HttpMethod { Get = 0, Post = 1, Put = 2, Delete = 3, Head = 4 };
 
 // Blocking HTTP client for the service's REST interface and for file
 // downloads. One instance per task and per thread: the calling thread waits
-// in a local event loop until the reply is complete.
+// in a local event loop until the reply is complete. The account's token goes
+// only to the service's own origin (scheme, host, port); redirects are
+// followed here, never by Qt, only to http and https and without the token.
 //
 // Settings read at the moment of use:
 //   kServiceUrl       base address of the service (re-read by every constructor)
