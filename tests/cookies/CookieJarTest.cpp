@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 class InspectableJar : public CookieJar
@@ -121,7 +123,7 @@ void CookieJarTest::cookiesSurviveRestart_data()
 void CookieJarTest::cookiesSurviveRestart()
 {
     QFETCH(bool, waitForAutoSave);
-    auto *first = new InspectableJar(nullptr, 50, 1000);
+    auto first = std::make_unique<InspectableJar>(nullptr, 50, 1000);
     first->setAcceptPolicy(CookieJar::AcceptAlways);
     first->setBlockedCookies({ QStringLiteral("b.example"), QStringLiteral("a.example") });
     QVERIFY(first->setCookiesFromUrl({ makeCookie("kept", 30), makeCookie("zzSession") }, kSite));
@@ -129,7 +131,7 @@ void CookieJarTest::cookiesSurviveRestart()
     if (waitForAutoSave)
         QTRY_VERIFY(QFileInfo::exists(FileLocations::cookieFile()));
     else
-        delete first;
+        first.reset();
 
     InspectableJar second;
     QCOMPARE(second.names(), QStringList { QStringLiteral("kept") });
@@ -141,8 +143,6 @@ void CookieJarTest::cookiesSurviveRestart()
     // Session cookies never reach the disk.
     QVERIFY(fileText().contains("kept"));
     QVERIFY(!fileText().contains("zzSession"));
-    if (waitForAutoSave)
-        delete first;
 }
 
 void CookieJarTest::keepUntilExitStartsEmpty()
@@ -168,52 +168,43 @@ void CookieJarTest::keepUntilExitStartsEmpty()
 
 void CookieJarTest::acceptPolicies_data()
 {
+    // exceptions: the jar's property that lists `listedHost`, if any.
     QTest::addColumn<int>("policy");
-    QTest::addColumn<QStringList>("blocked");
-    QTest::addColumn<QStringList>("allowed");
-    QTest::addColumn<QStringList>("allowedForSession");
-    QTest::addColumn<bool>("privateBrowsing");
+    QTest::addColumn<QString>("exceptions");
+    QTest::addColumn<QString>("listedHost");
     QTest::addColumn<QString>("cookieDomain");
     QTest::addColumn<bool>("stored");
 
-    const QStringList none;
-    const QStringList site { QStringLiteral("site.example") };
-    const QStringList other { QStringLiteral("other.example") };
     const int fromSites = CookieJar::AcceptOnlyFromSitesNavigatedTo;
-    QTest::newRow("site navigated to") << fromSites << none << none << none << false << "" << true;
-    QTest::newRow("another site's cookie")
-        << fromSites << none << none << none << false << ".other.example" << false;
-    QTest::newRow("blocked host") << fromSites << site << none << none << false << "" << false;
-    QTest::newRow("always: another site's cookie")
-        << int(CookieJar::AcceptAlways) << none << none << none << false << ".other.example" << true;
-    QTest::newRow("always: blocked host")
-        << int(CookieJar::AcceptAlways) << site << none << none << false << "" << false;
-    QTest::newRow("never") << int(CookieJar::AcceptNever) << none << none << none << false << "" << false;
-    QTest::newRow("never: allowed host")
-        << int(CookieJar::AcceptNever) << none << site << none << false << "" << true;
-    QTest::newRow("never: allowed for the session")
-        << int(CookieJar::AcceptNever) << none << none << site << false << "" << true;
-    QTest::newRow("never: another host allowed")
-        << int(CookieJar::AcceptNever) << none << other << other << false << "" << false;
-    QTest::newRow("private browsing") << fromSites << none << none << none << true << "" << false;
+    const int always = CookieJar::AcceptAlways;
+    const int never = CookieJar::AcceptNever;
+    // clang-format off
+    QTest::newRow("site navigated to")              << fromSites << ""                       << ""              << ""               << true;
+    QTest::newRow("another site's cookie")          << fromSites << ""                       << ""              << ".other.example" << false;
+    QTest::newRow("blocked host")                   << fromSites << "blockedCookies"         << "site.example"  << ""               << false;
+    QTest::newRow("always: another site's cookie")  << always    << ""                       << ""              << ".other.example" << true;
+    QTest::newRow("always: blocked host")           << always    << "blockedCookies"         << "site.example"  << ""               << false;
+    QTest::newRow("never")                          << never     << ""                       << ""              << ""               << false;
+    QTest::newRow("never: allowed host")            << never     << "allowedCookies"         << "site.example"  << ""               << true;
+    QTest::newRow("never: allowed for the session") << never     << "allowForSessionCookies" << "site.example"  << ""               << true;
+    QTest::newRow("never: another host allowed")    << never     << "allowedCookies"         << "other.example" << ""               << false;
+    QTest::newRow("private browsing")               << fromSites << "private"                << ""              << ""               << false;
+    // clang-format on
 }
 
 void CookieJarTest::acceptPolicies()
 {
     QFETCH(int, policy);
-    QFETCH(QStringList, blocked);
-    QFETCH(QStringList, allowed);
-    QFETCH(QStringList, allowedForSession);
-    QFETCH(bool, privateBrowsing);
+    QFETCH(QString, exceptions);
+    QFETCH(QString, listedHost);
     QFETCH(QString, cookieDomain);
     QFETCH(bool, stored);
 
     InspectableJar jar;
     jar.setAcceptPolicy(CookieJar::AcceptPolicy(policy));
-    jar.setBlockedCookies(blocked);
-    jar.setAllowedCookies(allowed);
-    jar.setAllowForSessionCookies(allowedForSession);
-    jar.setPrivateBrowsing(privateBrowsing);
+    jar.setPrivateBrowsing(exceptions == QLatin1String("private"));
+    if (!listedHost.isEmpty())
+        QVERIFY(jar.setProperty(qPrintable(exceptions), QStringList { listedHost }));
     QCOMPARE(jar.setCookiesFromUrl({ makeCookie("c", 0, cookieDomain) }, kSite), stored);
     QCOMPARE(jar.names(), stored ? QStringList { QStringLiteral("c") } : QStringList());
 }
