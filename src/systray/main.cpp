@@ -1,9 +1,8 @@
+#include "DCApplication.h"
 #include "Logger.h"
 #include "TesselStartup.h"
 
 #include <platform/QuitSignals.h>
-
-#include <QApplication>
 
 int main(int argc, char *argv[])
 {
@@ -11,11 +10,10 @@ int main(int argc, char *argv[])
     TesselStartup::initializeQt();
     TesselStartup::initializeApp();
 
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
+    DCApplication app(argc, argv);
     platform::quitOnTerminationSignals(&app);
     Logger::instance()->startFlushTimer();
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, &TesselStartup::finishCleanly);
+    app.initialize();
 
     const int status = app.exec();
     // Whatever is still buffered belongs in the log of this run.

@@ -17,10 +17,18 @@ const QString kAddPlaylistTitle = QStringLiteral("Add Playlist");
 const QString kAddPlaylistLabel = QStringLiteral("Playlist:");
 const QString kRenamePlaylistTitle = QStringLiteral("Rename Playlist");
 const QString kMoveFeedbackKey = QStringLiteral("cabrowser_move_feedback");
+const QString kPlaylistTitle = QStringLiteral("Playlist");
+const QString kCopyFolderTitle = QStringLiteral("Copy to Playlist.");
+const QString kCopyFolderQuestion = QStringLiteral("Copy these photos to a new Playlist?");
 
 QString movedTo(const QString &category)
 {
     return QStringLiteral("Photo(s) have been moved to ") + category + QStringLiteral(" Playlist");
+}
+
+QString addedTo(const QString &category)
+{
+    return QStringLiteral("Photo(s) have been moved/added to your ") + category + QStringLiteral(" Playlist");
 }
 
 QString removeQuestion(const QString &name)

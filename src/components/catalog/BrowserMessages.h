@@ -20,9 +20,14 @@ extern const QString kAddPlaylistTitle;    // "Add Playlist"
 extern const QString kAddPlaylistLabel;    // "Playlist:"
 extern const QString kRenamePlaylistTitle; // "Rename Playlist"
 extern const QString kMoveFeedbackKey;     // "cabrowser_move_feedback"
+extern const QString kPlaylistTitle;       // "Playlist"
+extern const QString kCopyFolderTitle;     // "Copy to Playlist."
+extern const QString kCopyFolderQuestion;  // "Copy these photos to a new Playlist?"
 
 // "Photo(s) have been moved to <category> Playlist"
 QString movedTo(const QString &category);
+// "Photo(s) have been moved/added to your <category> Playlist"
+QString addedTo(const QString &category);
 // "Remove the '<name>' Playlist and all photos in it?"
 QString removeQuestion(const QString &name);
 // "Change Playlist name from: <name>"

@@ -1,0 +1,640 @@
+#include "CABrowser.h"
+
+#include "BrowserMessages.h"
+#include "CACompositeWidget.h"
+#include "CAFileGetter.h"
+#include "CAListWidget.h"
+#include "CALocalImages.h"
+#include "CAPlayListListWidget.h"
+#include "CAPlaylistItemWidget.h"
+#include "CAPlaylistLeadImage.h"
+#include "CATagGetter.h"
+#include "GalleryPage.h"
+#include "PhotoActions.h"
+#include "PlaylistActions.h"
+#include "ScreenSaverLauncher.h"
+#include "ScriptBridge.h"
+#include "ViewSwitcher.h"
+#include "WidgetPrompts.h"
+
+#include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/PlaylistsDialog.h>
+#include <apps/desktopclient/ProgressDialog.h>
+#include <core/Analytics.h>
+#include <core/CookieJar.h>
+#include <core/FileLocations.h>
+#include <core/ImageStore.h>
+#include <core/PhotoPaths.h>
+#include <core/PlaylistLibrary.h>
+#include <core/ServiceAddress.h>
+#include <core/Settings.h>
+#include <core/User.h>
+
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+#include <QUrlQuery>
+#include <QWebFrame>
+#include <QWebView>
+
+namespace {
+
+constexpr int kNameRole = 4000;
+const QString kEmptyFlag = QStringLiteral("empty-flag");
+const QString kSelectedKey = QStringLiteral("kSelectedPlaylist");
+const QSize kPhotoTile(260, 148);
+const QSize kPlaylistTile(118, 128);
+
+QUrl serviceAddress(const QString &path)
+{
+    QUrl url(ServiceAddress::serviceUrl(), QUrl::TolerantMode);
+    QString base = url.path();
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    url.setPath(base + path);
+    return url;
+}
+
+} // namespace
+
+CABrowser::CABrowser(BrowserPrompts *prompts, QWidget *parent)
+    : QMainWindow(parent)
+    , m_prompts(prompts)
+{
+    ui.setupUi(this);
+    setWindowTitle(QStringLiteral("Fotoria"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/sizedblue/status_idle.png")));
+    if (!m_prompts) {
+        m_ownPrompts = std::make_unique<WidgetPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    m_views = std::make_unique<ViewSwitcher>(ui.webViewContainer, ui.playListImageListContainer, ui.playlistContainer);
+
+    m_bridge = new ScriptBridge(this);
+    m_cookieJar = new CookieJar(this);
+    m_page = new GalleryPage(m_bridge, m_cookieJar, this);
+    ui.webView->setPage(m_page);
+    ui.webView->setUrl(QUrl(QStringLiteral("about:blank")));
+
+    const PlaylistLibrary library;
+    m_photoActions = new PhotoActions(m_prompts, library, this);
+    m_playlistActions = new PlaylistActions(m_prompts, library, this);
+    m_leadImages = new CAPlaylistLeadImage(this);
+    m_tagGetter = new CATagGetter(this);
+
+    connectForm();
+    connectWorkers();
+    postState_Slot();
+    reloadPlaylists();
+}
+
+CABrowser::~CABrowser()
+{
+    stopWorkers();
+}
+
+void CABrowser::stopWorkers()
+{
+    m_leadImages->stop();
+    m_tagGetter->stop();
+}
+
+void CABrowser::saveCookies()
+{
+    m_cookieJar->save();
+}
+
+void CABrowser::connectForm()
+{
+    connect(ui.fotoriaButton, &QToolButton::clicked, this, &CABrowser::openFotoria_Slot);
+    connect(ui.playlistButton, &QToolButton::clicked, this, &CABrowser::playlistClicked_Slot);
+    connect(ui.calendarButton, &QToolButton::clicked, this, &CABrowser::calendarClicked_Slot);
+    connect(ui.advancedButton, &QToolButton::clicked, this, &CABrowser::settingsClicked_Slot);
+    connect(ui.howToButton, &QToolButton::clicked, this, &CABrowser::howToClicked_Slot);
+    connect(ui.loginButton, &QToolButton::clicked, this, &CABrowser::login_Slot);
+
+    connect(ui.backToolButton, &QToolButton::clicked, this, &CABrowser::showWebView_Slot);
+    connect(ui.renameToolButton, &QToolButton::clicked, this, &CABrowser::renamePlaylist_Slot);
+    connect(ui.playToolButton, &QToolButton::clicked, this, &CABrowser::showPhotoBrowser_Slot);
+    connect(ui.screenSaverToolButton, &QToolButton::clicked, this, &CABrowser::playScreenSaver_Slot);
+    connect(ui.deleteToolButton, &QToolButton::clicked, this, &CABrowser::removeCategory_Slot);
+    connect(ui.newPlayButton, &QToolButton::clicked, this, &CABrowser::addCategory_Slot);
+    connect(ui.playListImageListWidget, &QListWidget::customContextMenuRequested, this,
+        &CABrowser::rightClickImage_Slot);
+
+    CAPlayListListWidget *strip = ui.playlistListWidget;
+    connect(strip, &QListWidget::itemClicked, this, &CABrowser::playlistListClicked_Slot);
+    connect(strip, &QListWidget::itemDoubleClicked, this, &CABrowser::imageListDoubleClicked_Slot);
+    connect(strip, &CAPlayListListWidget::addImagesToUser_Signal, this, &CABrowser::addImagesToUser_Slot);
+    connect(strip, &CAPlayListListWidget::addFolderToUser_Signal, this, &CABrowser::addFolderToUser_Slot);
+    connect(strip, &CAPlayListListWidget::selectCategory_Signal, this, [this](const QModelIndex &index) {
+        selectPlaylist_Slot(index.data(kNameRole).toString());
+    });
+
+    connect(m_page, &QWebPage::loadFinished, ui.loadingLabel, &QLabel::hide);
+    connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
+    connect(m_bridge, &ScriptBridge::photoClicked_Signal, m_photoActions, &PhotoActions::pageAction);
+    connect(m_bridge, &ScriptBridge::nextDropUrl_Signal, this, [this](const QString &url) {
+        const QUrl parsed(url);
+        if (parsed.scheme() == QLatin1String("http") || parsed.scheme() == QLatin1String("https"))
+            ui.playlistListWidget->setPendingPath(url);
+    });
+
+    connect(m_photoActions, &PhotoActions::wallpaperRequested_Signal, this, &CABrowser::wallpaperRequested_Signal);
+    connect(m_photoActions, &PhotoActions::photoAdded_Signal, this, &CABrowser::photoAdded_Slot);
+    connect(m_photoActions, &PhotoActions::playlistCreated_Signal, this, &CABrowser::reloadPlaylists);
+    connect(m_photoActions, &PhotoActions::favoritesChanged_Signal, this, [this] {
+        refreshLeadPicture(QStringLiteral("Favorites"));
+    });
+    connect(m_photoActions, &PhotoActions::openUrl_Signal, this, &CABrowser::openInDesktopBrowser);
+}
+
+void CABrowser::connectWorkers()
+{
+    connect(m_leadImages, &CAPlaylistLeadImage::newCategory_Signal, this, &CABrowser::newCategory_Slot);
+    connect(m_leadImages, &CAPlaylistLeadImage::newFile_Signal, this, &CABrowser::leadPicture_Slot);
+    connect(m_tagGetter, &CATagGetter::newCategory_Signal, this, &CABrowser::newCategory_Slot);
+
+    CALocalImages *local = CALocalImages::instance();
+    connect(local, &CALocalImages::newFile_Signal, this, &CABrowser::newFile_Slot);
+    local->start_Slot();
+
+    CAFileGetter *getter = CAFileGetter::instance();
+    connect(getter, &CAFileGetter::newFile_Signal, this, &CABrowser::photoAdded_Slot);
+    connect(getter, &CAFileGetter::closeProgress_Signal, this, &CABrowser::closeProgress_Slot);
+}
+
+QUrl CABrowser::tokenAddress()
+{
+    User *user = User::instance();
+    QUrl url = serviceAddress(QStringLiteral("/api/v3/tokens"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("email"), QString::fromLatin1(QUrl::toPercentEncoding(user->email())));
+    query.addQueryItem(
+        QStringLiteral("auth_token"), QString::fromLatin1(QUrl::toPercentEncoding(user->authenticationToken())));
+    query.addQueryItem(QStringLiteral("redirect_with_map"), QStringLiteral("true"));
+    url.setQuery(query.query(QUrl::FullyEncoded), QUrl::StrictMode);
+    return url;
+}
+
+void CABrowser::finishLayout()
+{
+    Settings::restoreWindowState(this, QStringLiteral("cabrowser"));
+}
+
+bool CABrowser::webViewShown() const
+{
+    return m_views->webViewShown();
+}
+
+void CABrowser::showMessage(const QString &message)
+{
+    ui.messageLabel->setText(message);
+}
+
+// --- views -----------------------------------------------------------------
+
+void CABrowser::openFotoria_Slot()
+{
+    showWebView_Slot();
+    ui.webView->load(serviceAddress(QStringLiteral("/gallery/home")));
+    m_tagGetter->startSoon();
+}
+
+void CABrowser::showWebView_Slot()
+{
+    m_views->showWebView();
+}
+
+void CABrowser::showPlaylist_Slot()
+{
+    if (m_views->showPlaylistView() && m_selectedPlaylist.isEmpty())
+        reloadPlaylists();
+}
+
+void CABrowser::refresh_Slot()
+{
+    ui.messageLabel->clear();
+    showWebView_Slot();
+    ui.webView->load(tokenAddress());
+    m_tagGetter->startSoon();
+    postState_Slot();
+}
+
+void CABrowser::postState_Slot()
+{
+    User *user = User::instance();
+    const bool person = user->isLoggedIn() && !isServiceAccount(user->email())
+        && !user->authenticationToken().isEmpty();
+    ui.loginButton->setIcon(QIcon(person ? QStringLiteral(":images/btn_logout.png") : QStringLiteral(":images/btn_login.png")));
+    ui.loginButton->setToolTip(person ? QStringLiteral("Log out") : QStringLiteral("Log in"));
+}
+
+void CABrowser::openInDesktopBrowser(const QUrl &url)
+{
+    qDebug().noquote() << "opening in the desktop browser:" << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+    QDesktopServices::openUrl(url);
+}
+
+void CABrowser::calendarClicked_Slot()
+{
+    emit calendarClicked_Signal();
+}
+
+void CABrowser::settingsClicked_Slot()
+{
+    emit settingsClicked_Signal();
+}
+
+void CABrowser::howToClicked_Slot()
+{
+    emit howToClicked_Signal();
+}
+
+void CABrowser::login_Slot()
+{
+    emit login_Signal();
+}
+
+void CABrowser::closeProgress_Slot()
+{
+    ProgressDialog::closeProgress();
+}
+
+// --- playlists ----------------------------------------------------------------
+
+QListWidgetItem *CABrowser::playlistItem(const QString &name) const
+{
+    for (int row = 0; row < ui.playlistListWidget->count(); ++row) {
+        QListWidgetItem *item = ui.playlistListWidget->item(row);
+        if (item->data(kNameRole).toString() == name)
+            return item;
+    }
+    return nullptr;
+}
+
+void CABrowser::reloadPlaylists()
+{
+    // The worker reports every playlist and then an empty name; playlists
+    // not reported by then are gone.
+    m_leadPending = QSet<QString>(m_playlistNames.cbegin(), m_playlistNames.cend());
+    m_leadImages->listRoot(FileLocations::playlistFolder());
+}
+
+void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString path, bool select)
+{
+    Q_UNUSED(path)
+    if (fromCatalog) {
+        if (!category.isEmpty() && !m_catalogCategories.contains(category))
+            m_catalogCategories.append(category);
+        return;
+    }
+    if (!category.isEmpty()) {
+        m_leadPending.remove(category);
+        if (!playlistItem(category)) {
+            auto *item = new QListWidgetItem(ui.playlistListWidget);
+            item->setData(kNameRole, category);
+            item->setSizeHint(kPlaylistTile);
+            item->setToolTip(category);
+            auto *tile = new CAPlaylistItemWidget(category, ui.playlistListWidget);
+            connect(tile, &CAPlaylistItemWidget::playlistClicked_Signal, this, [this](const QString &name) {
+                selectPlaylist_Slot(name);
+                showPlaylist_Slot();
+            });
+            ui.playlistListWidget->setItemWidget(item, tile);
+            m_playlistNames.append(category);
+        }
+        if (select)
+            selectPlaylist_Slot(category);
+        return;
+    }
+
+    // End of the list.
+    for (const QString &gone : qAsConst(m_leadPending)) {
+        delete playlistItem(gone);
+        m_playlistNames.removeAll(gone);
+        m_leadPictures.remove(gone);
+    }
+    m_leadPending.clear();
+    QString wanted = Settings::getString(kSelectedKey);
+    if (!m_playlistNames.contains(wanted))
+        wanted = m_playlistNames.isEmpty() ? QString() : m_playlistNames.first();
+    if (wanted != m_selectedPlaylist || ui.playListImageListWidget->count() == 0)
+        selectPlaylist_Slot(wanted);
+    emit playlistsLoaded_Signal();
+}
+
+void CABrowser::leadPicture_Slot(QString category, QString url)
+{
+    QListWidgetItem *item = playlistItem(category);
+    auto *tile = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr;
+    if (!tile)
+        return;
+    if (url == kEmptyFlag) {
+        tile->setEmpty();
+        m_leadPictures.remove(category);
+    } else {
+        tile->setLeadPicture(url);
+        m_leadPictures.insert(category, url);
+    }
+}
+
+void CABrowser::refreshLeadPicture(const QString &playlist)
+{
+    QListWidgetItem *item = playlistItem(playlist);
+    if (auto *tile = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr)
+        tile->setEmpty();
+    reloadPlaylists();
+}
+
+void CABrowser::selectPlaylist_Slot(QString playlist)
+{
+    m_selectedPlaylist = playlist;
+    ui.playlistLabel->setText(playlist.isEmpty() ? QString() : BrowserMessages::playlistLabel(playlist));
+    ui.playListImageListWidget->clear();
+    m_playlistPhotos.clear();
+    m_shownPhotos.clear();
+    if (QListWidgetItem *item = playlistItem(playlist)) {
+        ui.playlistListWidget->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        ui.playlistListWidget->scrollToItem(item);
+    }
+    if (playlist.isEmpty())
+        return;
+    Settings::setValue(kSelectedKey, playlist);
+    CALocalImages::instance()->listFolder(m_playlistActions->folderOf(playlist));
+}
+
+void CABrowser::showPlaceholder()
+{
+    auto *item = new QListWidgetItem(QIcon(QStringLiteral(":/images/empty-playlist.png")), QString(),
+        ui.playListImageListWidget);
+    item->setData(kNameRole, kEmptyFlag);
+    item->setFlags(Qt::NoItemFlags);
+    item->setSizeHint(kPhotoTile);
+}
+
+void CABrowser::addPhotoItem(const QString &photoPath)
+{
+    auto *item = new QListWidgetItem(ui.playListImageListWidget);
+    item->setData(kNameRole, photoPath);
+    item->setSizeHint(kPhotoTile);
+    auto *tile = new CACompositeWidget(photoPath, ui.playListImageListWidget);
+    connect(tile, &CACompositeWidget::photoClicked_Signal, this,
+        qOverload<QString, QString, QString, QString>(&CABrowser::photoClicked_Slot));
+    ui.playListImageListWidget->setItemWidget(item, tile);
+}
+
+QString CABrowser::photoOfThumbnail(const QString &thumbnail) const
+{
+    const PhotoPaths photo(thumbnail);
+    if (QFileInfo::exists(photo.path()))
+        return photo.path();
+    // A thumbnail name keeps no extension: "x.JPG" or "x.jpeg" is found by
+    // its base name.
+    const QDir folder(m_playlistActions->folderOf(photo.playlist()));
+    const QStringList matches = folder.entryList({ photo.uuid() + QStringLiteral(".*") }, QDir::Files, QDir::Name);
+    return matches.isEmpty() ? QString() : folder.filePath(matches.first());
+}
+
+void CABrowser::newFile_Slot(QString category, QString url)
+{
+    if (category != m_selectedPlaylist || m_selectedPlaylist.isEmpty())
+        return;
+    QListWidget *list = ui.playListImageListWidget;
+    if (url == kEmptyFlag) {
+        if (m_playlistPhotos.isEmpty() && list->count() == 0)
+            showPlaceholder();
+        emit playlistsLoaded_Signal();
+        return;
+    }
+    const QString photoPath = photoOfThumbnail(url);
+    if (photoPath.isEmpty() || m_shownPhotos.contains(photoPath))
+        return;
+    if (list->count() == 1 && list->item(0)->data(kNameRole).toString() == kEmptyFlag)
+        delete list->takeItem(0);
+    m_shownPhotos.insert(photoPath);
+    m_playlistPhotos.append(photoPath);
+    addPhotoItem(photoPath);
+}
+
+void CABrowser::photoAdded_Slot(QString category, QString path)
+{
+    Q_UNUSED(path)
+    if (category == m_selectedPlaylist)
+        selectPlaylist_Slot(category);
+    reloadPlaylists();
+}
+
+void CABrowser::playlistListClicked_Slot(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    selectPlaylist_Slot(item->data(kNameRole).toString());
+    showPlaylist_Slot();
+}
+
+void CABrowser::imageListDoubleClicked_Slot(QListWidgetItem *item)
+{
+    // A double-click on a playlist plays it in the image window.
+    if (!item)
+        return;
+    selectPlaylist_Slot(item->data(kNameRole).toString());
+    showPlaylist_Slot();
+    showPhotoBrowser_Slot();
+}
+
+void CABrowser::playlistClicked_Slot()
+{
+    PlaylistsDialog dialog(m_playlistNames, this);
+    dialog.playlistsChanged_Slot();
+    dialog.exec();
+}
+
+void CABrowser::itemClicked_Slot(QModelIndex index)
+{
+    const QString name = index.data(Qt::DisplayRole).toString();
+    const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    ImageStore::instance()->setActive(name, ticked);
+}
+
+void CABrowser::addCategory_Slot()
+{
+    if (!m_playlistActions->create().isEmpty()) {
+        reloadPlaylists();
+        showPlaylist_Slot();
+    }
+}
+
+void CABrowser::renamePlaylist_Slot()
+{
+    const QString old = m_selectedPlaylist;
+    const QString renamed = m_playlistActions->rename(old);
+    if (renamed.isEmpty())
+        return;
+    // The tile is made afresh under the new name by the reload.
+    delete playlistItem(old);
+    m_playlistNames.removeAll(old);
+    m_leadPictures.remove(old);
+    Settings::setValue(kSelectedKey, renamed);
+    m_selectedPlaylist = renamed;
+    ui.playlistLabel->setText(BrowserMessages::playlistLabel(renamed));
+    reloadPlaylists();
+}
+
+void CABrowser::removeCategory_Slot()
+{
+    const QString name = m_selectedPlaylist;
+    if (!m_playlistActions->remove(name))
+        return;
+    delete playlistItem(name);
+    m_playlistNames.removeAll(name);
+    Settings::remove(kSelectedKey);
+    const QString next = m_playlistNames.isEmpty() ? QString() : m_playlistNames.first();
+    selectPlaylist_Slot(next);
+    reloadPlaylists();
+}
+
+void CABrowser::addImagesToUser_Slot(QString category, QList<QUrl> urls)
+{
+    QString source;
+    for (int i = 0; i < urls.size(); ++i) {
+        const QUrl &url = urls.at(i);
+        const QString path = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        if (url.isLocalFile() && source.isEmpty()) {
+            const QString from = PhotoPaths(path).playlist();
+            if (m_playlistNames.contains(from) && from != category)
+                source = from;
+        }
+        m_photoActions->addImageToUserFiles(category, path, false, false, i == 0);
+    }
+    // Show where the pictures came from, now without them; else where they went.
+    selectPlaylist_Slot(source.isEmpty() ? category : source);
+    reloadPlaylists();
+}
+
+void CABrowser::addFolderToUser_Slot(QString path)
+{
+    const QString name = m_playlistActions->addFolder(path);
+    if (name.isEmpty())
+        return;
+    Settings::setValue(kSelectedKey, name);
+    reloadPlaylists();
+}
+
+// --- photos -------------------------------------------------------------------
+
+void CABrowser::photoClicked_Slot(QString channel, QString uuid, QString url, QString action)
+{
+    qDebug().noquote() << "CABrowser::photoClicked_Slot(), uuid: " + uuid + " url: " + url;
+    if (action == QLatin1String("show")) {
+        showInImageWindow(url);
+    } else if (action == QLatin1String("wallpaper")) {
+        emit wallpaperRequested_Signal(url);
+        Analytics::wallpaper(channel, uuid, false);
+    } else if (action == QLatin1String("addplaylist")) {
+        m_photoActions->addToChosenPlaylist(url, true, m_selectedPlaylist);
+        selectPlaylist_Slot(m_selectedPlaylist);
+    } else if (action == QLatin1String("delete")) {
+        m_photoActions->deletePhoto(url);
+        selectPlaylist_Slot(m_selectedPlaylist);
+        refreshLeadPicture(m_selectedPlaylist);
+    }
+}
+
+void CABrowser::photoClicked_Slot(QString path, bool share)
+{
+    if (!share)
+        return;
+    const PhotoPaths photo(path);
+    openInDesktopBrowser(serviceAddress(QStringLiteral("/share/") + photo.uuid()));
+    Analytics::share(photo.playlist(), photo.uuid(), false);
+}
+
+void CABrowser::showInImageWindow(const QString &path)
+{
+    if (m_playlistPhotos.isEmpty()) {
+        m_prompts->inform(BrowserMessages::kPlaylistsTitle, BrowserMessages::kAddPhotos);
+        return;
+    }
+    if (!m_imageWindow)
+        m_imageWindow = new ImageWindow(this);
+    m_imageWindow->open(m_playlistPhotos, qMax(0, m_playlistPhotos.indexOf(path)));
+}
+
+void CABrowser::showPhotoBrowser_Slot()
+{
+    if (m_playlistPhotos.isEmpty()) {
+        m_prompts->inform(BrowserMessages::kPlaylistsTitle, BrowserMessages::kAddPhotos);
+        return;
+    }
+    showInImageWindow(m_playlistPhotos.first());
+    m_imageWindow->startSlideShow_Slot();
+}
+
+void CABrowser::rightClickImage_Slot(QPoint pos)
+{
+    QListWidget *list = ui.playListImageListWidget;
+    qDebug() << "pt:" << pos << "globalPos:" << list->viewport()->mapToGlobal(pos);
+    if (list->selectedItems().isEmpty())
+        return;
+    QMenu menu(this);
+    QMenu *moveTo = menu.addMenu(QStringLiteral("Move to"));
+    for (const QString &name : qAsConst(m_playlistNames)) {
+        if (name != m_selectedPlaylist)
+            moveTo->addAction(name, this, [this, name] { moveSelectedPhotos(name); });
+    }
+    menu.addAction(QStringLiteral("Delete"), this, &CABrowser::deleteSelectedPhotos);
+    menu.exec(list->viewport()->mapToGlobal(pos));
+}
+
+void CABrowser::moveSelectedPhotos(const QString &playlist)
+{
+    const QList<QListWidgetItem *> items = ui.playListImageListWidget->selectedItems();
+    QStringList paths;
+    for (const QListWidgetItem *item : items) {
+        const QString path = item->data(kNameRole).toString();
+        if (path != kEmptyFlag)
+            paths.append(path);
+    }
+    for (int i = 0; i < paths.size(); ++i)
+        m_photoActions->addImageToUserFiles(playlist, paths.at(i), false, false, i == 0);
+    selectPlaylist_Slot(m_selectedPlaylist);
+    reloadPlaylists();
+}
+
+void CABrowser::deleteSelectedPhotos()
+{
+    const QList<QListWidgetItem *> items = ui.playListImageListWidget->selectedItems();
+    QStringList paths;
+    for (const QListWidgetItem *item : items) {
+        const QString path = item->data(kNameRole).toString();
+        if (path != kEmptyFlag)
+            paths.append(path);
+    }
+    for (const QString &path : qAsConst(paths))
+        m_photoActions->deletePhoto(path);
+    selectPlaylist_Slot(m_selectedPlaylist);
+    reloadPlaylists();
+}
+
+void CABrowser::playScreenSaver_Slot()
+{
+    Settings::setValue(kSelectedKey, m_selectedPlaylist);
+    switch (ScreenSaverLauncher::start()) {
+    case ScreenSaverLauncher::Result::Started:
+        Analytics::playScreensaver();
+        break;
+    case ScreenSaverLauncher::Result::NoPictures:
+        m_prompts->inform(BrowserMessages::kPlayTitle, BrowserMessages::kSelectPlaylistToPlay);
+        break;
+    case ScreenSaverLauncher::Result::NotStarted:
+        m_prompts->inform(BrowserMessages::kPlayTitle,
+            QStringLiteral("The screensaver could not be started from %1.").arg(ScreenSaverLauncher::program()));
+        break;
+    }
+}

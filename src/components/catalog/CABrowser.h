@@ -1,0 +1,148 @@
+#pragma once
+
+#include "CABrowserForm.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+class BrowserPrompts;
+class CAPlaylistLeadImage;
+class CATagGetter;
+class CookieJar;
+class GalleryPage;
+class ImageWindow;
+class PhotoActions;
+class PlaylistActions;
+class QListWidgetItem;
+class ScriptBridge;
+class ViewSwitcher;
+
+// The main window: the service's gallery in a web view, or the playlists
+// with the photos of the selected one. It wires the widgets to the photo
+// and playlist actions and tells the controller about the commands it does
+// not handle itself (calendar, settings, help, sign-in).
+class CABrowser : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `prompts` answers the window's questions; by default real dialogs.
+    explicit CABrowser(BrowserPrompts *prompts = nullptr, QWidget *parent = nullptr);
+    ~CABrowser() override;
+
+    // The service's page that signs the web view in with the account's token.
+    static QUrl tokenAddress();
+
+    // Restores the window's geometry (group "cabrowser").
+    void finishLayout();
+    // Stops and joins the window's own library workers.
+    void stopWorkers();
+    // Writes the web pages' cookies now (at quit).
+    void saveCookies();
+
+    const CABrowserForm &form() const { return ui; }
+    bool webViewShown() const;
+    QStringList playlistNames() const { return m_playlistNames; }
+    QStringList playlistPhotos() const { return m_playlistPhotos; }
+    QString selectedPlaylist() const { return m_selectedPlaylist; }
+    QStringList catalogCategories() const { return m_catalogCategories; }
+    // The thumbnail a playlist's tile shows; empty for an empty playlist.
+    QString leadPictureOf(const QString &playlist) const { return m_leadPictures.value(playlist); }
+    PhotoActions *photoActions() const { return m_photoActions; }
+    PlaylistActions *playlistActions() const { return m_playlistActions; }
+    GalleryPage *galleryPage() const { return m_page; }
+    ImageWindow *imageWindow() const { return m_imageWindow; }
+
+    // A sign-in problem, shown in the toolbar until the next success.
+    void showMessage(const QString &message);
+
+signals:
+    void calendarClicked_Signal();
+    void settingsClicked_Signal();
+    void howToClicked_Signal();
+    void login_Signal();
+    // A picture to install as the desktop wallpaper.
+    void wallpaperRequested_Signal(QString path);
+    // The playlist strip (after a reload) and the photos of the selected
+    // playlist (after a listing) have arrived.
+    void playlistsLoaded_Signal();
+
+public slots:
+    void openFotoria_Slot();
+    void showWebView_Slot();
+    void showPlaylist_Slot();
+    void playlistClicked_Slot();
+    void showPhotoBrowser_Slot();
+    void playScreenSaver_Slot();
+    void photoClicked_Slot(QString channel, QString uuid, QString url, QString action);
+    void photoClicked_Slot(QString path, bool share);
+    void selectPlaylist_Slot(QString playlist);
+    void playlistListClicked_Slot(QListWidgetItem *item);
+    void imageListDoubleClicked_Slot(QListWidgetItem *item);
+    void rightClickImage_Slot(QPoint pos);
+    void addCategory_Slot();
+    void renamePlaylist_Slot();
+    void removeCategory_Slot();
+    void addImagesToUser_Slot(QString category, QList<QUrl> urls);
+    void addFolderToUser_Slot(QString path);
+    void newCategory_Slot(bool fromCatalog, QString category, QString path, bool select);
+    void newFile_Slot(QString category, QString url);
+    void closeProgress_Slot();
+    void postState_Slot();
+    void refresh_Slot();
+    void itemClicked_Slot(QModelIndex index);
+    void calendarClicked_Slot();
+    void settingsClicked_Slot();
+    void howToClicked_Slot();
+    void login_Slot();
+
+    // Lists the playlists afresh (strip and lead pictures).
+    void reloadPlaylists();
+    // Opens the image window on `path` within the selected playlist.
+    void showInImageWindow(const QString &path);
+    // The selected photos moved to another playlist, or deleted.
+    void moveSelectedPhotos(const QString &playlist);
+    void deleteSelectedPhotos();
+
+private slots:
+    void leadPicture_Slot(QString category, QString url);
+    void photoAdded_Slot(QString category, QString path);
+    void openInDesktopBrowser(const QUrl &url);
+
+private:
+    void connectForm();
+    void connectWorkers();
+    QListWidgetItem *playlistItem(const QString &name) const;
+    void addPhotoItem(const QString &photoPath);
+    QString photoOfThumbnail(const QString &thumbnail) const;
+    void showPlaceholder();
+    void refreshLeadPicture(const QString &playlist);
+
+    CABrowserForm ui;
+    std::unique_ptr<BrowserPrompts> m_ownPrompts;
+    BrowserPrompts *m_prompts;
+    std::unique_ptr<ViewSwitcher> m_views;
+    ScriptBridge *m_bridge;
+    CookieJar *m_cookieJar;
+    GalleryPage *m_page;
+    PhotoActions *m_photoActions;
+    PlaylistActions *m_playlistActions;
+    CAPlaylistLeadImage *m_leadImages;
+    CATagGetter *m_tagGetter;
+    ImageWindow *m_imageWindow = nullptr;
+
+    QStringList m_playlistNames;
+    QStringList m_playlistPhotos;
+    QSet<QString> m_shownPhotos;
+    QString m_selectedPlaylist;
+    QStringList m_catalogCategories;
+    // Playlists whose tile waits for its (new) lead picture.
+    QSet<QString> m_leadPending;
+    QHash<QString, QString> m_leadPictures;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+class CAListWidget;
+class CAPlayListListWidget;
+class QGridLayout;
+class QHBoxLayout;
+class QLabel;
+class QMainWindow;
+class QToolButton;
+class QVBoxLayout;
+class QWebView;
+class QWidget;
+
+// The main window's widgets, built in code under the object names the rest
+// of the program and the style sheets refer to.
+struct CABrowserForm
+{
+    void setupUi(QMainWindow *window);
+
+    QWidget *centralwidget = nullptr;
+    QGridLayout *gridLayout = nullptr;
+
+    QWidget *toolbarContainer = nullptr;
+    QGridLayout *upperGridLayout = nullptr;
+    QToolButton *fotoriaButton = nullptr;
+    QToolButton *playlistButton = nullptr;
+    QToolButton *calendarButton = nullptr;
+    QToolButton *advancedButton = nullptr;
+    QToolButton *howToButton = nullptr;
+    QToolButton *loginButton = nullptr;
+    QLabel *messageLabel = nullptr; // sign-in problems
+
+    QWidget *contentContainer = nullptr;
+    QVBoxLayout *verticalLayout_3 = nullptr;
+
+    QWidget *webViewContainer = nullptr;
+    QGridLayout *gridLayout_3 = nullptr;
+    QLabel *loadingLabel = nullptr;
+    QWebView *webView = nullptr;
+
+    QWidget *playListImageListContainer = nullptr;
+    QVBoxLayout *verticalLayout_2 = nullptr;
+    QWidget *playListToolbar = nullptr;
+    QGridLayout *gridLayout_4 = nullptr;
+    QToolButton *backToolButton = nullptr;
+    QToolButton *renameToolButton = nullptr;
+    QLabel *playlistLabel = nullptr;
+    QToolButton *screenSaverToolButton = nullptr;
+    QToolButton *playToolButton = nullptr;
+    QToolButton *deleteToolButton = nullptr;
+    CAListWidget *playListImageListWidget = nullptr;
+
+    QWidget *playlistContainer = nullptr;
+    QHBoxLayout *horizontalLayout_2 = nullptr;
+    QWidget *playListListInnerContainer = nullptr;
+    QHBoxLayout *horizontalLayout = nullptr;
+    QLabel *playlistsLabel = nullptr;
+    QToolButton *newPlayButton = nullptr;
+    CAPlayListListWidget *playlistListWidget = nullptr;
+};

@@ -1,0 +1,65 @@
+#include "WidgetPrompts.h"
+
+#include "AddToPlaylistDialog.h"
+
+#include <apps/desktopclient/CUMessageBox.h>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStandardPaths>
+
+WidgetPrompts::WidgetPrompts(QWidget *parent)
+    : m_parent(parent)
+{
+}
+
+void WidgetPrompts::inform(const QString &title, const QString &text)
+{
+    QMessageBox box(m_parent);
+    box.setWindowModality(Qt::WindowModal);
+    box.setIcon(QMessageBox::Information);
+    box.setText(title);
+    box.setInformativeText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+bool WidgetPrompts::confirm(const QString &title, const QString &text)
+{
+    QMessageBox box(m_parent);
+    box.setWindowModality(Qt::WindowModal);
+    box.setIcon(QMessageBox::Question);
+    box.setText(title);
+    box.setInformativeText(text);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString WidgetPrompts::askText(const QString &title, const QString &label, const QString &initial)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(m_parent, title, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
+}
+
+QString WidgetPrompts::askSaveFile(const QString &proposedName)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileDialog::getSaveFileName(m_parent, QStringLiteral("Save File"),
+        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(proposedName), QStringLiteral("Images (*.jpg)"));
+}
+
+QString WidgetPrompts::choosePlaylist(const QStringList &names)
+{
+    AddToPlaylistDialog dialog(m_parent);
+    dialog.setPlaylists(names);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenPlaylist() : QString();
+}
+
+void WidgetPrompts::feedback(const QString &title, const QString &text, const QString &key)
+{
+    CUMessageBox::feedback(m_parent, title, text, false, key);
+}

@@ -1,0 +1,108 @@
+#include "SignInSequence.h"
+
+#include <core/User.h>
+#include <io/ProtocolManager.h>
+
+#include <QDebug>
+#include <QTimer>
+
+SignInSequence::SignInSequence(QObject *parent)
+    : QObject(parent)
+{
+}
+
+QString SignInSequence::errorMessage(QNetworkReply::NetworkError error, const QString &errorStr)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Unable to connect to server!");
+    case QNetworkReply::ContentOperationNotPermittedError:
+        return QStringLiteral("Email confirmation required!");
+    case QNetworkReply::AuthenticationRequiredError:
+        return QStringLiteral("The e-mail address or password was not recognised.");
+    case QNetworkReply::UnknownContentError:
+        return errorStr;
+    default:
+        return QStringLiteral("Please check your internet connection!");
+    }
+}
+
+void SignInSequence::start()
+{
+    retryIn(1000);
+}
+
+void SignInSequence::retryIn(int ms)
+{
+    QTimer::singleShot(ms, this, &SignInSequence::delayedLogin_Slot);
+}
+
+void SignInSequence::delayedLogin_Slot()
+{
+    if (isServiceAccount(User::instance()->email())) {
+        --m_loginAttempts;
+        ProtocolManager::instance()->loginServiceAccount();
+    } else {
+        login_Slot();
+    }
+}
+
+void SignInSequence::login_Slot()
+{
+    User *user = User::instance();
+    m_loginAttempts = 0;
+    if (isServiceAccount(user->email()))
+        user->reset();
+    // The command signs a person out again; the service account takes over.
+    if (m_personSignedIn) {
+        logout_Slot();
+        return;
+    }
+    if (!user->uuid().isEmpty() && !user->email().isEmpty() && !user->authenticationToken().isEmpty()) {
+        ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
+        return;
+    }
+    emit loginDialogRequested_Signal();
+}
+
+void SignInSequence::logout_Slot()
+{
+    m_personSignedIn = false;
+    User::instance()->reset();
+    User::instance()->useServiceAccount(true);
+    retryIn(100);
+}
+
+void SignInSequence::loginClosed_Slot()
+{
+    if (m_personSignedIn)
+        return;
+    User::instance()->useServiceAccount(true);
+    retryIn(100);
+}
+
+void SignInSequence::userUpdated_Slot()
+{
+    retryIn(1000);
+    emit postState_Signal();
+}
+
+void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr)
+{
+    User *user = User::instance();
+    if (error == QNetworkReply::NoError) {
+        m_signedInThisRun = true;
+        m_personSignedIn = !isServiceAccount(user->email());
+        user->setLoggedIn(true);
+        emit signedIn_Signal();
+    } else if (m_loginAttempts < 1) {
+        const QString message = errorMessage(error, errorStr);
+        qDebug().noquote() << "sign-in failed:" << int(error) << message;
+        emit failed_Signal(message);
+    } else {
+        if (error == QNetworkReply::ProtocolUnknownError)
+            user->reset();
+        retryIn(1000);
+    }
+    emit postState_Signal();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QNetworkReply>
+#include <QObject>
+#include <QString>
+
+// Decides which sign-in to start and what a result means: the shared
+// service account is tried three times, one second apart, before an error
+// is shown; a person's account signs in with its stored token or through the
+// login dialog. No widgets: the controller turns the signals into windows.
+class SignInSequence : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SignInSequence(QObject *parent = nullptr);
+
+    int attemptsLeft() const { return m_loginAttempts; }
+    // A sign-in succeeded in this run (any account).
+    bool signedInThisRun() const { return m_signedInThisRun; }
+
+    // The text shown for a failed sign-in.
+    static QString errorMessage(QNetworkReply::NetworkError error, const QString &errorStr);
+
+signals:
+    void signedIn_Signal();
+    void failed_Signal(QString message);
+    // Nothing stored to sign in with: the person is to be asked.
+    void loginDialogRequested_Signal();
+    // After every result.
+    void postState_Signal();
+
+public slots:
+    // The first sign-in, one second from now.
+    void start();
+    void delayedLogin_Slot();
+    void login_Slot();
+    void logout_Slot();
+    void loginClosed_Slot();
+    void userUpdated_Slot();
+    void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
+
+private:
+    void retryIn(int ms);
+
+    int m_loginAttempts = 3;
+    bool m_signedInThisRun = false;
+    bool m_personSignedIn = false;
+};

@@ -1,0 +1,432 @@
+#include <FotoriaService.h>
+#include <TestFiles.h>
+#include <TestMain.h>
+
+#include <WallpaperManager.h>
+#include <apps/desktopclient/ImageWindow.h>
+#include <components/catalog/BrowserPrompts.h>
+#include <components/catalog/CABrowser.h>
+#include <components/catalog/CAFileGetter.h>
+#include <components/catalog/CAListWidget.h>
+#include <components/catalog/CALocalImages.h>
+#include <components/catalog/GalleryPage.h>
+#include <components/catalog/ScreenSaverLauncher.h>
+#include <core/FileLocations.h>
+#include <core/ImageStore.h>
+#include <core/Settings.h>
+#include <io/ProtocolManager.h>
+
+#include <QDesktopServices>
+#include <QDirIterator>
+#include <QImage>
+#include <QListWidget>
+#include <QStandardItemModel>
+#include <QWebFrame>
+#include <QWebView>
+
+#include <csignal>
+
+using fotoria::test::FotoriaService;
+
+namespace {
+
+// Canned answers to the window's questions, and a record of its notices.
+struct TestPrompts : BrowserPrompts
+{
+    QStringList notices;
+    QString text;
+    bool yes = true;
+    QString saveFile;
+    QString playlist;
+
+    void inform(const QString &title, const QString &text) override { notices << title + "|" + text; }
+    bool confirm(const QString &, const QString &) override { return yes; }
+    QString askText(const QString &, const QString &, const QString &) override { return text; }
+    QString askSaveFile(const QString &) override { return saveFile; }
+    QString choosePlaylist(const QStringList &) override { return playlist; }
+    void feedback(const QString &title, const QString &text, const QString &) override { notices << title + "|" + text; }
+};
+
+// Stands in for the desktop browser.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+QString playlistFolder(const QString &name)
+{
+    return FileLocations::playlistFolder() + "/" + name;
+}
+
+void writePicture(const QString &path, QColor color, int ageSeconds = 0)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(640, 360, QImage::Format_RGB32);
+    image.fill(color);
+    QVERIFY(image.save(path, "JPG"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime);
+}
+
+int filesUnder(const QString &folder)
+{
+    int count = 0;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
+} // namespace
+
+class BrowserTest : public QObject
+{
+    Q_OBJECT
+
+    FotoriaService m_service;
+    TestPrompts m_prompts;
+    UrlRecorder m_urls;
+    CABrowser *m_browser = nullptr;
+    QString m_installed;
+
+    QWebFrame *frame() const { return m_browser->galleryPage()->mainFrame(); }
+    QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
+
+    QStringList events()
+    {
+        QStringList names;
+        for (const QJsonValue &entry : m_service.journal("/track"))
+            names << entry.toObject().value("decoded").toObject().value("event").toString();
+        return names;
+    }
+
+    QListWidget *photoList() const { return m_browser->form().playListImageListWidget; }
+
+    // Selects a playlist and waits until its photos (or the placeholder) are listed.
+    void showPlaylist(const QString &name, int photos)
+    {
+        m_browser->reloadPlaylists();
+        QTRY_VERIFY(m_browser->playlistNames().contains(name));
+        m_browser->selectPlaylist_Slot(name);
+        if (photos == 0)
+            QTRY_COMPARE(photoList()->count() == 1 ? photoList()->item(0)->data(4000).toString() : QString(),
+                QStringLiteral("empty-flag"));
+        else
+            QTRY_COMPARE(m_browser->playlistPhotos().size(), photos);
+    }
+
+    void selectPhoto(const QString &path)
+    {
+        photoList()->clearSelection();
+        for (int row = 0; row < photoList()->count(); ++row)
+            if (photoList()->item(row)->data(4000).toString() == path)
+                photoList()->item(row)->setSelected(true);
+        QCOMPARE(photoList()->selectedItems().size(), 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<QNetworkReply::NetworkError>();
+        QString error;
+        QVERIFY2(m_service.start(&error), qPrintable(error));
+        Settings::setValue("kServiceUrl", m_service.baseUrl());
+        m_installed = fotoria::test::testHome() + "/installed.bmp";
+        Settings::setValue("kWallpaperCommand", QStringLiteral("cp %f ") + m_installed);
+        FileLocations().createDirectories();
+        QDesktopServices::setUrlHandler("http", &m_urls, "open");
+
+        QSignalSpy signedIn(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal);
+        ProtocolManager::instance()->loginServiceAccount();
+        QVERIFY(signedIn.wait(10000));
+        QCOMPARE(signedIn.first().first().value<QNetworkReply::NetworkError>(), QNetworkReply::NoError);
+
+        m_browser = new CABrowser(&m_prompts);
+        connect(m_browser, &CABrowser::wallpaperRequested_Signal, WallpaperManager::instance(),
+            &WallpaperManager::showWallpaper);
+        connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal, WallpaperManager::instance(),
+            &WallpaperManager::showWallpaper);
+        CAFileGetter::instance()->start_Slot();
+        m_browser->show();
+    }
+
+    void cleanupTestCase()
+    {
+        CAFileGetter::instance()->stop();
+        CALocalImages::instance()->stop();
+        delete m_browser;
+    }
+
+    void signsInAndShowsTheGallery()
+    {
+        m_service.clearJournal();
+        QSignalSpy loaded(m_browser->galleryPage(), &QWebPage::loadFinished);
+        m_browser->refresh_Slot();
+        QTRY_VERIFY_WITH_TIMEOUT(frame()->url().path() == "/gallery/home" && !loaded.isEmpty(), 15000);
+        QStringList order;
+        for (const QJsonValue &entry : m_service.journal()) {
+            const QJsonObject request = entry.toObject();
+            const QString path = request.value("path").toString();
+            if (path == "/api/v3/tokens" || path == "/gallery/home")
+                order << request.value("method").toString() + " " + path;
+        }
+        QCOMPARE(order, QStringList({ "GET /api/v3/tokens", "GET /gallery/home" }));
+        QCOMPARE(js("typeof native_bridge").toString(), QStringLiteral("object"));
+        QVERIFY(js("document.querySelectorAll('.card').length").toInt() > 0);
+        QVERIFY(m_browser->webViewShown());
+    }
+
+    void galleryActions_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file"); // where the photo lands; %1 is its uuid
+        QTest::addColumn<QString>("event");
+        QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper";
+        QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite";
+        QTest::newRow("download") << "download" << fotoria::test::testHome() + "/chosen/%1.jpg" << "d-download";
+        QTest::newRow("playlist") << "playlist" << playlistFolder("Trip/%1.jpg") << "d-playlist";
+        QTest::newRow("share") << "share" << QString() << "d-share";
+        QTest::newRow("favorite removed") << "fav1-remove" << QString() << QString();
+    }
+
+    void galleryActions()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(QString, event);
+        QDir().mkpath(playlistFolder("Trip"));
+        QDir().mkpath(fotoria::test::testHome() + "/chosen");
+        const QString uuid = js("document.querySelectorAll('.card')[3].getAttribute('data-uuid')").toString();
+        QVERIFY(!uuid.isEmpty());
+        m_prompts.saveFile = fotoria::test::testHome() + "/chosen/" + uuid + ".jpg";
+        m_prompts.playlist = "Trip";
+        m_urls.opened.clear();
+        m_service.clearJournal();
+        QSignalSpy installed(WallpaperManager::instance(), &WallpaperManager::wallpaperChanged_Signal);
+
+        const QString click = QStringLiteral("document.querySelector('#photo-%1 [data-action=%2]').click()");
+        if (action == "fav1-remove") {
+            // The favourite of the row before: the page's button is on and
+            // turns itself off.
+            QVERIFY(QFileInfo::exists(playlistFolder("Favorites/" + uuid + ".jpg")));
+            js(click.arg(uuid, "fav1"));
+            QTRY_VERIFY(!QFileInfo::exists(playlistFolder("Favorites/" + uuid + ".jpg")));
+            return;
+        }
+        js(click.arg(uuid, action));
+        if (!file.isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file.arg(uuid)).size() > 0, 10000);
+        if (action == "wallpaper") {
+            QTRY_VERIFY_WITH_TIMEOUT(!installed.isEmpty(), 10000);
+            QVERIFY(QFileInfo(m_installed).size() > 0);
+            QVERIFY(ImageStore::instance()->isActive("Wallpaper"));
+        }
+        if (action == "share")
+            QTRY_COMPARE(m_urls.opened.value(0).path(), "/share/" + uuid);
+        QTRY_VERIFY(events().contains(event));
+    }
+
+    void bridgeOnlyForTheServicesPages()
+    {
+        FotoriaService other;
+        QString error;
+        QVERIFY2(other.start(&error), qPrintable(error));
+        // Loaded into the view: refused, the view stays on the service.
+        m_browser->form().webView->load(QUrl(other.baseUrl() + "/gallery/home"));
+        QTest::qWait(500);
+        QVERIFY(other.journal("/gallery").isEmpty());
+        QVERIFY(GalleryPage::isAllowedInView(frame()->url()));
+        // Nor as a document in the view; and a document that is not the
+        // service's never sees the bridge.
+        frame()->setHtml("<p>elsewhere</p>", QUrl(other.baseUrl() + "/gallery/home"));
+        QVERIFY(!js("document.body.textContent").toString().contains("elsewhere"));
+        frame()->setHtml("<p>elsewhere</p>");
+        QTRY_COMPARE(js("document.body.textContent").toString(), QStringLiteral("elsewhere"));
+        QCOMPARE(js("typeof native_bridge").toString(), QStringLiteral("undefined"));
+        m_browser->refresh_Slot();
+        QTRY_VERIFY_WITH_TIMEOUT(frame()->url().path() == "/gallery/home", 15000);
+        QTRY_COMPARE(js("typeof native_bridge").toString(), QStringLiteral("object"));
+    }
+
+    void namesFromThePageStayInside_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QString>("uuid");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("parent") << "ocean" << "../evil" << "wallpaper";
+        QTest::newRow("separator") << "ocean" << "a/b" << "fav1";
+        QTest::newRow("empty") << "ocean" << "" << "wallpaper";
+        QTest::newRow("dot dot") << "ocean" << ".." << "fav1";
+        QTest::newRow("channel") << "../../x" << "abc" << "wallpaper";
+    }
+
+    void namesFromThePageStayInside()
+    {
+        QFETCH(QString, channel);
+        QFETCH(QString, uuid);
+        QFETCH(QString, action);
+        const int before = filesUnder(fotoria::test::testHome());
+        m_service.clearJournal();
+        js(QStringLiteral("native_bridge.photoClicked('%1', '%2', '%3/photos/abc.jpg', '%4')")
+                .arg(channel, uuid, m_service.baseUrl(), action));
+        QTest::qWait(300);
+        QVERIFY(m_service.journal("/photos").isEmpty());
+        QCOMPARE(filesUnder(fotoria::test::testHome()), before);
+    }
+
+    void playlistCommands()
+    {
+        // New: the name loses ".", ":", "?" and "!".
+        m_prompts.text = "My: Trip!";
+        m_browser->addCategory_Slot();
+        QVERIFY(QFileInfo(playlistFolder("My Trip")).isDir());
+        QTRY_VERIFY(m_browser->playlistNames().contains("My Trip"));
+        QVERIFY(ImageStore::instance()->isActive("My Trip"));
+        m_prompts.text = "My Trip";
+        m_prompts.notices.clear();
+        m_browser->addCategory_Slot();
+        QCOMPARE(m_prompts.notices, QStringList("Playlist name!|There is already a playlist with that name!"));
+
+        // Rename.
+        showPlaylist("My Trip", 0);
+        m_prompts.text = "Road";
+        m_browser->renamePlaylist_Slot();
+        QVERIFY(QFileInfo(playlistFolder("Road")).isDir());
+        QTRY_VERIFY(m_browser->playlistNames().contains("Road") && !m_browser->playlistNames().contains("My Trip"));
+        QCOMPARE(m_browser->selectedPlaylist(), QStringLiteral("Road"));
+
+        // Ticks off and on change the index.
+        QStandardItemModel model(1, 1);
+        model.setData(model.index(0, 0), "Road");
+        for (const Qt::CheckState state : { Qt::Unchecked, Qt::Checked }) {
+            model.setData(model.index(0, 0), state, Qt::CheckStateRole);
+            m_browser->itemClicked_Slot(model.index(0, 0));
+            QSettings index(ImageStore::instance()->indexFile(), QSettings::IniFormat);
+            bool found = false;
+            const int size = index.beginReadArray("imagestore");
+            for (int i = 0; i < size; ++i) {
+                index.setArrayIndex(i);
+                if (index.value("path").toString() == "Road") {
+                    found = true;
+                    QCOMPARE(index.value("active").toBool(), state == Qt::Checked);
+                }
+            }
+            QVERIFY(found);
+        }
+
+        // The empty playlist shows only the placeholder, and nothing to play.
+        showPlaylist("Road", 0);
+        m_prompts.notices.clear();
+        m_browser->showPhotoBrowser_Slot();
+        QCOMPARE(m_prompts.notices, QStringList("Playlists|Please add photos to this playlist."));
+    }
+
+    void dropsMovesAndDeletes()
+    {
+        writePicture(playlistFolder("A/a1.jpg"), Qt::red, 300);
+        writePicture(playlistFolder("A/a2.jpg"), Qt::green, 200);
+        writePicture(playlistFolder("A/a3.jpg"), Qt::blue, 100);
+        const QString outside = fotoria::test::testHome() + "/outside/o.jpg";
+        writePicture(outside, Qt::yellow);
+
+        // Between playlists a picture moves; from outside it is copied.
+        m_prompts.notices.clear();
+        m_browser->reloadPlaylists();
+        QTRY_VERIFY(m_browser->playlistNames().contains("A"));
+        m_browser->addImagesToUser_Slot("Road",
+            { QUrl::fromLocalFile(playlistFolder("A/a1.jpg")), QUrl::fromLocalFile(outside) });
+        QVERIFY(QFileInfo::exists(playlistFolder("Road/a1.jpg")));
+        QVERIFY(!QFileInfo::exists(playlistFolder("A/a1.jpg")));
+        QVERIFY(QFileInfo::exists(playlistFolder("Road/o.jpg")));
+        QVERIFY(QFileInfo::exists(outside));
+        QCOMPARE(m_prompts.notices.size(), 1); // feedback for the first picture only
+
+        // The newest picture leads its playlist; thumbnails are made.
+        showPlaylist("A", 2);
+        QTRY_COMPARE(m_browser->leadPictureOf("A"),
+            FileLocations::baseFolder() + "/PlaylistCache/A/a3-256x144.jpg");
+        showPlaylist("Road", 2);
+        QTRY_VERIFY(QFileInfo::exists(FileLocations::baseFolder() + "/PlaylistCache/Road/o-256x144.jpg"));
+        QTRY_VERIFY(QFileInfo::exists(FileLocations::baseFolder() + "/PlaylistCache/Road/a1-256x144.jpg"));
+
+        // A dropped folder becomes a playlist of copies of its jpg and JPG files.
+        const QString holiday = fotoria::test::testHome() + "/Holiday";
+        writePicture(holiday + "/h1.jpg", Qt::cyan);
+        writePicture(holiday + "/h2.JPG", Qt::magenta);
+        fotoria::test::writeFile(holiday + "/notes.png", "not a photo");
+        m_browser->addFolderToUser_Slot(holiday);
+        QCOMPARE(QDir(playlistFolder("Holiday")).entryList(QDir::Files, QDir::Name), QStringList({ "h1.jpg", "h2.JPG" }));
+        QVERIFY(QFileInfo::exists(holiday + "/h1.jpg"));
+
+        // "Move to" and "Delete" from the photo list.
+        showPlaylist("Road", 2);
+        selectPhoto(playlistFolder("Road/o.jpg"));
+        m_browser->moveSelectedPhotos("Holiday");
+        QVERIFY(QFileInfo::exists(playlistFolder("Holiday/o.jpg")));
+        QVERIFY(!QFileInfo::exists(playlistFolder("Road/o.jpg")));
+        showPlaylist("Holiday", 3);
+        selectPhoto(playlistFolder("Holiday/h1.jpg"));
+        m_browser->deleteSelectedPhotos();
+        QVERIFY(!QFileInfo::exists(playlistFolder("Holiday/h1.jpg")));
+        QTRY_COMPARE(m_browser->playlistPhotos().size(), 2);
+    }
+
+    void removePlaylists()
+    {
+        // After the question the folder goes; a linked folder loses only the link.
+        const QString elsewhere = fotoria::test::testHome() + "/elsewhere";
+        writePicture(elsewhere + "/e.jpg", Qt::gray);
+        QVERIFY(QFile::link(elsewhere, playlistFolder("Linked")));
+        for (const QString &name : { QStringLiteral("Holiday"), QStringLiteral("Linked") }) {
+            showPlaylist(name, name == "Holiday" ? 2 : 1);
+            m_prompts.yes = false;
+            m_browser->removeCategory_Slot();
+            QVERIFY(QFileInfo::exists(playlistFolder(name)));
+            m_prompts.yes = true;
+            m_browser->removeCategory_Slot();
+            QVERIFY(!QFileInfo::exists(playlistFolder(name)) && !QFileInfo(playlistFolder(name)).isSymLink());
+            QTRY_VERIFY(!m_browser->playlistNames().contains(name));
+        }
+        QVERIFY(QFileInfo::exists(elsewhere + "/e.jpg"));
+    }
+
+    void imageWindowAndScreenSaver()
+    {
+        writePicture(playlistFolder("One/only.jpg"), Qt::darkGreen);
+        showPlaylist("One", 1);
+        m_browser->showPhotoBrowser_Slot();
+        ImageWindow *window = m_browser->imageWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->paths(), QStringList(playlistFolder("One/only.jpg")));
+        QVERIFY(window->isSlideShowRunning());
+        window->next_Slot();
+        QCOMPARE(window->currentIndex(), 0);
+        window->close();
+
+        // Nothing active with a photo: the message, and nothing starts.
+        ImageStore::instance()->deactivateAll();
+        ImageStore::instance()->rebuild();
+        m_prompts.notices.clear();
+        m_browser->playScreenSaver_Slot();
+        QCOMPARE(m_prompts.notices,
+            QStringList("Play|Select at least one playlist with at least one photo to run the Screensaver."));
+
+        ImageStore::instance()->setActive("One", true);
+        qint64 pid = 0;
+        QCOMPARE(ScreenSaverLauncher::start(SCREENSAVER_DIR, &pid), ScreenSaverLauncher::Result::Started);
+        QVERIFY(pid > 0);
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QVERIFY(cmdline.open(QIODevice::ReadOnly));
+        const QList<QByteArray> arguments = cmdline.readAll().split('\0');
+        QVERIFY(arguments.value(0).endsWith("fotoria-screensaver"));
+        QCOMPARE(arguments.value(1), QByteArray("/s"));
+        ::kill(pid_t(pid), SIGTERM);
+    }
+};
+
+FOTORIA_TEST_MAIN(BrowserTest)
+#include "BrowserTest.moc"
