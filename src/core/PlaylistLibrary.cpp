@@ -47,6 +47,14 @@ QString freeName(const QString &target)
     }
 }
 
+// True when `path` lies inside `folder` once links are resolved.
+bool isInside(const QString &path, const QString &folder)
+{
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
+    return !canonicalFolder.isEmpty() && canonicalPath.startsWith(canonicalFolder + QLatin1Char('/'));
+}
+
 bool touch(const QString &path)
 {
     QFile file(path);
@@ -117,7 +125,11 @@ bool PlaylistLibrary::remove(const QString &name)
 {
     if (!ImageStore::isSafeName(name))
         return false;
-    return removeTree(folderOf(name));
+    const QString folder = folderOf(name);
+    // A linked folder belongs to someone else: only the link goes.
+    if (QFileInfo(folder).isSymLink())
+        return QFile::remove(folder);
+    return removeTree(folder);
 }
 
 void PlaylistLibrary::useOnly(const QString &current)
@@ -160,6 +172,10 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
             source = QUrl(source).toLocalFile();
             keepSource = true;
         }
+        // Only pictures of other playlists are moved; the user's own files
+        // from elsewhere are copied, so deleting a playlist never takes them.
+        if (!isInside(source, m_folder))
+            keepSource = true;
     }
 
     if (QFileInfo::exists(result.target)) {
@@ -195,15 +211,11 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
         return result;
     }
 
-    bool ok = false;
-    if (keepSource) {
-        ok = QFile::copy(source, result.target);
-    } else {
-        // Across file systems this copies and then removes the source.
-        ok = QFile::rename(source, result.target);
-        if (ok && !touch(result.target))
-            qWarning() << "Cannot set the modification time of" << result.target;
-    }
+    // Across file systems a rename copies and then removes the source.
+    bool ok = keepSource ? QFile::copy(source, result.target) : QFile::rename(source, result.target);
+    // A dropped picture leads its playlist, also when it was copied instead.
+    if (ok && !copy && !touch(result.target))
+        qWarning() << "Cannot set the modification time of" << result.target;
     if (!ok) {
         result.status = AddResult::Failed;
         result.error

@@ -35,7 +35,8 @@ public:
     // entry stays in the index.
     RenameResult rename(const QString &oldName, const QString &newName);
 
-    // Removes the folder and its pictures; the index keeps the entry.
+    // Removes the folder and its pictures; the index keeps the entry. A
+    // playlist folder that is a symbolic link loses the link only.
     bool remove(const QString &name);
 
     // Only `current` stays active (none when it is empty).
@@ -64,8 +65,9 @@ public:
         QString error;
     };
     // Puts a picture into the playlist `category`. `path` is a service
-    // address, a "file://" URL (always copied) or a local path, copied or
-    // moved as `copy` says. A moved picture becomes the newest of its
+    // address, a "file://" URL (always copied) or a local path: a picture of
+    // another playlist is copied or moved as `copy` says, a file from
+    // outside the playlist folder is always copied. A moved picture becomes the newest of its
     // playlist. A different picture of the same file name is kept beside
     // the existing one under a free name; a source is only ever deleted when
     // the playlist already holds the same content.

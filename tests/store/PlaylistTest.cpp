@@ -21,8 +21,6 @@ using fotoria::test::writeFile;
 
 namespace {
 
-
-
 // Entries of the index in file order.
 QStringList indexEntries(const QString &index)
 {
@@ -187,6 +185,28 @@ private slots:
         QVERIFY(m_store->isActive("Trip"));
     }
 
+    // A link is removed as a link: what it points at stays.
+    void deleteRemovesLinksNotTheirTargets_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("linked playlist") << "Fotoria Playlist/Trip";
+        QTest::newRow("linked sub-folder") << "Fotoria Playlist/Trip/sub";
+    }
+    void deleteRemovesLinksNotTheirTargets()
+    {
+        QFETCH(QString, link);
+        writeFile(m_root + "/elsewhere/keep.jpg");
+        writeFile(m_playlists + "/Trip/1.jpg");
+        if (link.endsWith("/Trip"))
+            QVERIFY(QDir(m_playlists + "/Trip").removeRecursively());
+        QVERIFY(QFile::link(m_root + "/elsewhere", m_root + "/" + link));
+
+        QVERIFY(m_library->remove("Trip"));
+        QVERIFY(!QFileInfo(m_playlists + "/Trip").exists());
+        QVERIFY(!QFileInfo(m_playlists + "/Trip").isSymLink());
+        QCOMPARE(readFile(m_root + "/elsewhere/keep.jpg"), QByteArray("x"));
+    }
+
     void useOnlyTheCurrentPlaylist()
     {
         m_library->create("A");
@@ -306,10 +326,11 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(old.addDays(5), QFileDevice::FileModificationTime));
         }
-        auto moved = m_library->addPicture("Moves", source, false);
+        // A picture of another playlist is moved.
+        auto moved = m_library->addPicture("Moves", copied.target, false);
         QCOMPARE(moved.status, Add::Added);
         QCOMPARE(moved.target, m_playlists + "/Moves/photo.jpg");
-        QVERIFY(!QFileInfo::exists(source));
+        QVERIFY(!QFileInfo::exists(copied.target));
         QCOMPARE(readFile(moved.target), QByteArray("first"));
         // The moved picture is now the newest of its playlist.
         QDir moves(m_playlists + "/Moves");
@@ -317,6 +338,7 @@ private slots:
         QVERIFY(QFileInfo(moved.target).lastModified() > old.addDays(9));
 
         // A "file://" address is always copied.
+        QVERIFY(QFileInfo::exists(source));
         writeFile(source, "second");
         auto fromUrl = m_library->addPicture("Urls", QUrl::fromLocalFile(source).toString(), false);
         QCOMPARE(fromUrl.status, Add::Added);
@@ -324,9 +346,41 @@ private slots:
         QCOMPARE(readFile(m_playlists + "/Urls/photo.jpg"), QByteArray("second"));
     }
 
+    // Dropped without `copy`: only pictures that already are in a playlist move.
+    void dropsFromOutsideAreCopied_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("another playlist") << "Fotoria Playlist/Other/drop.jpg" << true;
+        QTest::newRow("outside") << "outside/drop.jpg" << false;
+        QTest::newRow("folder with a longer name") << "Fotoria Playlist2/drop.jpg" << false;
+        QTest::newRow("playlist linked to outside") << "Fotoria Playlist/Linked/drop.jpg" << false;
+        QTest::newRow("climbing out") << "Fotoria Playlist/../outside/drop.jpg" << false;
+    }
+    void dropsFromOutsideAreCopied()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, moved);
+        writeFile(m_root + "/outside/drop.jpg", "user's own");
+        writeFile(m_playlists + "/Other/drop.jpg", "user's own");
+        writeFile(m_root + "/Fotoria Playlist2/drop.jpg", "user's own");
+        QVERIFY(QFile::link(m_root + "/outside", m_playlists + "/Linked"));
+        const QString from = m_root + "/" + source;
+
+        const auto result = m_library->addPicture("Trip", from, false);
+        QCOMPARE(result.status, Add::Added);
+        QCOMPARE(readFile(result.target), QByteArray("user's own"));
+        QCOMPARE(QFileInfo::exists(from), !moved);
+        // A copy made for a drop still leads its playlist.
+        QVERIFY(QFileInfo(result.target).lastModified() > QDateTime::currentDateTime().addSecs(-60));
+        // Deleting the playlist later leaves the original where it was.
+        QVERIFY(m_library->remove("Trip"));
+        QCOMPARE(QFileInfo::exists(from), !moved);
+    }
+
     void moveOntoADifferentFileKeepsBoth()
     {
-        const QString source = m_root + "/outside/same.jpg";
+        const QString source = m_playlists + "/Other/same.jpg";
         writeFile(source, "new picture");
         writeFile(m_playlists + "/Trip/same.jpg", "old picture");
         writeFile(m_playlists + "/Trip/same (2).jpg", "another");
@@ -342,7 +396,7 @@ private slots:
 
     void moveOntoTheSameContentRemovesOnlyTheSource()
     {
-        const QString source = m_root + "/outside/dup.jpg";
+        const QString source = m_playlists + "/Other/dup.jpg";
         writeFile(source, "same bytes");
         writeFile(m_playlists + "/Trip/dup.jpg", "same bytes");
         auto result = m_library->addPicture("Trip", source, false);
