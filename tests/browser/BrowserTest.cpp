@@ -116,7 +116,8 @@ class BrowserTest : public QObject
             QTRY_COMPARE(photoList()->count() == 1 ? photoList()->item(0)->data(4000).toString() : QString(),
                 QStringLiteral("empty-flag"));
         else
-            QTRY_COMPARE(m_browser->playlistPhotos().size(), photos);
+            QTRY_VERIFY2(m_browser->playlistPhotos().size() == photos,
+                qPrintable(m_browser->playlistPhotos().join(", ") + " in " + QDir(playlistFolder(name)).entryList(QDir::Files).join(", ")));
     }
 
     void selectPhoto(const QString &path)

@@ -136,6 +136,45 @@ private slots:
         }
     }
 
+    // The window on the real display shows the gallery, signed in, and the
+    // program ends at once with every worker joined.
+    void showsTheSignedInGalleryAndQuitsPromptly()
+    {
+        const Profile profile = this->profile("gallery");
+        QProcessEnvironment env = profile.environment();
+        env.remove("QT_QPA_PLATFORM");
+        m_service.clearJournal();
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(profile.home);
+        process.start(TESSEL_BINARY, QStringList());
+        QVERIFY(process.waitForStarted());
+        QVERIFY(waitUntilReady(process));
+
+        const auto requests = [this] {
+            QStringList seen;
+            for (const QJsonValue &entry : m_service.journal()) {
+                const QJsonObject request = entry.toObject();
+                const QString path = request.value("path").toString();
+                if (path == "/api/v3/tokens" || path == "/gallery/home")
+                    seen << request.value("method").toString() + " " + path;
+            }
+            return seen;
+        };
+        const QStringList expected{ "POST /api/v3/tokens", "GET /api/v3/tokens", "GET /gallery/home" };
+        QTRY_COMPARE_WITH_TIMEOUT(requests(), expected, 5000);
+        QProcess tree;
+        tree.start("xwininfo", { "-root", "-tree" });
+        QVERIFY(tree.waitForFinished());
+        QVERIFY(tree.readAllStandardOutput().contains("\"Fotoria\""));
+
+        ::kill(pid_t(process.processId()), SIGTERM);
+        QVERIFY(process.waitForFinished(2000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(!process.readAllStandardError().contains("QThread: Destroyed"));
+        QVERIFY(!fotoria::test::readFile(profile.base() + "/log.txt").contains("QThread: Destroyed"));
+    }
+
     void developmentMarkerKeepsTheLogEmpty()
     {
         const Profile profile = this->profile("dev");

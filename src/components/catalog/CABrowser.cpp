@@ -112,7 +112,11 @@ void CABrowser::saveCookies()
 void CABrowser::connectForm()
 {
     connect(ui.fotoriaButton, &QToolButton::clicked, this, &CABrowser::openFotoria_Slot);
-    connect(ui.playlistButton, &QToolButton::clicked, this, &CABrowser::playlistClicked_Slot);
+    // The playlist strip is hidden while the gallery shows, so the toolbar's
+    // playlist button leads to the playlists; the check-list of playlists in
+    // use is in the playlist view's own toolbar.
+    connect(ui.playlistButton, &QToolButton::clicked, this, &CABrowser::showPlaylist_Slot);
+    connect(ui.activeToolButton, &QToolButton::clicked, this, &CABrowser::playlistClicked_Slot);
     connect(ui.calendarButton, &QToolButton::clicked, this, &CABrowser::calendarClicked_Slot);
     connect(ui.advancedButton, &QToolButton::clicked, this, &CABrowser::settingsClicked_Slot);
     connect(ui.howToButton, &QToolButton::clicked, this, &CABrowser::howToClicked_Slot);
@@ -280,9 +284,6 @@ QListWidgetItem *CABrowser::playlistItem(const QString &name) const
 
 void CABrowser::reloadPlaylists()
 {
-    // The worker reports every playlist and then an empty name; playlists
-    // not reported by then are gone.
-    m_leadPending = QSet<QString>(m_playlistNames.cbegin(), m_playlistNames.cend());
     m_leadImages->listRoot(FileLocations::playlistFolder());
 }
 
@@ -295,7 +296,6 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
         return;
     }
     if (!category.isEmpty()) {
-        m_leadPending.remove(category);
         if (!playlistItem(category)) {
             auto *item = new QListWidgetItem(ui.playlistListWidget);
             item->setData(kNameRole, category);
@@ -314,16 +314,23 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
         return;
     }
 
-    // End of the list.
-    for (const QString &gone : qAsConst(m_leadPending)) {
-        delete playlistItem(gone);
-        m_playlistNames.removeAll(gone);
-        m_leadPictures.remove(gone);
+    // End of a list. Listings may overlap, so what is gone is read from the
+    // disk, not from what this listing happened to report.
+    const QStringList known = m_playlistNames;
+    for (const QString &name : known) {
+        if (QFileInfo(m_playlistActions->folderOf(name)).isDir())
+            continue;
+        delete playlistItem(name);
+        m_playlistNames.removeAll(name);
+        m_leadPictures.remove(name);
     }
-    m_leadPending.clear();
     QString wanted = Settings::getString(kSelectedKey);
-    if (!m_playlistNames.contains(wanted))
+    if (!m_playlistNames.contains(wanted)) {
+        // A playlist made after this listing began comes with the next one.
+        if (!wanted.isEmpty() && QFileInfo(m_playlistActions->folderOf(wanted)).isDir())
+            return;
         wanted = m_playlistNames.isEmpty() ? QString() : m_playlistNames.first();
+    }
     if (wanted != m_selectedPlaylist || ui.playListImageListWidget->count() == 0)
         selectPlaylist_Slot(wanted);
     emit playlistsLoaded_Signal();

@@ -142,7 +142,5 @@ private:
     QSet<QString> m_shownPhotos;
     QString m_selectedPlaylist;
     QStringList m_catalogCategories;
-    // Playlists whose tile waits for its (new) lead picture.
-    QSet<QString> m_leadPending;
     QHash<QString, QString> m_leadPictures;
 };

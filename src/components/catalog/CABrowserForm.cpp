@@ -111,6 +111,10 @@ void CABrowserForm::setupUi(QMainWindow *window)
     playlistLabel = new QLabel(playListToolbar);
     playlistLabel->setObjectName(QStringLiteral("playlistLabel"));
     playlistLabel->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; padding-left: 8px;"));
+    activeToolButton = new QToolButton(playListToolbar);
+    activeToolButton->setObjectName(QStringLiteral("activeToolButton"));
+    activeToolButton->setText(QStringLiteral("Use for wallpaper..."));
+    activeToolButton->setToolTip(QStringLiteral("Choose the playlists of the wallpaper and the screensaver"));
     screenSaverToolButton = new QToolButton(playListToolbar);
     screenSaverToolButton->setObjectName(QStringLiteral("screenSaverToolButton"));
     screenSaverToolButton->setText(QStringLiteral("Screensaver"));
@@ -125,9 +129,10 @@ void CABrowserForm::setupUi(QMainWindow *window)
     gridLayout_4->addWidget(renameToolButton, 0, 1);
     gridLayout_4->addWidget(playlistLabel, 0, 2);
     gridLayout_4->setColumnStretch(2, 1);
-    gridLayout_4->addWidget(screenSaverToolButton, 0, 3);
-    gridLayout_4->addWidget(playToolButton, 0, 4);
-    gridLayout_4->addWidget(deleteToolButton, 0, 5);
+    gridLayout_4->addWidget(activeToolButton, 0, 3);
+    gridLayout_4->addWidget(screenSaverToolButton, 0, 4);
+    gridLayout_4->addWidget(playToolButton, 0, 5);
+    gridLayout_4->addWidget(deleteToolButton, 0, 6);
     playListImageListWidget = new CAListWidget(playListImageListContainer);
     playListImageListWidget->setObjectName(QStringLiteral("playListImageListWidget"));
     playListImageListWidget->setViewMode(QListView::IconMode);

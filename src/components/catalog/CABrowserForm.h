@@ -45,6 +45,7 @@ struct CABrowserForm
     QToolButton *backToolButton = nullptr;
     QToolButton *renameToolButton = nullptr;
     QLabel *playlistLabel = nullptr;
+    QToolButton *activeToolButton = nullptr; // which playlists are used
     QToolButton *screenSaverToolButton = nullptr;
     QToolButton *playToolButton = nullptr;
     QToolButton *deleteToolButton = nullptr;

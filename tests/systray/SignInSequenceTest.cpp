@@ -1,0 +1,86 @@
+#include <FotoriaService.h>
+#include <TestMain.h>
+
+#include <SignInSequence.h>
+#include <core/Settings.h>
+#include <core/User.h>
+#include <io/ProtocolManager.h>
+
+// The sign-in decisions against the real service, and without one.
+class SignInSequenceTest : public QObject
+{
+    Q_OBJECT
+
+    fotoria::test::FotoriaService m_service;
+
+    void wire(SignInSequence &sequence)
+    {
+        connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, &sequence,
+            &SignInSequence::authAttempt_Slot);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<QNetworkReply::NetworkError>();
+        QString error;
+        QVERIFY2(m_service.start(&error), qPrintable(error));
+    }
+
+    void init()
+    {
+        User::instance()->reset();
+        Settings::setValue("kServiceUrl", m_service.baseUrl());
+        m_service.clearJournal();
+    }
+
+    void serviceAccountSignsInOnce()
+    {
+        SignInSequence sequence;
+        wire(sequence);
+        QSignalSpy signedIn(&sequence, &SignInSequence::signedIn_Signal);
+        sequence.start();
+        QVERIFY(signedIn.wait(10000));
+        QCOMPARE(m_service.journal("/api/v3/tokens").size(), 1);
+        QVERIFY(sequence.signedInThisRun());
+        QCOMPARE(sequence.attemptsLeft(), 2);
+    }
+
+    // Three tries one second apart, then the message; no further try.
+    void noServiceGivesUpAfterThreeTries()
+    {
+        Settings::setValue("kServiceUrl", QStringLiteral("http://127.0.0.1:1"));
+        SignInSequence sequence;
+        wire(sequence);
+        QSignalSpy failed(&sequence, &SignInSequence::failed_Signal);
+        QSignalSpy state(&sequence, &SignInSequence::postState_Signal);
+        sequence.start();
+        QVERIFY(failed.wait(15000));
+        QCOMPARE(state.size(), 3);
+        QVERIFY(QStringList({ "Please check your internet connection!", "Unable to connect to server!" })
+                    .contains(failed.first().first().toString()));
+        QTest::qWait(1500);
+        QCOMPARE(state.size(), 3);
+    }
+
+    void messages_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << "Unable to connect to server!";
+        QTest::newRow("unconfirmed") << int(QNetworkReply::ContentOperationNotPermittedError)
+                                     << "Email confirmation required!";
+        QTest::newRow("service's own") << int(QNetworkReply::UnknownContentError) << "from the service";
+        QTest::newRow("other") << int(QNetworkReply::TimeoutError) << "Please check your internet connection!";
+    }
+
+    void messages()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, message);
+        QCOMPARE(SignInSequence::errorMessage(QNetworkReply::NetworkError(error), "from the service"), message);
+    }
+};
+
+FOTORIA_TEST_MAIN(SignInSequenceTest)
+#include "SignInSequenceTest.moc"
