@@ -51,10 +51,10 @@ void DCApplication::initialize()
 
     connect(window, &CABrowser::howToClicked_Signal, this, &DCApplication::howToClicked_Slot);
     connect(window, &CABrowser::login_Signal, this, &DCApplication::login_Slot);
-    // The calendar, settings and login dialogs come with the tray; their
-    // buttons wait for them.
+    // The calendar, settings and login dialogs come with the tray; until
+    // then their buttons are not offered.
     for (QToolButton *button : { window->form().calendarButton, window->form().advancedButton, window->form().loginButton })
-        button->setEnabled(false);
+        button->hide();
     connect(this, &DCApplication::postState_Signal, window, &CABrowser::postState_Slot);
 
     connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this, &DCApplication::authAttempt_Slot);

@@ -140,6 +140,7 @@ void CABrowserForm::setupUi(QMainWindow *window)
     playListImageListWidget->setResizeMode(QListView::Adjust);
     playListImageListWidget->setMovement(QListView::Static);
     playListImageListWidget->setSpacing(4);
+    playListImageListWidget->setIconSize(QSize(256, 144));
     playListImageListWidget->setUniformItemSizes(true);
     playListImageListWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
     playListImageListWidget->setDragEnabled(true);
