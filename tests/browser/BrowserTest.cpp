@@ -186,12 +186,15 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("file"); // where the photo lands; %1 is its uuid
         QTest::addColumn<QString>("event");
-        QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper";
-        QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite";
-        QTest::newRow("download") << "download" << fotoria::test::testHome() + "/chosen/%1.jpg" << "d-download";
-        QTest::newRow("playlist") << "playlist" << playlistFolder("Trip/%1.jpg") << "d-playlist";
-        QTest::newRow("share") << "share" << QString() << "d-share";
-        QTest::newRow("favorite removed") << "fav1-remove" << QString() << QString();
+        QTest::addColumn<int>("card");
+        const QString chosen = fotoria::test::testHome() + "/chosen/%1.jpg";
+        QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper" << 3;
+        QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite" << 3;
+        QTest::newRow("download, held") << "download" << chosen << "d-download" << 3;
+        QTest::newRow("download, fetched") << "download" << chosen << "d-download" << 7;
+        QTest::newRow("playlist") << "playlist" << playlistFolder("Trip/%1.jpg") << "d-playlist" << 3;
+        QTest::newRow("share") << "share" << QString() << "d-share" << 3;
+        QTest::newRow("favorite removed") << "fav1-remove" << QString() << QString() << 3;
     }
 
     void galleryActions()
@@ -199,9 +202,11 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, file);
         QFETCH(QString, event);
+        QFETCH(int, card);
         QDir().mkpath(playlistFolder("Trip"));
         QDir().mkpath(fotoria::test::testHome() + "/chosen");
-        const QString uuid = js("document.querySelectorAll('.card')[3].getAttribute('data-uuid')").toString();
+        const QString uuid
+            = js(QStringLiteral("document.querySelectorAll('.card')[%1].getAttribute('data-uuid')").arg(card)).toString();
         QVERIFY(!uuid.isEmpty());
         m_prompts.saveFile = fotoria::test::testHome() + "/chosen/" + uuid + ".jpg";
         m_prompts.playlist = "Trip";

@@ -144,6 +144,9 @@ private slots:
         QProcessEnvironment env = profile.environment();
         env.remove("QT_QPA_PLATFORM");
         m_service.clearJournal();
+        // The catalog's tag list never answers: its worker is blocked in the
+        // request when the program is asked to quit.
+        QVERIFY(m_service.setFailure("/api/v2/clients", "hang"));
         QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(profile.home);
@@ -167,12 +170,14 @@ private slots:
         tree.start("xwininfo", { "-root", "-tree" });
         QVERIFY(tree.waitForFinished());
         QVERIFY(tree.readAllStandardOutput().contains("\"Fotoria\""));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/api/v2/clients").isEmpty(), 5000);
 
         ::kill(pid_t(process.processId()), SIGTERM);
         QVERIFY(process.waitForFinished(2000));
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(!process.readAllStandardError().contains("QThread: Destroyed"));
         QVERIFY(!fotoria::test::readFile(profile.base() + "/log.txt").contains("QThread: Destroyed"));
+        m_service.clearFailures();
     }
 
     void developmentMarkerKeepsTheLogEmpty()

@@ -73,8 +73,11 @@ bool CAFileGetter::isAcceptedFileName(const QString &fileName)
     if (fileName.isEmpty() || fileName.contains(QChar(0)))
         return false;
     const QString path = QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+    // A download the user saves elsewhere is fetched into the photos folder
+    // first and copied from there.
     return isPlaylistFile(path, FileLocations::playlistFolder())
-        || isPlaylistFile(path, FileLocations::baseFolder() + QStringLiteral("/PlaylistCache"));
+        || isPlaylistFile(path, FileLocations::baseFolder() + QStringLiteral("/PlaylistCache"))
+        || QFileInfo(path).absolutePath() == QDir::cleanPath(FileLocations::photosFolder());
 }
 
 void CAFileGetter::fetch(
