@@ -76,7 +76,7 @@ CABrowser::CABrowser(BrowserPrompts *prompts, QWidget *parent)
     m_views = std::make_unique<ViewSwitcher>(ui.webViewContainer, ui.playListImageListContainer, ui.playlistContainer);
 
     m_bridge = new ScriptBridge(this);
-    m_cookieJar = new CookieJar(this);
+    m_cookieJar = new CookieJar();
     m_page = new GalleryPage(m_bridge, m_cookieJar, this);
     ui.webView->setPage(m_page);
     ui.webView->setUrl(QUrl(QStringLiteral("about:blank")));
@@ -599,7 +599,7 @@ void CABrowser::rightClickImage_Slot(QPoint pos)
     menu.exec(list->viewport()->mapToGlobal(pos));
 }
 
-void CABrowser::moveSelectedPhotos(const QString &playlist)
+QStringList CABrowser::selectedPhotoPaths() const
 {
     const QList<QListWidgetItem *> items = ui.playListImageListWidget->selectedItems();
     QStringList paths;
@@ -608,6 +608,12 @@ void CABrowser::moveSelectedPhotos(const QString &playlist)
         if (path != kEmptyFlag)
             paths.append(path);
     }
+    return paths;
+}
+
+void CABrowser::moveSelectedPhotos(const QString &playlist)
+{
+    const QStringList paths = selectedPhotoPaths();
     for (int i = 0; i < paths.size(); ++i)
         m_photoActions->addImageToUserFiles(playlist, paths.at(i), false, false, i == 0);
     selectPlaylist_Slot(m_selectedPlaylist);
@@ -616,13 +622,7 @@ void CABrowser::moveSelectedPhotos(const QString &playlist)
 
 void CABrowser::deleteSelectedPhotos()
 {
-    const QList<QListWidgetItem *> items = ui.playListImageListWidget->selectedItems();
-    QStringList paths;
-    for (const QListWidgetItem *item : items) {
-        const QString path = item->data(kNameRole).toString();
-        if (path != kEmptyFlag)
-            paths.append(path);
-    }
+    const QStringList paths = selectedPhotoPaths();
     for (const QString &path : qAsConst(paths))
         m_photoActions->deletePhoto(path);
     selectPlaylist_Slot(m_selectedPlaylist);

@@ -121,6 +121,7 @@ private:
     QListWidgetItem *playlistItem(const QString &name) const;
     void addPhotoItem(const QString &photoPath);
     QString photoOfThumbnail(const QString &thumbnail) const;
+    QStringList selectedPhotoPaths() const;
     void showPlaceholder();
     void refreshLeadPicture(const QString &playlist);
 

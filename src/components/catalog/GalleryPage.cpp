@@ -17,11 +17,10 @@ GalleryPage::GalleryPage(ScriptBridge *bridge, CookieJar *cookies, QObject *pare
     , m_bridge(bridge)
 {
     QNetworkAccessManager *manager = networkAccessManager();
-    if (cookies) {
+    // The access manager takes the jar over: it goes (and saves what is
+    // pending) with the page.
+    if (cookies)
         manager->setCookieJar(cookies);
-        // The jar belongs to the window, which deletes it at quit.
-        cookies->setParent(parent);
-    }
     connect(manager, &QNetworkAccessManager::sslErrors, this,
         [](QNetworkReply *reply, const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
     connect(mainFrame(), &QWebFrame::javaScriptWindowObjectCleared, this, &GalleryPage::attachBridge);
