@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 CALocalImagesWorkerThread::CALocalImagesWorkerThread(QObject *parent)
     : CAWorkerThread(parent)
@@ -51,15 +52,24 @@ bool CALocalImagesWorkerThread::list(const QString &folder)
         emit newFile_Signal(name, QStringLiteral("empty-flag"));
         return true;
     }
-    for (const QFileInfo &file : files) {
+    // Two at a time, the second on a pool thread: decoding a camera photo is
+    // most of the work, and the first tiles should show soon.
+    for (int i = 0; i < files.size(); i += 2) {
         if (isStopped())
             return false;
-        const QString thumbnail = makeThumbnail(file.absoluteFilePath());
-        if (thumbnail.isEmpty())
-            continue;
-        if (!waitForRoom())
-            return false;
-        emit newFile_Signal(name, thumbnail);
+        const bool pair = i + 1 < files.size();
+        QFuture<QString> second;
+        if (pair)
+            second = QtConcurrent::run(makeThumbnail, files.at(i + 1).absoluteFilePath());
+        const QString thumbnails[] = { makeThumbnail(files.at(i).absoluteFilePath()),
+            pair ? second.result() : QString() };
+        for (const QString &thumbnail : thumbnails) {
+            if (thumbnail.isEmpty())
+                continue;
+            if (!waitForRoom())
+                return false;
+            emit newFile_Signal(name, thumbnail);
+        }
     }
     return true;
 }
