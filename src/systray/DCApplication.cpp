@@ -1,5 +1,9 @@
 #include "DCApplication.h"
 
+#include "ADownloadUpdateDialog.h"
+#include "AutoUpdate.h"
+#include "Logger.h"
+#include "LoggerReportDialog.h"
 #include "SignInSequence.h"
 #include "TesselStartup.h"
 #include "WallpaperManager.h"
@@ -10,11 +14,19 @@
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
 #include <core/Analytics.h>
+#include <core/AppInfo.h>
+#include <core/FileLocations.h>
 #include <core/Settings.h>
+#include <core/SystemInfo.h>
 #include <core/User.h>
 #include <io/ProtocolManager.h>
 
+#include <QAction>
 #include <QDebug>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
 #include <QToolButton>
 #include <QTimer>
 
@@ -44,10 +56,11 @@ void DCApplication::initialize()
     CABrowser *window = s_mainWindow;
     window->finishLayout();
 
-    // Until the tray icon exists, the window is the program: closing it ends
-    // the run instead of leaving a process nobody can reach.
-    setQuitOnLastWindowClosed(true);
+    createTray();
+    setQuitOnLastWindowClosed(false);
     connect(this, &QCoreApplication::aboutToQuit, this, &DCApplication::aboutToQuit);
+    // Closing the window must never leave a program nobody can reach.
+    window->installEventFilter(this);
 
     connect(window, &CABrowser::howToClicked_Signal, this, &DCApplication::howToClicked_Slot);
     connect(window, &CABrowser::login_Signal, this, &DCApplication::login_Slot);
@@ -65,12 +78,99 @@ void DCApplication::initialize()
     User::instance()->useServiceAccount(false);
     QTimer::singleShot(1000, this, &DCApplication::delayedLogin_Slot);
     window->show();
+    checkBringToFront_Slot();
 
     WallpaperManager *wallpaper = WallpaperManager::instance();
     connect(window, &CABrowser::wallpaperRequested_Signal, wallpaper, &WallpaperManager::showWallpaper);
     connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal, wallpaper,
         &WallpaperManager::showWallpaper);
     ProgressDialog::instance();
+    QTimer::singleShot(5000, this, &DCApplication::delayedStartup_Slot);
+}
+
+void DCApplication::createTray()
+{
+    m_showAction = new QAction(QStringLiteral("Show Fotoria"), this);
+    connect(m_showAction, &QAction::triggered, this, &DCApplication::showWindow_Slot);
+    m_websiteAction = new QAction(QStringLiteral("Go to ") + AppInfo::serviceDomain, this);
+    connect(m_websiteAction, &QAction::triggered, this, &DCApplication::showWebsite_Slot);
+    m_exitAction = new QAction(tr("Exit"), this);
+    connect(m_exitAction, &QAction::triggered, this, &QCoreApplication::quit);
+
+    m_trayMenu = new QMenu(s_mainWindow);
+    m_trayMenu->addAction(m_showAction);
+    m_trayMenu->addAction(m_websiteAction);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_exitAction);
+
+    m_trayIcon = new QSystemTrayIcon(s_mainWindow);
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &DCApplication::activated_Slot);
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qDebug() << "no system tray on this desktop: the main window stays the way back into the program";
+    showIcon();
+}
+
+void DCApplication::showIcon()
+{
+    const QIcon icon(QStringLiteral(":/images/sizedblue/status_idle.png"));
+    m_trayIcon->setIcon(icon);
+    s_mainWindow->setWindowIcon(icon);
+    m_trayIcon->setToolTip(tr("Fotoria Wallpaper & Screensaver"));
+    m_trayIcon->show();
+}
+
+void DCApplication::activated_Slot(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick)
+        showWindow_Slot();
+}
+
+QUrl DCApplication::websiteAddress()
+{
+    QString address = AppInfo::defaultServiceUrl;
+    if (address.startsWith(QLatin1String("https")))
+        address.replace(0, 5, QStringLiteral("http"));
+    return QUrl(address);
+}
+
+void DCApplication::showWebsite_Slot()
+{
+    QDesktopServices::openUrl(websiteAddress());
+}
+
+bool DCApplication::eventFilter(QObject *watched, QEvent *event)
+{
+    // Without a tray the hidden window could not be shown again: it is
+    // minimised instead.
+    if (watched == s_mainWindow && event->type() == QEvent::Close && !m_finished
+        && !QSystemTrayIcon::isSystemTrayAvailable()) {
+        event->ignore();
+        s_mainWindow->showMinimized();
+        return true;
+    }
+    return QApplication::eventFilter(watched, event);
+}
+
+void DCApplication::checkBringToFront_Slot()
+{
+    const QString file = FileLocations().bringToFrontFile();
+    if (QFile::exists(file)) {
+        QFile::remove(file);
+        showWindow_Slot();
+        if (s_mainWindow)
+            s_mainWindow->openFotoria_Slot();
+    }
+    QTimer::singleShot(1000, this, &DCApplication::checkBringToFront_Slot);
+}
+
+void DCApplication::delayedStartup_Slot()
+{
+    if (m_finished)
+        return;
+    Logger::instance()->startFlushTimer();
+    Analytics::startup();
+    WallpaperManager::instance()->start();
 }
 
 void DCApplication::showWindow_Slot()
@@ -111,6 +211,74 @@ void DCApplication::signedIn()
     if (s_mainWindow)
         s_mainWindow->refresh_Slot();
     CAFileGetter::instance()->start_Slot();
+    checkForUpdates(false, false);
+}
+
+void DCApplication::checkForUpdates()
+{
+    checkForUpdates(false, false);
+}
+
+void DCApplication::checkForUpdates(bool ignoreSensitivity, bool showUpToDate)
+{
+    if (!m_autoUpdate) {
+        m_autoUpdate = new AutoUpdate(this);
+        connect(m_autoUpdate, &AutoUpdate::NewVersionAvailable, this, &DCApplication::AskUserToUpdateOrLogin);
+        connect(m_autoUpdate, &AutoUpdate::noUpdateAvailable_Signal, this, &DCApplication::noUpdateAvailable_Slot);
+    }
+    m_autoUpdate->checkInBackground(ignoreSensitivity, showUpToDate);
+}
+
+void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
+{
+    if (!doAsk || m_finished)
+        return;
+    QMessageBox box(s_mainWindow);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(QStringLiteral("Update available"));
+    box.setText(QStringLiteral("%1 is available.\n\nClick OK to install the update and relaunch.").arg(availableVersion));
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setIconPixmap(QPixmap(QStringLiteral(":/images/icon_128x128.png"))
+                          .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (box.exec() != QMessageBox::Ok)
+        return;
+    if (!m_downloadDialog) {
+        m_downloadDialog = new ADownloadUpdateDialog(m_autoUpdate, s_mainWindow);
+        connect(m_downloadDialog, &QDialog::finished, this, &DCApplication::UpdateDownloadConfirmed);
+    }
+    m_downloadDialog->show();
+    m_downloadDialog->raise();
+    m_downloadDialog->activateWindow();
+    m_downloadDialog->prepare();
+    m_autoUpdate->startDownload();
+    m_autoUpdate->stopDownload(m_downloadDialog->exec());
+}
+
+void DCApplication::UpdateDownloadConfirmed(int result)
+{
+    if (result == QDialog::Accepted && m_autoUpdate)
+        m_autoUpdate->LaunchUpdate();
+}
+
+void DCApplication::noUpdateAvailable_Slot()
+{
+    QMessageBox box(s_mainWindow);
+    box.setWindowModality(Qt::WindowModal);
+    box.setText(QStringLiteral("Auto update"));
+    box.setInformativeText(QStringLiteral("You are up to date."));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+void DCApplication::showLogBrowser_Slot()
+{
+    const QString report = QStringLiteral("user report\n") + SystemInfo::systemDescription() + QLatin1Char('\n')
+        + Logger::instance()->readTail(Logger::kReportTailBytes);
+    auto *dialog = new LoggerReportDialog();
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setReportText(report);
+    dialog->setModal(true);
+    dialog->show();
 }
 
 void DCApplication::howToClicked_Slot()

@@ -2,12 +2,19 @@
 
 #include <QApplication>
 #include <QNetworkReply>
+#include <QSystemTrayIcon>
 
+class ADownloadUpdateDialog;
+class AutoUpdate;
 class CABrowser;
+class QAction;
+class QMenu;
+class QTimer;
 class SignInSequence;
 
-// The tray client's application object: builds the main window, signs in
-// and hands the results to the window, and ends everything cleanly.
+// The tray client's application object: builds the main window and the
+// tray icon, signs in and hands the results to the window, runs the timed
+// start-up steps and checks, and ends everything cleanly.
 class DCApplication : public QApplication
 {
     Q_OBJECT
@@ -21,23 +28,51 @@ public:
     // The main window, the parent of the program's dialogs.
     static CABrowser *mainWindow();
     SignInSequence *signIn() const { return m_signIn; }
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+
+    // The service's web site as the website command opens it: the built-in
+    // address over plain http.
+    static QUrl websiteAddress();
 
 signals:
     void postState_Signal();
 
 public slots:
     void aboutToQuit();
+    void checkBringToFront_Slot();
+    void activated_Slot(QSystemTrayIcon::ActivationReason reason);
+    void showIcon();
     void showWindow_Slot();
+    void showWebsite_Slot();
     void delayedLogin_Slot();
     void login_Slot();
     void logout_Slot();
     void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
+    void delayedStartup_Slot();
     void howToClicked_Slot();
+    void showLogBrowser_Slot();
+    void checkForUpdates();
+    void checkForUpdates(bool ignoreSensitivity, bool showUpToDate);
+    void AskUserToUpdateOrLogin(bool doAsk, QString availableVersion);
+    void UpdateDownloadConfirmed(int result);
+    void noUpdateAvailable_Slot();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void createTray();
     void signedIn();
 
     static CABrowser *s_mainWindow;
     SignInSequence *m_signIn;
+    QAction *m_showAction = nullptr;
+    QAction *m_websiteAction = nullptr;
+    QAction *m_exitAction = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    AutoUpdate *m_autoUpdate = nullptr;
+    ADownloadUpdateDialog *m_downloadDialog = nullptr;
+    QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
 };
