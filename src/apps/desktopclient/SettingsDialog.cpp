@@ -1,0 +1,229 @@
+#include "SettingsDialog.h"
+
+#include "EmailChange.h"
+#include "SettingsOptions.h"
+
+#include <core/AppInfo.h>
+#include <core/Settings.h>
+#include <core/User.h>
+#include <platform/ControlPanels.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+const char kSupportUrl[] = "https://support.fotoria.com/requests/new";
+
+template<typename T> T *named(T *widget, const char *objectName)
+{
+    widget->setObjectName(QLatin1String(objectName));
+    return widget;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(QWidget *parent)
+    : QDialog(parent)
+    , m_options(new SettingsOptions(this))
+    , m_emailChange(new EmailChange(this))
+{
+    buildForm();
+    connect(m_options, &SettingsOptions::changeIntervalChanged_Signal, this,
+        &SettingsDialog::changeIntervalChanged_Signal);
+    connect(m_emailChange, &EmailChange::finished_Signal, this, &SettingsDialog::emailChangeFinished);
+    refresh();
+}
+
+void SettingsDialog::buildForm()
+{
+    setWindowTitle(tr("Settings"));
+    auto *grid = new QGridLayout;
+
+    int row = 0;
+    auto addRow = [grid, &row](QWidget *label, QWidget *field, QWidget *extra = nullptr) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(field, row, 1);
+        if (extra)
+            grid->addWidget(extra, row, 2);
+        ++row;
+    };
+
+    m_userInfoLabel = named(new QLabel(this), "userInfoLabel");
+    m_userInfoLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    addRow(named(new QLabel(tr("Account:"), this), "desktopLabel_2"), m_userInfoLabel);
+    m_emailLabel = named(new QLabel(tr("Email:"), this), "emailLabel");
+    m_changeEmailButton = named(new QPushButton(tr("Change..."), this), "changeEmailButton");
+    addRow(m_emailLabel, m_changeEmailButton);
+
+    m_frequencyComboBox = named(new QComboBox(this), "frequencyComboBox");
+    m_frequencyComboBox->addItems(
+        { tr("Never"), tr("1 minute"), tr("5 minutes"), tr("1 hour"), tr("1 day") });
+    addRow(named(new QLabel(tr("Change Wallpaper every:"), this), "changeOSNameXLabel"), m_frequencyComboBox);
+
+    auto *desktopButton = named(new QPushButton(tr("Open"), this), "desktopPushButton");
+    addRow(named(new QLabel(tr("Desktop Control Panel:"), this), "desktopLabel"), desktopButton);
+    auto *screenSaverButton = named(new QPushButton(tr("Open"), this), "screenSaverPushButton");
+    addRow(named(new QLabel(tr("Open Screensaver Control Panel:"), this), "screenSaverLabel"),
+        screenSaverButton);
+
+    m_notificationsCheckBox
+        = named(new QCheckBox(tr("Show new photo notifications"), this), "notificationsCheckBox");
+    grid->addWidget(m_notificationsCheckBox, row++, 0, 1, 3);
+    m_usageInfoCheckBox
+        = named(new QCheckBox(tr("Send usage information to Fotoria"), this), "usageInfoCheckBox");
+    grid->addWidget(m_usageInfoCheckBox, row++, 0, 1, 3);
+
+    m_autoUpdateComboBox = named(new QComboBox(this), "autoUpdateComboBox");
+    m_autoUpdateComboBox->addItems({ tr("Never"), tr("Regular") });
+    auto *checkNowButton = named(new QPushButton(tr("Check Now"), this), "checkNowButton");
+    addRow(named(new QLabel(tr("Auto update:"), this), "label_9"), m_autoUpdateComboBox, checkNowButton);
+
+    auto *phoneHome = named(new QPushButton(tr("Send..."), this), "phoneHome");
+    addRow(named(new QLabel(tr("Send errors to Support:"), this), "label_6"), phoneHome);
+    auto *resetButton = named(new QPushButton(tr("Reset..."), this), "resetButton");
+    addRow(named(new QLabel(tr("Reset all settings:"), this), "label_3"), resetButton);
+
+    auto *versionLabel = named(new QLabel(AppInfo::version, this), "versionLabel");
+    auto *feedback = named(new QLabel(this), "label_4");
+    feedback->setTextFormat(Qt::RichText);
+    feedback->setText(tr("Have feedback?") + QStringLiteral("<a href=\"%1\">").arg(QLatin1String(kSupportUrl))
+        + tr(" Email us!") + QStringLiteral("</a>"));
+    feedback->setOpenExternalLinks(true);
+    addRow(versionLabel, feedback);
+
+    auto *buttonBox = named(new QDialogButtonBox(QDialogButtonBox::Close, this), "buttonBox");
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttonBox);
+
+    connect(m_notificationsCheckBox, &QCheckBox::clicked, this, &SettingsDialog::notificationsClicked);
+    connect(m_usageInfoCheckBox, &QCheckBox::clicked, this, &SettingsDialog::usageInfoClicked);
+    connect(m_autoUpdateComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+        &SettingsDialog::currentIndexChanged_AutoUpdate);
+    connect(m_frequencyComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+        &SettingsDialog::currentIndexChanged_ChangeFrequency);
+    connect(checkNowButton, &QPushButton::clicked, this, &SettingsDialog::autoUpdateClicked);
+    connect(phoneHome, &QPushButton::clicked, this, &SettingsDialog::showLogBrowser_Slot);
+    connect(screenSaverButton, &QPushButton::clicked, this, &SettingsDialog::openScreenSaverControlPanel);
+    connect(desktopButton, &QPushButton::clicked, this, &SettingsDialog::openDesktopBackgroundControlPanel);
+    connect(resetButton, &QPushButton::clicked, this, &SettingsDialog::resetClicked);
+    connect(m_changeEmailButton, &QPushButton::clicked, this, &SettingsDialog::emailClicked);
+    connect(buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+void SettingsDialog::refresh()
+{
+    const SettingsOptions::State state = SettingsOptions::load();
+    // Showing a stored value is not a change: nothing may be written back.
+    const QSignalBlocker notifications(m_notificationsCheckBox);
+    const QSignalBlocker usage(m_usageInfoCheckBox);
+    const QSignalBlocker autoUpdate(m_autoUpdateComboBox);
+    const QSignalBlocker frequency(m_frequencyComboBox);
+    m_notificationsCheckBox->setChecked(state.showNewAssets);
+    m_usageInfoCheckBox->setChecked(state.sendAnalytics);
+    m_autoUpdateComboBox->setCurrentIndex(state.autoUpdateIndex);
+    m_frequencyComboBox->setCurrentIndex(state.frequencyIndex);
+    refreshAccount();
+}
+
+void SettingsDialog::refreshAccount()
+{
+    const bool person = EmailChange::canChange();
+    m_userInfoLabel->setText(person ? User::instance()->email() : tr("Not logged in"));
+    m_emailLabel->setVisible(person);
+    m_changeEmailButton->setVisible(person);
+    m_changeEmailButton->setEnabled(!m_emailChange->isBusy());
+}
+
+void SettingsDialog::notificationsClicked()
+{
+    m_options->setShowNewAssets(m_notificationsCheckBox->isChecked());
+}
+
+void SettingsDialog::usageInfoClicked()
+{
+    m_options->setSendAnalytics(m_usageInfoCheckBox->isChecked());
+}
+
+void SettingsDialog::currentIndexChanged_AutoUpdate(int index)
+{
+    m_options->setAutoUpdateIndex(index);
+}
+
+void SettingsDialog::currentIndexChanged_ChangeFrequency(int index)
+{
+    m_options->setFrequencyIndex(index);
+}
+
+void SettingsDialog::autoUpdateClicked()
+{
+    accept();
+    emit checkForUpdates_Signal(true, true);
+}
+
+void SettingsDialog::showLogBrowser_Slot()
+{
+    emit showLogBrowser_Signal();
+}
+
+void SettingsDialog::openScreenSaverControlPanel()
+{
+    QString error;
+    if (!platform::openControlPanel(platform::ControlPanel::ScreenSaver, &error))
+        QMessageBox::warning(this, tr("Settings"), error);
+}
+
+void SettingsDialog::openDesktopBackgroundControlPanel()
+{
+    QString error;
+    if (!platform::openControlPanel(platform::ControlPanel::DesktopBackground, &error))
+        QMessageBox::warning(this, tr("Settings"), error);
+}
+
+void SettingsDialog::resetClicked()
+{
+    QMessageBox box(QMessageBox::Warning, AppInfo::productName,
+        tr("Reset all settings?\nPlease use only when suggested by Tech Support!\n") + AppInfo::productName
+            + tr(" will exit."),
+        QMessageBox::Ok | QMessageBox::Cancel, this);
+    // Clearing everything should take a deliberate click.
+    box.setDefaultButton(QMessageBox::Cancel);
+    if (box.exec() == QMessageBox::Ok)
+        Settings::reset();
+}
+
+void SettingsDialog::emailClicked()
+{
+    if (!EmailChange::canChange() || m_emailChange->isBusy())
+        return;
+    accept();
+    bool ok = false;
+    const QString email = QInputDialog::getText(parentWidget(), tr("Change email"),
+        tr("Change email from: ") + User::instance()->email()
+            + tr("\nYou will need to Log in when complete."),
+        QLineEdit::Normal, QString(), &ok);
+    if (ok && m_emailChange->change(email))
+        m_changeEmailButton->setEnabled(false);
+}
+
+void SettingsDialog::emailChangeFinished(bool changed, const QString &message)
+{
+    refreshAccount();
+    if (changed) {
+        emit userUpdated_Signal();
+        QMessageBox::information(parentWidget(), tr("Change email"), message);
+    } else {
+        QMessageBox::warning(parentWidget(), tr("Change email"), message);
+    }
+}
