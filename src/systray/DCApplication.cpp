@@ -33,7 +33,7 @@
 CABrowser *DCApplication::s_mainWindow = nullptr;
 
 DCApplication::DCApplication(int &argc, char **argv)
-    : QApplication(argc, argv)
+    : SingleApplication(argc, argv)
     , m_signIn(new SignInSequence(this))
 {
 }

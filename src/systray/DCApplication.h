@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QApplication>
+#include "SingleApplication.h"
 #include <QNetworkReply>
 #include <QSystemTrayIcon>
 
@@ -15,7 +15,7 @@ class SignInSequence;
 // The tray client's application object: builds the main window and the
 // tray icon, signs in and hands the results to the window, runs the timed
 // start-up steps and checks, and ends everything cleanly.
-class DCApplication : public QApplication
+class DCApplication : public SingleApplication
 {
     Q_OBJECT
 public:

@@ -13,6 +13,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 // Outside any namespace: the macro declares the resource initialiser.
 static void initResources()
@@ -70,6 +71,17 @@ void finishCleanly()
 {
     Settings::setValue(QStringLiteral("kCrashed"), false);
     CrashReporter::remove();
+}
+
+bool handOverToRunningInstance()
+{
+    // Written whole: the running instance may poll while this is written.
+    QSaveFile file(FileLocations().bringToFrontFile());
+    if (!file.open(QIODevice::WriteOnly) || file.write("pull to front\n") < 0 || !file.commit()) {
+        qDebug() << "cannot write" << file.fileName() << ":" << file.errorString();
+        return false;
+    }
+    return true;
 }
 
 } // namespace TesselStartup

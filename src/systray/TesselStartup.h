@@ -20,6 +20,10 @@ void initializeApp();
 // Marks a clean end: clears the crash flag and removes the crash hook.
 void finishCleanly();
 
+// A second start: leaves the bring-to-front file with "pull to front" for
+// the running instance. False when the file cannot be written (logged).
+bool handOverToRunningInstance();
+
 } // namespace TesselStartup
 
 // Historical free-function names used across the client.

@@ -2,6 +2,7 @@
 #include "Logger.h"
 #include "TesselStartup.h"
 
+#include <QDebug>
 #include <platform/QuitSignals.h>
 
 int main(int argc, char *argv[])
@@ -11,6 +12,12 @@ int main(int argc, char *argv[])
     TesselStartup::initializeApp();
 
     DCApplication app(argc, argv);
+    if (!app.isFirstInstance()) {
+        qDebug() << "found another version of me";
+        TesselStartup::handOverToRunningInstance();
+        Logger::instance()->closeLogFile();
+        return 0;
+    }
     platform::quitOnTerminationSignals(&app);
     Logger::instance()->startFlushTimer();
     app.initialize();
