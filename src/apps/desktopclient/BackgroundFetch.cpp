@@ -1,0 +1,75 @@
+#include "BackgroundFetch.h"
+
+#include <io/NetworkManager.h>
+
+#include <QtConcurrent>
+
+BackgroundFetch::BackgroundFetch(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_watcher, &QFutureWatcher<QVariant>::finished, this, &BackgroundFetch::watcherFinished);
+}
+
+BackgroundFetch::~BackgroundFetch()
+{
+    cancel();
+}
+
+bool BackgroundFetch::start(Job job)
+{
+    if (isRunning())
+        return false;
+    {
+        QMutexLocker locker(&m_lock);
+        m_cancelled = false;
+    }
+    m_watcher.setFuture(QtConcurrent::run([this, job = std::move(job)]() -> QVariant {
+        NetworkManager manager;
+        attach(&manager);
+        const QVariant result = job(manager);
+        detach();
+        return result;
+    }));
+    return true;
+}
+
+bool BackgroundFetch::isRunning() const
+{
+    return m_watcher.isRunning();
+}
+
+void BackgroundFetch::cancel()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_cancelled = true;
+        if (m_manager)
+            m_manager->cancel();
+    }
+    m_watcher.waitForFinished();
+}
+
+void BackgroundFetch::attach(NetworkManager *manager)
+{
+    QMutexLocker locker(&m_lock);
+    m_manager = manager;
+    // A cancel that came before the manager existed still ends the job.
+    if (m_cancelled)
+        manager->cancel();
+}
+
+void BackgroundFetch::detach()
+{
+    QMutexLocker locker(&m_lock);
+    m_manager = nullptr;
+}
+
+void BackgroundFetch::watcherFinished()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        if (m_cancelled)
+            return;
+    }
+    emit finished_Signal(m_watcher.result());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <QUrl>
+
+class QCheckBox;
+class QPushButton;
+class QWebView;
+
+// The welcome dialog: pages through the service's three welcome pictures.
+// Its check box is kShowWelcomeScreen, stored as soon as it is clicked.
+class Onboarding : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kPageWidth = 760;
+    static constexpr int kPageHeight = 428;
+
+    explicit Onboarding(QWidget *parent = nullptr);
+
+    // The service address followed by "/onboarding/onboarding-1.png" to "-3.png".
+    static QStringList pageUrls();
+    static bool isWanted();
+
+    int currentIndex() const { return m_index; }
+    QStringList pages() const { return m_pages; }
+    QWebView *webView() const { return m_view; }
+    QPushButton *nextButton() const { return m_next; }
+    QPushButton *previousButton() const { return m_previous; }
+    QCheckBox *showCheckBox() const { return m_show; }
+
+public slots:
+    void showClicked();
+    void nextClickedSlot();
+    void previousClickedSlot();
+
+private:
+    void updateButtons();
+    void load();
+
+    QWebView *m_view;
+    QPushButton *m_previous;
+    QPushButton *m_next;
+    QCheckBox *m_show;
+    QStringList m_pages;
+    int m_index = 0;
+};
