@@ -46,6 +46,10 @@ QJsonValue masked(const QJsonValue &value)
     return value;
 }
 
+// Each reply carries its own mode: sign-ins in flight at once never read
+// each other's answer the wrong way.
+const char *const kByTokenProperty = "fotoria_byToken";
+
 } // namespace
 
 ProtocolManager::ProtocolManager()
@@ -91,7 +95,6 @@ QByteArray ProtocolManager::maskSecrets(const QByteArray &body)
 
 void ProtocolManager::login(const QString &user, const QString &secret, bool byToken)
 {
-    m_byToken = byToken;
     const QByteArray body = loginBody(user, secret);
 
     NetworkManager addressSource;
@@ -112,6 +115,7 @@ void ProtocolManager::login(const QString &user, const QString &secret, bool byT
         reply = m_manager->get(request);
     }
 
+    reply->setProperty(kByTokenProperty, byToken);
     // A reply that fails at once still finishes later, so the caller always
     // hears the outcome.
     connect(reply, &QNetworkReply::errorOccurred, this, &ProtocolManager::error);
@@ -141,7 +145,7 @@ void ProtocolManager::loginCompleted_Slot()
     const QVariantMap map = NetworkManager::jsonToMap(data);
     QNetworkReply::NetworkError result = code;
     if (code == QNetworkReply::NoError) {
-        if (m_byToken) {
+        if (reply->property(kByTokenProperty).toBool()) {
             result = map.value(QStringLiteral("user")).toMap().isEmpty() ? QNetworkReply::ProtocolUnknownError
                                                                          : QNetworkReply::NoError;
         } else {

@@ -41,5 +41,4 @@ private:
     ProtocolManager();
 
     QNetworkAccessManager *m_manager;
-    bool m_byToken = false;
 };

@@ -38,6 +38,8 @@ private slots:
     void unusableAddressStillAnswers();
     void byToken();
     void byTokenWithoutUser();
+    void signInsInFlightTogether_data();
+    void signInsInFlightTogether();
     void resetDropsTokenHeader();
     void useServiceAccount();
     void recordSurvivesRestart();
@@ -238,6 +240,39 @@ void ProtocolManagerTest::byTokenWithoutUser()
     const auto result = signIn(user->email(), user->authenticationToken(), true);
     QCOMPARE(result.first, QNetworkReply::ProtocolUnknownError);
     QCOMPARE(result.second, QStringLiteral("Unknown Error"));
+}
+
+void ProtocolManagerTest::signInsInFlightTogether_data()
+{
+    QTest::addColumn<bool>("tokenFirst");
+    QTest::newRow("password, then token") << false;
+    QTest::newRow("token, then password") << true;
+}
+
+void ProtocolManagerTest::signInsInFlightTogether()
+{
+    QFETCH(bool, tokenFirst);
+
+    QCOMPARE(signIn(kDemoEmail, kDemoPassword, false).first, QNetworkReply::NoError);
+    User *user = User::instance();
+    const QString token = user->authenticationToken();
+    // Only the password sign-in may fill these in again.
+    user->setEmail(User::serviceAccountEmail());
+    user->setAuthenticationToken(QString());
+
+    QSignalSpy spy(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal);
+    ProtocolManager *protocol = ProtocolManager::instance();
+    if (tokenFirst)
+        protocol->login(kDemoEmail, token, true);
+    protocol->login(kDemoEmail, kDemoPassword, false);
+    if (!tokenFirst)
+        protocol->login(kDemoEmail, token, true);
+    QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, 10000);
+
+    for (const QList<QVariant> &answer : spy)
+        QCOMPARE(answer.at(0).value<QNetworkReply::NetworkError>(), QNetworkReply::NoError);
+    QCOMPARE(user->email(), kDemoEmail);
+    QVERIFY(!user->authenticationToken().isEmpty());
 }
 
 void ProtocolManagerTest::resetDropsTokenHeader()
