@@ -96,7 +96,8 @@ bool openControlPanel(
             qDebug().noquote() << "control panel:" << *error;
             return false;
         }
-        qDebug().noquote() << "control panel: started" << found << candidate.arguments.join(QLatin1Char(' '));
+        qDebug().noquote() << "control panel: started"
+                           << (QStringList(found) + candidate.arguments).join(QLatin1Char(' '));
         if (started)
             *started = { found, candidate.arguments };
         return true;
