@@ -17,6 +17,8 @@
 #include <QUrl>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 
 // An installer is never this small; a smaller body is an error page.
@@ -28,10 +30,13 @@ AutoUpdate::AutoUpdate(QObject *parent)
     : QObject(parent)
 {
     connect(&m_downloadManager, &QNetworkAccessManager::finished, this, &AutoUpdate::SaveUpdaterToTempFile);
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &AutoUpdate::stopChecks);
 }
 
 AutoUpdate::~AutoUpdate()
 {
+    stopChecks();
     if (m_reply) {
         m_downloading = false;
         m_reply->abort();
@@ -40,12 +45,36 @@ AutoUpdate::~AutoUpdate()
 
 QFuture<void> AutoUpdate::checkInBackground(bool ignoreSensitivity, bool showUpToDate)
 {
-    return QtConcurrent::run(
+    m_checks.erase(std::remove_if(m_checks.begin(), m_checks.end(),
+                       [](const QFuture<void> &check) { return check.isFinished(); }),
+        m_checks.end());
+    if (stopping())
+        return QFuture<void>();
+    // Safe to hand `this` over: stopChecks() waits for the task before this
+    // object goes away.
+    QFuture<void> check = QtConcurrent::run(
         [this, ignoreSensitivity, showUpToDate] { checkAutoUpdateImpl(ignoreSensitivity, showUpToDate); });
+    m_checks.append(check);
+    return check;
+}
+
+void AutoUpdate::stopChecks()
+{
+    {
+        QMutexLocker locker(&m_lock);
+        m_stopping.storeRelease(1);
+        for (NetworkManager *network : qAsConst(m_networks))
+            network->cancel();
+    }
+    for (QFuture<void> &check : m_checks)
+        check.waitForFinished();
+    m_checks.clear();
 }
 
 void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
 {
+    if (stopping())
+        return;
     const int mode = Settings::getInt(QStringLiteral("kAutoUpdate"), 1);
     if (!ignoreSensitivity && mode == 0) {
         emit NewVersionAvailable(false, QStringLiteral("none"));
@@ -56,8 +85,20 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
     QByteArray body;
     {
         NetworkManager network(nullptr, 0);
+        {
+            // Under the lock that stopChecks() takes: a stop either finds
+            // this request or is seen here.
+            QMutexLocker locker(&m_lock);
+            if (stopping())
+                return;
+            m_networks.insert(&network);
+        }
         body = network.get(QString(), QStringLiteral("/api/v2/desktop_versions/current"), &ok);
+        QMutexLocker locker(&m_lock);
+        m_networks.remove(&network);
     }
+    if (stopping())
+        return;
     if (!ok) {
         qDebug() << "unable to get update information";
         emit NewVersionAvailable(false, QStringLiteral("none"));

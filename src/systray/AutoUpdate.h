@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QAtomicInt>
 #include <QFuture>
+#include <QList>
 #include <QMutex>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
+class NetworkManager;
 class QNetworkReply;
 
 // Checks the service for a newer release, downloads the installer and hands
@@ -20,12 +24,18 @@ class AutoUpdate : public QObject
     Q_OBJECT
 public:
     explicit AutoUpdate(QObject *parent = nullptr);
+    // Stops the checks in flight first (see stopChecks).
     ~AutoUpdate() override;
 
     // Runs on a pool thread; the answer comes as NewVersionAvailable or
     // noUpdateAvailable_Signal.
     void checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate);
     QFuture<void> checkInBackground(bool ignoreSensitivity, bool showUpToDate);
+    // Ends the checks in flight at once (their requests are cancelled and
+    // they report nothing), waits for their pool tasks and refuses later
+    // checks. Runs by itself when the application is about to quit, since
+    // the application waits for the pool before it deletes this object.
+    void stopChecks();
 
     bool isNewerVersion() const;
     static bool isNewerVersion(const QString &available, const QString &current, int mode);
@@ -64,8 +74,15 @@ private:
     bool m_downloading = false;
     qint32 m_lastTotal = 0;
 
+    bool stopping() const { return m_stopping.loadAcquire(); }
+
+    // The checks' pool tasks, waited for by stopChecks().
+    QList<QFuture<void>> m_checks;
+    QAtomicInt m_stopping { 0 };
+
     // Written by the check on a pool thread, read on the GUI thread.
     mutable QMutex m_lock;
+    QSet<NetworkManager *> m_networks; // the checks' requests in flight
     QString m_availableVersion;
     QString m_downloadLink;
     QString m_installerPath;

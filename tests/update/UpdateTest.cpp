@@ -31,6 +31,8 @@ private slots:
     void check();
     void checkFailures_data();
     void checkFailures();
+    void stoppedWhileTheServiceHangs_data();
+    void stoppedWhileTheServiceHangs();
     void otherPlatformKeysIgnored();
     void installerPathFromLink();
     void download_data();
@@ -190,6 +192,53 @@ void UpdateTest::checkFailures()
         QCOMPARE(result.upToDate, 0);
     }
     QCOMPARE(update.availableVersion(), QStringLiteral("1.5.0.0"));
+}
+
+void UpdateTest::stoppedWhileTheServiceHangs_data()
+{
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<int>("checks");
+    QTest::newRow("deleted during one check") << true << 1;
+    QTest::newRow("deleted during two checks") << true << 2;
+    QTest::newRow("stopped, as at quit") << false << 1;
+}
+
+void UpdateTest::stoppedWhileTheServiceHangs()
+{
+    QFETCH(bool, deleted);
+    QFETCH(int, checks);
+
+    // Far beyond the test's own time-out: only a cancelled request ends in time.
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 3600000);
+    QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/desktop_versions/current"), QStringLiteral("hang")));
+    auto *update = new AutoUpdate;
+    int answers = 0;
+    connect(update, &AutoUpdate::NewVersionAvailable, this, [&answers] { ++answers; });
+    connect(update, &AutoUpdate::noUpdateAvailable_Signal, this, [&answers] { ++answers; });
+    QList<QFuture<void>> futures;
+    for (int i = 0; i < checks; ++i)
+        futures.append(update->checkInBackground(false, true));
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.journal("/api/v2/desktop_versions/current").size(), checks, 10000);
+
+    if (deleted) {
+        delete update;
+        update = nullptr;
+    } else {
+        update->stopChecks();
+    }
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 3000);
+    for (const QFuture<void> &future : futures)
+        QVERIFY(future.isFinished());
+    QTest::qWait(0);
+    QCOMPARE(answers, 0);
+
+    if (update) {
+        // Nothing starts after a stop.
+        m_service.clearFailures();
+        QVERIFY(update->checkInBackground(false, true).isCanceled());
+        QCOMPARE(m_service.journal("/api/v2/desktop_versions/current").size(), checks);
+        delete update;
+    }
 }
 
 void UpdateTest::otherPlatformKeysIgnored()
