@@ -9,6 +9,7 @@
 #include "WallpaperManager.h"
 
 #include <apps/desktopclient/HelpDialog.h>
+#include <apps/desktopclient/SettingsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
@@ -64,10 +65,22 @@ void DCApplication::initialize()
 
     connect(window, &CABrowser::howToClicked_Signal, this, &DCApplication::howToClicked_Slot);
     connect(window, &CABrowser::login_Signal, this, &DCApplication::login_Slot);
-    // The calendar, settings and login dialogs come with the tray; until
-    // then their buttons are not offered.
-    for (QToolButton *button : { window->form().calendarButton, window->form().advancedButton, window->form().loginButton })
+    connect(window, &CABrowser::settingsClicked_Signal, this, &DCApplication::settingsClicked_Slot);
+    // The calendar and login dialogs are not there yet; their buttons wait.
+    for (QToolButton *button : { window->form().calendarButton, window->form().loginButton })
         button->hide();
+
+    m_settings = new SettingsDialog(window);
+    connect(m_settings, &SettingsDialog::showLogBrowser_Signal, this, &DCApplication::showLogBrowser_Slot);
+    connect(m_settings, &SettingsDialog::userUpdated_Signal, this, &DCApplication::userUpdated_Slot);
+    connect(m_settings, &SettingsDialog::checkForUpdates_Signal, this,
+        qOverload<bool, bool>(&DCApplication::checkForUpdates));
+    // A new interval applies at once; "Never" (0 or less) leaves the rotation stopped.
+    connect(m_settings, &SettingsDialog::changeIntervalChanged_Signal, this, [] {
+        WallpaperManager *manager = WallpaperManager::instance();
+        manager->stop();
+        manager->start();
+    });
     connect(this, &DCApplication::postState_Signal, window, &CABrowser::postState_Slot);
 
     connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this, &DCApplication::authAttempt_Slot);
@@ -279,6 +292,19 @@ void DCApplication::showLogBrowser_Slot()
     dialog->setReportText(report);
     dialog->setModal(true);
     dialog->show();
+}
+
+void DCApplication::settingsClicked_Slot()
+{
+    m_settings->refresh();
+    m_settings->exec();
+}
+
+void DCApplication::userUpdated_Slot()
+{
+    m_signIn->userUpdated_Slot();
+    if (s_mainWindow)
+        s_mainWindow->postState_Slot();
 }
 
 void DCApplication::howToClicked_Slot()

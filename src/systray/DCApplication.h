@@ -10,6 +10,7 @@ class CABrowser;
 class QAction;
 class QMenu;
 class QTimer;
+class SettingsDialog;
 class SignInSequence;
 
 // The tray client's application object: builds the main window and the
@@ -49,6 +50,8 @@ public slots:
     void logout_Slot();
     void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
     void delayedStartup_Slot();
+    void settingsClicked_Slot();
+    void userUpdated_Slot();
     void howToClicked_Slot();
     void showLogBrowser_Slot();
     void checkForUpdates();
@@ -73,6 +76,7 @@ private:
     QSystemTrayIcon *m_trayIcon = nullptr;
     AutoUpdate *m_autoUpdate = nullptr;
     ADownloadUpdateDialog *m_downloadDialog = nullptr;
+    SettingsDialog *m_settings = nullptr;
     QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
 };
