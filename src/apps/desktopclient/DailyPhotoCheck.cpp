@@ -52,9 +52,13 @@ void DailyPhotoCheck::setClock(Clock clock)
 
 bool DailyPhotoCheck::isDue() const
 {
+    return isDueAt(m_clock());
+}
+
+bool DailyPhotoCheck::isDueAt(const QDateTime &now)
+{
     if (!Settings::getBool(kShowKey, true))
         return false;
-    const QDateTime now = m_clock();
     if (now.time() < QTime(kEarliestHour, 0))
         return false;
     return Settings::getString(kLastKey) != now.date().toString(kDateFormat);
@@ -72,9 +76,9 @@ void DailyPhotoCheck::cancel()
 
 void DailyPhotoCheck::checkDailys_Slot()
 {
-    if (!isDue() || isRunning())
-        return;
     const QDateTime now = m_clock();
+    if (!isDueAt(now) || isRunning())
+        return;
     m_fetch->start([now](NetworkManager &network) -> QVariant {
         const QVariantList dailys = fetchDailys(network, now);
         if (dailys.isEmpty())

@@ -55,6 +55,7 @@ public slots:
     void checkDailys_Slot();
 
 private:
+    static bool isDueAt(const QDateTime &now);
     void fetchFinished(const QVariant &result);
 
     Clock m_clock;
