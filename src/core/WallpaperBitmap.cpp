@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QScreen>
 #include <QTemporaryFile>
 
@@ -24,6 +25,22 @@ QSize screenSize()
         return QSize(1920, 1080);
     return screen->availableGeometry().size() * screen->devicePixelRatio();
 }
+
+namespace {
+
+// Puts a complete new bitmap in place of the old one.
+bool replace(QTemporaryFile &out, const QString &bitmap, QString *error)
+{
+    if (!out.flush() || (QFile::exists(bitmap) && !QFile::remove(bitmap)) || !out.rename(bitmap)) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
+        return false;
+    }
+    out.setAutoRemove(false);
+    return true;
+}
+
+} // namespace
 
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error)
 {
@@ -45,13 +62,26 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
         return result == PictureDecoder::BitmapResult::UnreadablePicture ? Result::UnreadablePicture
                                                                          : Result::WriteFailed;
     }
-    if (!out.flush() || (QFile::exists(bitmap) && !QFile::remove(bitmap)) || !out.rename(bitmap)) {
+    return replace(out, bitmap, error) ? Result::Written : Result::WriteFailed;
+}
+
+Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
+    const std::function<void(QImage *)> &decorate)
+{
+    QImage image = PictureDecoder::loadScaled(picture, screen, Qt::KeepAspectRatioByExpanding, error);
+    if (image.isNull())
+        return Result::UnreadablePicture;
+    if (decorate)
+        decorate(&image);
+    QTemporaryFile out(bitmap + QStringLiteral(".XXXXXX"));
+    QImageWriter writer(&out, "bmp");
+    if (!out.open() || !writer.write(image)) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
+            *error = QStringLiteral("cannot write %1: %2")
+                         .arg(bitmap, out.isOpen() ? writer.errorString() : out.errorString());
         return Result::WriteFailed;
     }
-    out.setAutoRemove(false);
-    return Result::Written;
+    return replace(out, bitmap, error) ? Result::Written : Result::WriteFailed;
 }
 
 } // namespace WallpaperBitmap

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 // Turns a picture into the wallpaper bitmap: decoded at a reduced size,
 // scaled to cover `screen` (one side may be larger) and written as a BMP.
@@ -19,5 +22,10 @@ QSize screenSize();
 enum class Result { Written, UnreadablePicture, WriteFailed };
 
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error);
+
+// As write(), with `decorate` drawing onto the scaled picture before it is
+// written (the whole scaled picture is then held in memory).
+Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
+    const std::function<void(QImage *)> &decorate);
 
 } // namespace WallpaperBitmap

@@ -1,5 +1,10 @@
 #include "WallpaperManager.h"
 
+#include "CalendarComposite.h"
+#include "CalendarSettings.h"
+#include "CalendarWidget.h"
+#include "WallpaperWorker.h"
+
 #include <core/ImageStore.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
@@ -8,7 +13,6 @@
 #include <QAtomicPointer>
 #include <QCoreApplication>
 #include <QDebug>
-#include <QMutex>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -28,10 +32,18 @@ WallpaperManager *WallpaperManager::instance()
     manager = g_instance.loadAcquire();
     if (!manager) {
         manager = new WallpaperManager(ImageStore::instance());
-        // The timer and the changes belong to the GUI thread, whichever
+        // The timer and the calendar page belong to the GUI thread, whichever
         // thread asked first.
         if (QCoreApplication::instance() && manager->thread() != QCoreApplication::instance()->thread())
             manager->moveToThread(QCoreApplication::instance()->thread());
+        // The calendar is ready by the time the first change wants it.
+        QMetaObject::invokeMethod(
+            manager,
+            [manager] {
+                if (CalendarSettings::read().enabled)
+                    manager->refreshCalendar();
+            },
+            Qt::QueuedConnection);
         g_instance.storeRelease(manager);
     }
     return manager;
@@ -41,17 +53,35 @@ WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
     : QObject(parent)
     , m_store(store)
 {
+    m_worker = new WallpaperWorker(
+        [this](const WallpaperRequest &request) {
+            change(request);
+            QMetaObject::invokeMethod(
+                this, [this] { --m_inFlight; }, Qt::QueuedConnection);
+        },
+        this);
 }
 
 WallpaperManager::~WallpaperManager()
 {
+    shutdown();
+}
+
+void WallpaperManager::shutdown()
+{
     stop();
+    m_shutDown = true;
+    m_waiting.clear();
+    m_worker->stop();
+    // Its web page must not outlive the application object.
+    delete m_calendar;
+    m_calendar = nullptr;
 }
 
 void WallpaperManager::start()
 {
     const int seconds = Settings::getInt(QStringLiteral("kChangePicture"), 86400);
-    if (m_timerId != 0 || seconds <= 0)
+    if (m_timerId != 0 || seconds <= 0 || m_shutDown)
         return;
     // Timers take an int of milliseconds; a longer interval waits as long as one can.
     const qint64 ms = qMin<qint64>(qint64(seconds) * 1000, INT_MAX);
@@ -77,19 +107,97 @@ void WallpaperManager::showWallpaper(const QString &path)
 {
     if (QThread::currentThread() != thread()) {
         QMetaObject::invokeMethod(
-            this, [this, path] { setOsWallpaper(path); }, Qt::QueuedConnection);
+            this, [this, path] { showWallpaper(path); }, Qt::QueuedConnection);
         return;
     }
-    setOsWallpaper(path);
+    if (path.isEmpty())
+        return;
+    if (m_shutDown) {
+        qDebug().noquote() << "Wallpaper not changed, the program is ending:" << path;
+        return;
+    }
+    m_waiting = path;
+    dispatch();
+}
+
+bool WallpaperManager::isChanging() const
+{
+    return !m_waiting.isEmpty() || m_inFlight > 0;
+}
+
+void WallpaperManager::dispatch()
+{
+    if (m_waiting.isEmpty() || m_shutDown)
+        return;
+    WallpaperRequest request;
+    request.picture = m_waiting;
+    request.screen = WallpaperBitmap::screenSize();
+    const CalendarSettings options = CalendarSettings::read();
+    if (options.enabled) {
+        CalendarWidget *widget = calendar();
+        // The page is on its way: this runs again when it has loaded or failed.
+        if (widget->state() == CalendarWidget::State::Loading)
+            return;
+        request.calendar = widget->grabImage();
+        request.position = options.position;
+        if (request.calendar.isNull())
+            qDebug().noquote() << "Wallpaper without the calendar:" << widget->failure();
+    }
+    m_waiting.clear();
+    if (m_worker->request(request))
+        ++m_inFlight;
+}
+
+CalendarWidget *WallpaperManager::calendar()
+{
+    if (!m_calendar) {
+        m_calendar = new CalendarWidget();
+        // Never shown on any screen; it only renders the page.
+        m_calendar->move(-10000, -10000);
+        connect(m_calendar, &CalendarWidget::loadFinished_Signal, this, &WallpaperManager::dispatch);
+        connect(m_calendar, &CalendarWidget::loadFailed_Signal, this, &WallpaperManager::dispatch);
+        m_calendar->makeMonthPixmap_Slot();
+    }
+    return m_calendar;
+}
+
+void WallpaperManager::refreshCalendar()
+{
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(this, &WallpaperManager::refreshCalendar, Qt::QueuedConnection);
+        return;
+    }
+    if (m_shutDown)
+        return;
+    if (m_calendar)
+        m_calendar->makeMonthPixmap_Slot();
+    else
+        calendar();
 }
 
 QString WallpaperManager::setOsWallpaper(const QString &path)
 {
-    // The calendar (kEnable) will be drawn onto the picture at this point,
-    // before it is scaled to the screen; until then the picture goes as it is.
+    WallpaperRequest request;
+    request.picture = path;
+    request.screen = WallpaperBitmap::screenSize();
+    const CalendarSettings options = CalendarSettings::read();
+    if (options.enabled && m_calendar && QThread::currentThread() == thread()) {
+        request.calendar = m_calendar->grabImage();
+        request.position = options.position;
+    }
+    return change(request);
+}
+
+QString WallpaperManager::change(const WallpaperRequest &request)
+{
+    QMutexLocker locker(&m_changeLock);
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
-    const auto result = WallpaperBitmap::write(path, WallpaperBitmap::screenSize(), bitmap, &error);
+    const auto result = request.calendar.isNull()
+        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error)
+        : WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, [&request](QImage *image) {
+              CalendarComposite::paint(image, request.screen, request.calendar, request.position);
+          });
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
         qDebug().noquote() << "Wallpaper unchanged:" << error;
         return QString();
@@ -103,8 +211,17 @@ QString WallpaperManager::setOsWallpaper(const QString &path)
         qDebug().noquote() << "Failed to set wallpaper:" << error;
         return bitmap;
     }
-    emit wallpaperChanged_Signal(bitmap);
+    reportChanged(bitmap);
     return bitmap;
+}
+
+void WallpaperManager::reportChanged(const QString &bitmap)
+{
+    if (QThread::currentThread() == thread())
+        emit wallpaperChanged_Signal(bitmap);
+    else
+        QMetaObject::invokeMethod(
+            this, [this, bitmap] { emit wallpaperChanged_Signal(bitmap); }, Qt::QueuedConnection);
 }
 
 void WallpaperManager::timerEvent(QTimerEvent *event)

@@ -1,16 +1,25 @@
 #pragma once
 
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
+class CalendarWidget;
 class ImageStore;
+class WallpaperWorker;
+struct WallpaperRequest;
 
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
 // ("kChangePicture" seconds; 0 or less means no rotation) a random one, and
 // on request a given one. Every change converts the picture to the bitmap
 // "FotoriaWallpaper.bmp" in the temporary folder, cover-scaled to the
-// primary screen, and installs that. Calls from other threads are handed to
-// the manager's (GUI) thread, so one change runs at a time.
+// primary screen, with the calendar drawn on when "kEnable" is set, and
+// installs that.
+//
+// The changes run one at a time on a worker thread: decoding, drawing and
+// the desktop's tools never hold the GUI thread. Only the calendar's pixels
+// are taken on the GUI thread, where its web page lives. When requests pile
+// up behind a running change, the newest one wins.
 class WallpaperManager : public QObject
 {
     Q_OBJECT
@@ -19,15 +28,31 @@ public:
     static WallpaperManager *instance();
 
     explicit WallpaperManager(ImageStore *store, QObject *parent = nullptr);
+    // Shuts down.
     ~WallpaperManager() override;
 
-    // Any thread; the change itself runs on the manager's thread.
+    // Any thread; returns at once, the change follows.
     void showWallpaper(const QString &path);
-    // Returns the installed bitmap's path; empty when the picture cannot be
-    // read (the wallpaper and the old bitmap then stay as they were).
+    // Blocking: one change on the calling thread, without waiting for a
+    // calendar page still loading. Returns the installed bitmap's path;
+    // empty when the picture cannot be read (the wallpaper and the old
+    // bitmap then stay as they were).
     QString setOsWallpaper(const QString &path);
 
     bool isRunning() const { return m_timerId != 0; }
+    // GUI thread: a change is waiting or running.
+    bool isChanging() const;
+
+    // GUI thread: the calendar renderer, made and loaded on first use.
+    CalendarWidget *calendar();
+    // Loads the calendar page again (after its size, week start or months
+    // changed). Any thread.
+    void refreshCalendar();
+
+    // Stops the rotation, drops waiting changes and joins the worker (a
+    // running change is allowed to finish). Later requests are ignored.
+    // Call once at quit, on the GUI thread.
+    void shutdown();
 
 public slots:
     void start();
@@ -35,13 +60,24 @@ public slots:
     void showNextWallpaper();
 
 signals:
-    // After the bitmap was written and installed.
+    // After the bitmap was written and installed; on the manager's thread.
     void wallpaperChanged_Signal(const QString &bitmapPath);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    void dispatch();
+    // The change itself, on whichever thread calls it; one at a time.
+    QString change(const WallpaperRequest &request);
+    void reportChanged(const QString &bitmap);
+
     ImageStore *m_store;
+    WallpaperWorker *m_worker;
+    CalendarWidget *m_calendar = nullptr;
+    QMutex m_changeLock;
+    QString m_waiting; // newest request held back until the calendar page is ready
+    int m_inFlight = 0;
     int m_timerId = 0;
+    bool m_shutDown = false;
 };

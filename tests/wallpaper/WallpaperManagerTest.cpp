@@ -5,21 +5,23 @@
 #include <core/PictureDecoder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
+#include <livewallpaper/LiveWallpaperFrame.h>
 #include <systray/WallpaperManager.h>
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTimer>
 
 using fotoria::test::readFile;
 using fotoria::test::writeFile;
 
 namespace {
-
 
 void writePicture(const QString &path, const QSize &size, const QColor &color)
 {
@@ -29,6 +31,18 @@ void writePicture(const QString &path, const QSize &size, const QColor &color)
     QPainter(&image).fillRect(0, 0, size.width() / 4, size.height(), Qt::white);
     QVERIFY(image.save(path, "jpg"));
 }
+
+// The colour right of the white quarter (JPEG keeps it only roughly).
+bool showsColor(const QImage &image, const QColor &color)
+{
+    if (image.isNull())
+        return false;
+    const QColor seen = image.pixelColor(image.width() * 3 / 4, image.height() / 2);
+    return qAbs(seen.red() - color.red()) < 24 && qAbs(seen.green() - color.green()) < 24
+        && qAbs(seen.blue() - color.blue()) < 24;
+}
+
+const QList<QColor> kColors { Qt::red, Qt::green, Qt::blue };
 
 } // namespace
 
@@ -91,7 +105,8 @@ private slots:
 
         m_manager->start();
         QVERIFY(m_manager->isRunning());
-        QCOMPARE(changed.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 10000);
+        QTRY_VERIFY(!m_manager->isChanging());
         QCOMPARE(changed.first().first().toString(), WallpaperBitmap::defaultPath());
         const QByteArray bitmap = readFile(WallpaperBitmap::defaultPath());
         QVERIFY(bitmap.startsWith("BM"));
@@ -104,6 +119,7 @@ private slots:
 
         QFile::remove(m_installed);
         m_manager->start();
+        QVERIFY(!m_manager->isChanging());
         QCOMPARE(changed.count(), 1);
         QVERIFY(!QFile::exists(m_installed));
 
@@ -121,7 +137,7 @@ private slots:
         Settings::setValue("kChangePicture", 1);
         QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
         m_manager->start();
-        QCOMPARE(changed.count(), 1);
+        QVERIFY(changed.wait(10000));
         QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 3, 10000);
         QVERIFY(m_manager->isRunning());
     }
@@ -229,6 +245,7 @@ private slots:
         QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
         m_manager->start();
         QVERIFY(m_manager->isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_manager->isChanging(), 10000);
         QCOMPARE(changed.count(), 0);
         // The bitmap was written; only the install failed.
         QVERIFY(QFile::exists(WallpaperBitmap::defaultPath()));
@@ -236,8 +253,11 @@ private slots:
 
     void callsFromWorkerThreadsRunOnTheManagersThread()
     {
-        const QString picture = m_playlists + "/A/1.jpg";
-        writePicture(picture, QSize(160, 90), Qt::red);
+        QStringList pictures;
+        for (int i = 0; i < kColors.size(); ++i) {
+            pictures << m_playlists + QStringLiteral("/A/%1.jpg").arg(i);
+            writePicture(pictures.last(), QSize(160, 90), kColors[i]);
+        }
         QThread *changedOn = nullptr;
         connect(
             m_manager, &WallpaperManager::wallpaperChanged_Signal, this,
@@ -245,14 +265,73 @@ private slots:
         QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
 
         QThread *worker = QThread::create([&] {
-            for (int i = 0; i < 3; ++i)
+            for (const QString &picture : qAsConst(pictures))
                 m_manager->showWallpaper(picture);
         });
         worker->start();
         QVERIFY(worker->wait(10000));
         delete worker;
-        QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty() && !m_manager->isChanging(), 10000);
         QCOMPARE(changedOn, QThread::currentThread());
+        QVERIFY(showsColor(QImage(m_installed), kColors.last()));
+    }
+
+    void newestRequestWinsWhileAChangeRuns()
+    {
+        const QString started = m_root + "/started";
+        Settings::setValue("kWallpaperCommand",
+            QStringLiteral("sh -c \"touch %1; sleep 1; cp %f %2\"").arg(started, m_installed));
+        QStringList pictures;
+        for (int i = 0; i < kColors.size(); ++i) {
+            pictures << m_playlists + QStringLiteral("/A/%1.jpg").arg(i);
+            writePicture(pictures.last(), QSize(160, 90), kColors[i]);
+        }
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->showWallpaper(pictures[0]);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(started), 10000);
+        m_manager->showWallpaper(pictures[1]);
+        m_manager->showWallpaper(pictures[2]);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_manager->isChanging(), 20000);
+        // The first one, then only the newest of those that waited.
+        QCOMPARE(changed.count(), 2);
+        QVERIFY(showsColor(QImage(m_installed), kColors[2]));
+    }
+
+    void guiThreadRunsDuringASlowInstall()
+    {
+        Settings::setValue(
+            "kWallpaperCommand", QStringLiteral("sh -c \"sleep 2; cp %f %1\"").arg(m_installed));
+        const QString picture = m_playlists + "/A/1.jpg";
+        writePicture(picture, QSize(160, 90), Qt::red);
+        int ticks = 0;
+        int ticksWhenChanged = -1;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+        connect(
+            m_manager, &WallpaperManager::wallpaperChanged_Signal, &timer, [&] { ticksWhenChanged = ticks; });
+        timer.start(10);
+        m_manager->showWallpaper(picture);
+        QTRY_VERIFY_WITH_TIMEOUT(ticksWhenChanged >= 0, 20000);
+        // Fired again and again while the command ran, not once after it.
+        QVERIFY2(ticksWhenChanged >= 5, qPrintable(QString::number(ticksWhenChanged)));
+        QVERIFY(showsColor(QImage(m_installed), Qt::red));
+    }
+
+    void liveFrameShowsTheInstalledPicture()
+    {
+        const QString picture = m_playlists + "/A/1.jpg";
+        writePicture(picture, QSize(320, 180), Qt::blue);
+        LiveWallpaperFrame frame;
+        connect(m_manager, &WallpaperManager::wallpaperChanged_Signal, &frame,
+            &LiveWallpaperFrame::showPicture_Slot);
+        QSignalSpy shown(&frame, &LiveWallpaperFrame::pictureShown_Signal);
+        m_manager->showWallpaper(picture);
+        QVERIFY(shown.wait(10000));
+        QCOMPARE(frame.picturePath(), WallpaperBitmap::defaultPath());
+        const QImage image = frame.label()->pixmap(Qt::ReturnByValue).toImage();
+        QCOMPARE(image.size(), frame.size());
+        QVERIFY(showsColor(image, Qt::blue));
+        QVERIFY(image.pixelColor(2, image.height() / 2).lightness() > 230);
     }
 
     void instanceLivesOnTheGuiThread()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+
+// Draws the calendar onto a wallpaper already scaled to cover the screen.
+// The wallpaper may be larger than the screen on one side; desktops show
+// its centre, so the corners are those of the centred screen-sized part.
+// Works on any thread.
+namespace CalendarComposite {
+
+// 32 pixels in from the side, and from the top; a bottom calendar touches
+// the lower edge (the page has its own margin below the last month).
+constexpr int kMargin = 32;
+
+// Where the calendar's top-left corner goes. position: 0 top left,
+// 1 top right, 2 bottom left, 3 bottom right.
+QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position);
+
+// A calendar too large for the screen is shrunk to fit; otherwise it is
+// drawn at its own size, whatever the picture's resolution was.
+void paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position);
+
+} // namespace CalendarComposite

@@ -1,0 +1,195 @@
+#include <FotoriaService.h>
+#include <TestMain.h>
+
+#include <core/Settings.h>
+#include <core/WallpaperBitmap.h>
+#include <systray/CalendarDialog.h>
+#include <systray/CalendarWidget.h>
+#include <systray/WallpaperManager.h>
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QWebFrame>
+#include <QWebPage>
+
+namespace {
+
+const QSize kMediumCalendar(379, 381);
+const QString kDefaultQuery = QStringLiteral("size=1&past_months=0&future_months=0&first_day=0");
+const QColor kBackground(40, 120, 200);
+
+// The service's page rendered on its own, the way it should appear on the wallpaper.
+QImage renderPage(const QUrl &url, const QSize &size)
+{
+    QWebPage page;
+    QPalette palette = page.palette();
+    palette.setBrush(QPalette::Base, Qt::transparent);
+    page.setPalette(palette);
+    page.setViewportSize(size);
+    page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+    QSignalSpy loaded(&page, &QWebPage::loadFinished);
+    page.mainFrame()->load(url);
+    if (!loaded.wait(20000) || !loaded.first().first().toBool())
+        return QImage();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    page.mainFrame()->render(&painter);
+    return image;
+}
+
+int differingPixels(const QImage &a, const QImage &b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const QRgb *lineA = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const QRgb *lineB = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (qAbs(qRed(lineA[x]) - qRed(lineB[x])) > 2 || qAbs(qGreen(lineA[x]) - qGreen(lineB[x])) > 2
+                || qAbs(qBlue(lineA[x]) - qBlue(lineB[x])) > 2)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+class CalendarWallpaperTest : public QObject
+{
+    Q_OBJECT
+
+    fotoria::test::FotoriaService m_service;
+    WallpaperManager *m_manager = nullptr;
+    QString m_installed;
+    QString m_picture;
+
+    // Installs the picture and waits for the change; the installed file.
+    QImage install(const QString &picture)
+    {
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->showWallpaper(picture);
+        if (!changed.wait(30000))
+            return QImage();
+        return QImage(m_installed).convertToFormat(QImage::Format_RGB32);
+    }
+
+    QString writePicture(const QSize &size)
+    {
+        const QString path = fotoria::test::testHome()
+            + QStringLiteral("/picture-%1x%2.png").arg(size.width()).arg(size.height());
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(kBackground);
+        return image.save(path, "png") ? path : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_service.start(&error), qPrintable(error));
+        Settings::setValue("kServiceUrl", m_service.baseUrl());
+        m_installed = fotoria::test::testHome() + "/installed.bmp";
+        Settings::setValue("kWallpaperCommand", QStringLiteral("cp %f ") + m_installed);
+        m_manager = WallpaperManager::instance();
+        m_picture = writePicture(WallpaperBitmap::screenSize());
+        QVERIFY(!m_picture.isEmpty());
+    }
+    void cleanupTestCase() { m_manager->shutdown(); }
+
+    void init()
+    {
+        m_service.clearFailures();
+        Settings::setValue("kEnable", true);
+        for (const char *key : { "kPosition", "kStartWeekOn", "kPastMonths", "kFutureMonths" })
+            Settings::setValue(QLatin1String(key), 0);
+        Settings::setValue("kFontSize", 1);
+        CalendarWidget *calendar = m_manager->calendar();
+        if (calendar->state() != CalendarWidget::State::Ready || calendar->url().query() != kDefaultQuery)
+            m_manager->refreshCalendar();
+        QTRY_VERIFY_WITH_TIMEOUT(calendar->state() == CalendarWidget::State::Ready, 20000);
+    }
+
+    void calendarInTheChosenCorner_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("extraHeight");
+        QTest::addColumn<bool>("pageFails");
+        QTest::newRow("top left") << 0 << 0 << false;
+        QTest::newRow("top right") << 1 << 0 << false;
+        QTest::newRow("bottom left") << 2 << 0 << false;
+        QTest::newRow("bottom right") << 3 << 0 << false;
+        // Taller than the screen: the desktop shows the middle, and so the
+        // corner is the middle part's.
+        QTest::newRow("bottom right, taller picture") << 3 << 360 << false;
+        QTest::newRow("page fails") << 0 << 0 << true;
+    }
+    void calendarInTheChosenCorner()
+    {
+        QFETCH(int, position);
+        QFETCH(int, extraHeight);
+        QFETCH(bool, pageFails);
+        const QSize screen = WallpaperBitmap::screenSize();
+        const QString picture = writePicture(screen + QSize(0, extraHeight));
+        Settings::setValue("kPosition", position);
+        if (pageFails) {
+            m_service.setFailure("/calendar", "http_error");
+            m_manager->refreshCalendar();
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Wallpaper without the calendar: .*500"));
+        }
+
+        QImage expected(screen + QSize(0, extraHeight), QImage::Format_RGB32);
+        expected.fill(kBackground);
+        if (!pageFails) {
+            const QImage calendar
+                = renderPage(m_service.baseUrl() + "/calendar?" + kDefaultQuery, kMediumCalendar);
+            QVERIFY(!calendar.isNull());
+            QVERIFY(qAlpha(calendar.pixel(kMediumCalendar.width() / 2, kMediumCalendar.height() / 2)) > 0);
+            const int x = position % 2 ? screen.width() - kMediumCalendar.width() - 32 : 32;
+            const int top = extraHeight / 2;
+            const int y = position >= 2 ? top + screen.height() - kMediumCalendar.height() : top + 32;
+            QPainter(&expected).drawImage(x, y, calendar);
+        }
+
+        const QImage installed = install(picture);
+        QCOMPARE(installed.size(), expected.size());
+        QCOMPARE(differingPixels(installed, expected), 0);
+    }
+
+    void pageReloadsOnlyForItsOwnOptions_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("query"); // empty: no reload
+        QTest::newRow("text size") << "size" << 2 << "size=2&past_months=0&future_months=0&first_day=0";
+        QTest::newRow("week start") << "startOn" << 1 << "size=1&past_months=0&future_months=0&first_day=1";
+        QTest::newRow("past months") << "past" << 2 << "size=1&past_months=2&future_months=0&first_day=0";
+        QTest::newRow("future months") << "future" << 1 << "size=1&past_months=0&future_months=1&first_day=0";
+        QTest::newRow("position") << "position" << 3 << QString();
+    }
+    void pageReloadsOnlyForItsOwnOptions()
+    {
+        QFETCH(QString, list);
+        QFETCH(int, index);
+        QFETCH(QString, query);
+        CalendarDialog dialog(nullptr, m_manager);
+        const QMap<QString, QComboBox *> lists { { "size", dialog.sizeBox() },
+            { "startOn", dialog.startOnBox() }, { "past", dialog.pastBox() },
+            { "future", dialog.futureBox() }, { "position", dialog.positionBox() } };
+        m_service.clearJournal();
+        lists[list]->setCurrentIndex(index);
+        // A change waits for a page on its way, so afterwards every load asked for was made.
+        QVERIFY(!install(m_picture).isNull());
+        const QJsonArray requests = m_service.journal("/calendar");
+        QCOMPARE(requests.size(), query.isEmpty() ? 0 : 1);
+        if (!query.isEmpty())
+            QCOMPARE(requests.first().toObject().value("target").toString(), "/calendar?" + query);
+    }
+};
+
+FOTORIA_TEST_MAIN(CalendarWallpaperTest)
+#include "CalendarWallpaperTest.moc"
