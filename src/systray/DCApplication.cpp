@@ -8,12 +8,16 @@
 #include "TesselStartup.h"
 #include "WallpaperManager.h"
 
+#include <apps/desktopclient/ALogin.h>
+#include <apps/desktopclient/DailyPhotoCheck.h>
 #include <apps/desktopclient/HelpDialog.h>
+#include <apps/desktopclient/HowlDialog.h>
 #include <apps/desktopclient/SettingsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
+#include <components/onboarding/FirstTimeSetup.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
@@ -55,6 +59,7 @@ void DCApplication::initialize()
 {
     s_mainWindow = new CABrowser();
     CABrowser *window = s_mainWindow;
+    (new FirstTimeSetup(window))->start();
     window->finishLayout();
 
     createTray();
@@ -66,9 +71,15 @@ void DCApplication::initialize()
     connect(window, &CABrowser::howToClicked_Signal, this, &DCApplication::howToClicked_Slot);
     connect(window, &CABrowser::login_Signal, this, &DCApplication::login_Slot);
     connect(window, &CABrowser::settingsClicked_Signal, this, &DCApplication::settingsClicked_Slot);
-    // The calendar and login dialogs are not there yet; their buttons wait.
-    for (QToolButton *button : { window->form().calendarButton, window->form().loginButton })
-        button->hide();
+    // The calendar dialog is not there yet; its button waits.
+    window->form().calendarButton->hide();
+
+    m_login = new ALogin(window);
+    connect(m_login, &ALogin::loginClosed_Signal, m_signIn, &SignInSequence::loginClosed_Slot);
+    connect(m_signIn, &SignInSequence::loginDialogRequested_Signal, this, [this] {
+        m_login->prepare();
+        m_login->exec();
+    });
 
     m_settings = new SettingsDialog(window);
     connect(m_settings, &SettingsDialog::showLogBrowser_Signal, this, &DCApplication::showLogBrowser_Slot);
@@ -86,6 +97,7 @@ void DCApplication::initialize()
     connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this, &DCApplication::authAttempt_Slot);
     connect(m_signIn, &SignInSequence::signedIn_Signal, this, &DCApplication::signedIn);
     connect(m_signIn, &SignInSequence::failed_Signal, window, &CABrowser::showMessage);
+    connect(m_signIn, &SignInSequence::failed_Signal, m_login, &ALogin::showError);
     connect(m_signIn, &SignInSequence::postState_Signal, this, &DCApplication::postState_Signal);
 
     User::instance()->useServiceAccount(false);
@@ -184,6 +196,25 @@ void DCApplication::delayedStartup_Slot()
     Logger::instance()->startFlushTimer();
     Analytics::startup();
     WallpaperManager::instance()->start();
+    QTimer::singleShot(3000, this, &DCApplication::checkDailys_Slot);
+    m_dailyTimer = new QTimer(this);
+    connect(m_dailyTimer, &QTimer::timeout, this, &DCApplication::checkDailys_Slot);
+    m_dailyTimer->start(3600000);
+}
+
+void DCApplication::checkDailys_Slot()
+{
+    if (!m_dailys) {
+        m_dailys = new DailyPhotoCheck(this);
+        connect(m_dailys, &DailyPhotoCheck::notice_Signal, this,
+            [this](const QString &, const QString &title, const QImage &thumbnail) {
+                auto *howl = new HowlDialog(s_mainWindow);
+                connect(howl, &HowlDialog::clicked_Signal, this, &DCApplication::showWindow_Slot);
+                connect(howl, &HowlDialog::clicked_Signal, s_mainWindow, &CABrowser::openFotoria_Slot);
+                howl->showNotice(thumbnail, title);
+            });
+    }
+    m_dailys->checkDailys_Slot();
 }
 
 void DCApplication::showWindow_Slot()
@@ -218,6 +249,8 @@ void DCApplication::authAttempt_Slot(QNetworkReply::NetworkError error, QString 
 
 void DCApplication::signedIn()
 {
+    if (m_login->isVisible())
+        m_login->close();
     User *user = User::instance();
     if (!isServiceAccount(user->email()))
         Analytics::login(user);
@@ -319,6 +352,10 @@ void DCApplication::aboutToQuit()
         return;
     m_finished = true;
     // Workers first: none may still call into the window or the network.
+    if (m_dailyTimer)
+        m_dailyTimer->stop();
+    if (m_dailys)
+        m_dailys->cancel();
     CAFileGetter::instance()->stop();
     CALocalImages::instance()->stop();
     if (s_mainWindow) {

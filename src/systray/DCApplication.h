@@ -5,6 +5,8 @@
 #include <QSystemTrayIcon>
 
 class ADownloadUpdateDialog;
+class ALogin;
+class DailyPhotoCheck;
 class AutoUpdate;
 class CABrowser;
 class QAction;
@@ -50,6 +52,7 @@ public slots:
     void logout_Slot();
     void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
     void delayedStartup_Slot();
+    void checkDailys_Slot();
     void settingsClicked_Slot();
     void userUpdated_Slot();
     void howToClicked_Slot();
@@ -77,6 +80,8 @@ private:
     AutoUpdate *m_autoUpdate = nullptr;
     ADownloadUpdateDialog *m_downloadDialog = nullptr;
     SettingsDialog *m_settings = nullptr;
+    ALogin *m_login = nullptr;
+    DailyPhotoCheck *m_dailys = nullptr;
     QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
 };

@@ -82,6 +82,7 @@ private slots:
             QSettings settings(home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
             settings.setValue("kServiceUrl", m_service.baseUrl());
             settings.setValue("kChangePicture", 3600);
+            settings.setValue("kShowWelcomeScreen", false);
         }
 
         QProcessEnvironment env = m_x.environment();
