@@ -5,6 +5,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 
@@ -19,6 +21,9 @@ struct Profile
     QString documents() const { return home + "/Documents"; }
     QString base() const { return documents() + "/Fotoria"; }
     QString settingsFile() const { return home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf"; }
+    // The single-instance socket lives in the temporary folder: one per profile.
+    QString tmp() const { return home + "/tmp"; }
+    QString instanceSocket() const { return tmp() + "/com.fotoria.tessel"; }
 
     QProcessEnvironment environment() const
     {
@@ -28,6 +33,7 @@ struct Profile
         env.insert("XDG_DATA_HOME", home + "/.local/share");
         env.insert("XDG_CACHE_HOME", home + "/.cache");
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("TMPDIR", tmp());
         return env;
     }
 };
@@ -37,6 +43,7 @@ Profile newProfile(const QString &name, const QString &serviceUrl)
 {
     Profile p{fotoria::test::testHome() + "/" + name};
     QDir().mkpath(p.home + "/Documents");
+    QDir().mkpath(p.tmp());
     QSettings settings(p.settingsFile(), QSettings::IniFormat);
     settings.setValue("kServiceUrl", serviceUrl);
     return p;
@@ -61,6 +68,13 @@ bool waitUntilReady(const QProcess &process)
         QTest::qWait(20);
     }
     return false;
+}
+
+bool answers(const QString &socket)
+{
+    QLocalSocket probe;
+    probe.connectToServer(socket);
+    return probe.waitForConnected(1000);
 }
 
 QVariant storedValue(const Profile &profile, const QString &key)
@@ -238,6 +252,54 @@ private slots:
         start(third, profile);
         stop(third, SIGTERM);
         QCOMPARE(crashReports(), 1);
+    }
+
+    // A second start asks the running instance to show up and leaves the
+    // bring-to-front file; after a crash the next start runs at once.
+    void secondStartHandsOverAndACrashFreesTheName()
+    {
+        const Profile profile = this->profile("single");
+        {
+            // A stand-in for the running instance that never removes the file.
+            QLocalServer running;
+            QVERIFY(running.listen(profile.instanceSocket()));
+            QProcess second;
+            second.setProcessEnvironment(profile.environment());
+            second.setWorkingDirectory(profile.home);
+            second.start(TESSEL_BINARY, QStringList());
+            QVERIFY(second.waitForFinished(10000));
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QVERIFY(running.hasPendingConnections() || running.waitForNewConnection(1000));
+            QLocalSocket *client = running.nextPendingConnection();
+            QByteArray message;
+            QTRY_COMPARE(message += client->readAll(), QByteArray("CMD:showUp"));
+            QCOMPARE(
+                fotoria::test::readFile(profile.base() + "/bringtofront.xml"), QByteArray("pull to front\n"));
+            QVERIFY(
+                fotoria::test::readFile(profile.base() + "/log.txt").contains("found another version of me"));
+        }
+
+        QProcess first;
+        start(first, profile);
+        QVERIFY(answers(profile.instanceSocket()));
+        QProcess second;
+        second.setProcessEnvironment(profile.environment());
+        second.start(TESSEL_BINARY, QStringList());
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        stop(first, SIGKILL);
+        QVERIFY(QFileInfo::exists(profile.instanceSocket()));
+        QVERIFY(!answers(profile.instanceSocket()));
+        QProcess next;
+        start(next, profile);
+        QVERIFY(answers(profile.instanceSocket()));
+        QCOMPARE(next.state(), QProcess::Running);
+        stop(next, SIGTERM);
+        QCOMPARE(next.exitCode(), 0);
+        QVERIFY(!QFileInfo::exists(profile.instanceSocket()));
     }
 };
 
