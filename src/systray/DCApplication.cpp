@@ -17,7 +17,11 @@
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
+#include "CalendarDialog.h"
+
+#include <components/livewallpaper/LiveWallpaperFrame.h>
 #include <components/onboarding/FirstTimeSetup.h>
+#include <core/WallpaperBitmap.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
@@ -45,7 +49,10 @@ DCApplication::DCApplication(int &argc, char **argv)
 
 DCApplication::~DCApplication()
 {
-    aboutToQuit();
+    // A second start built nothing that would need ending.
+    if (s_mainWindow)
+        aboutToQuit();
+    delete m_liveFrame;
     delete s_mainWindow;
     s_mainWindow = nullptr;
 }
@@ -71,8 +78,7 @@ void DCApplication::initialize()
     connect(window, &CABrowser::howToClicked_Signal, this, &DCApplication::howToClicked_Slot);
     connect(window, &CABrowser::login_Signal, this, &DCApplication::login_Slot);
     connect(window, &CABrowser::settingsClicked_Signal, this, &DCApplication::settingsClicked_Slot);
-    // The calendar dialog is not there yet; its button waits.
-    window->form().calendarButton->hide();
+    connect(window, &CABrowser::calendarClicked_Signal, this, &DCApplication::calendarClicked_Slot);
 
     m_login = new ALogin(window);
     connect(m_login, &ALogin::loginClosed_Signal, m_signIn, &SignInSequence::loginClosed_Slot);
@@ -195,6 +201,9 @@ void DCApplication::delayedStartup_Slot()
         return;
     Logger::instance()->startFlushTimer();
     Analytics::startup();
+    m_liveFrame = new LiveWallpaperFrame();
+    connect(WallpaperManager::instance(), &WallpaperManager::wallpaperChanged_Signal, m_liveFrame,
+        &LiveWallpaperFrame::showPicture_Slot);
     WallpaperManager::instance()->start();
     QTimer::singleShot(3000, this, &DCApplication::checkDailys_Slot);
     m_dailyTimer = new QTimer(this);
@@ -327,6 +336,18 @@ void DCApplication::showLogBrowser_Slot()
     dialog->show();
 }
 
+void DCApplication::calendarClicked_Slot()
+{
+    CalendarDialog dialog(s_mainWindow);
+    dialog.exec();
+}
+
+void DCApplication::showLiveWallpaper_Slot()
+{
+    if (m_liveFrame)
+        m_liveFrame->setVisible(!m_liveFrame->isVisible());
+}
+
 void DCApplication::settingsClicked_Slot()
 {
     m_settings->refresh();
@@ -358,6 +379,7 @@ void DCApplication::aboutToQuit()
         m_dailys->cancel();
     CAFileGetter::instance()->stop();
     CALocalImages::instance()->stop();
+    WallpaperManager::instance()->shutdown();
     if (s_mainWindow) {
         s_mainWindow->stopWorkers();
         s_mainWindow->saveCookies();

@@ -7,6 +7,7 @@
 class ADownloadUpdateDialog;
 class ALogin;
 class DailyPhotoCheck;
+class LiveWallpaperFrame;
 class AutoUpdate;
 class CABrowser;
 class QAction;
@@ -53,6 +54,8 @@ public slots:
     void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
     void delayedStartup_Slot();
     void checkDailys_Slot();
+    void calendarClicked_Slot();
+    void showLiveWallpaper_Slot();
     void settingsClicked_Slot();
     void userUpdated_Slot();
     void howToClicked_Slot();
@@ -82,6 +85,7 @@ private:
     SettingsDialog *m_settings = nullptr;
     ALogin *m_login = nullptr;
     DailyPhotoCheck *m_dailys = nullptr;
+    LiveWallpaperFrame *m_liveFrame = nullptr;
     QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
 };

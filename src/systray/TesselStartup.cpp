@@ -34,7 +34,10 @@ void prepareProcess()
 
     FileLocations locations;
     locations.createDirectories();
+}
 
+void openLog()
+{
     Logger::instance()->openLogFile();
 
     if (!isDevelopmentMode())

@@ -8,8 +8,12 @@ namespace TesselStartup {
 // "Qt5Cored.dll") in the working directory. Evaluated afresh at each call.
 bool isDevelopmentMode();
 
-// Crash hook, folders, log file and message handler.
+// Crash hook and folders.
 void prepareProcess();
+
+// Log file (started afresh) and message handler. Only the running client
+// opens it: a second start must not empty the log of the one that runs.
+void openLog();
 
 // Application identity, resources and library path.
 void initializeQt();

@@ -8,16 +8,16 @@
 int main(int argc, char *argv[])
 {
     TesselStartup::prepareProcess();
-    TesselStartup::initializeQt();
-    TesselStartup::initializeApp();
 
     DCApplication app(argc, argv);
     if (!app.isFirstInstance()) {
         qDebug() << "found another version of me";
         TesselStartup::handOverToRunningInstance();
-        Logger::instance()->closeLogFile();
         return 0;
     }
+    TesselStartup::openLog();
+    TesselStartup::initializeQt();
+    TesselStartup::initializeApp();
     platform::quitOnTerminationSignals(&app);
     Logger::instance()->startFlushTimer();
     app.initialize();
