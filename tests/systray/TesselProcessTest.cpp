@@ -282,15 +282,23 @@ private slots:
             QVERIFY(!QFileInfo::exists(profile.base() + "/log.txt"));
         }
 
+        m_service.clearJournal();
         QProcess first;
         start(first, profile);
         QVERIFY(answers(profile.instanceSocket()));
+        // Signed in and showing the gallery before the second start.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/gallery/home").isEmpty(), 10000);
+        QTest::qWait(200);
+        m_service.clearJournal();
         QProcess second;
         second.setProcessEnvironment(profile.environment());
         second.start(TESSEL_BINARY, QStringList());
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(first.state(), QProcess::Running);
+        // The running one comes to the front on the gallery's home page.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/gallery/home").isEmpty(), 5000);
+        QVERIFY(!QFileInfo::exists(profile.base() + "/bringtofront.xml"));
 
         stop(first, SIGKILL);
         QVERIFY(QFileInfo::exists(profile.instanceSocket()));
