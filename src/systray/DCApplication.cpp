@@ -36,6 +36,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QToolButton>
 #include <QTimer>
 
@@ -286,8 +287,12 @@ void DCApplication::checkForUpdates(bool ignoreSensitivity, bool showUpToDate)
 
 void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
 {
-    if (!doAsk || m_finished)
+    // One question at a time: a check that answers while the user is still
+    // deciding (or downloading) asks nothing more.
+    if (!doAsk || m_finished || m_updating)
         return;
+    m_updating = true;
+    auto clear = qScopeGuard([this] { m_updating = false; });
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(QStringLiteral("Update available"));

@@ -88,4 +88,5 @@ private:
     LiveWallpaperFrame *m_liveFrame = nullptr;
     QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
+    bool m_updating = false;
 };

@@ -79,6 +79,8 @@ int main(int argc, char *argv[])
     fotoria::test::isolateEnvironment();
     TesselStartup::initializeQt();
     DCApplication app(argc, argv);
+    // A first run, as in a new profile: no notice poll interrupts the test.
+    TesselStartup::initializeApp();
     ControllerTest test;
     return QTest::qExec(&test, argc, argv);
 }
