@@ -306,11 +306,9 @@ void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
         m_downloadDialog = new ADownloadUpdateDialog(m_autoUpdate, s_mainWindow);
         connect(m_downloadDialog, &QDialog::finished, this, &DCApplication::UpdateDownloadConfirmed);
     }
-    m_downloadDialog->show();
-    m_downloadDialog->raise();
-    m_downloadDialog->activateWindow();
     m_downloadDialog->prepare();
     m_autoUpdate->startDownload();
+    // Shown by exec() alone: a dialog already visible would not become modal.
     m_autoUpdate->stopDownload(m_downloadDialog->exec());
 }
 

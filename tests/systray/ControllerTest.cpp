@@ -1,6 +1,7 @@
 #include <FotoriaService.h>
 #include <TestEnvironment.h>
 
+#include <ADownloadUpdateDialog.h>
 #include <DCApplication.h>
 #include <SignInSequence.h>
 #include <TesselStartup.h>
@@ -9,15 +10,20 @@
 #include <core/Settings.h>
 #include <core/User.h>
 
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 #include <QtTest>
 
 // The application object itself, in this process, against the real service:
-// the tray menu and the sign-in and sign-out through the login dialog.
+// the tray menu, the sign-in and sign-out through the login dialog, and an
+// update from the question to the hand-over.
 class ControllerTest : public QObject
 {
     Q_OBJECT
@@ -71,6 +77,90 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(loginButtonTip(), QStringLiteral("Log in"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/api/v3/tokens").isEmpty(), 10000);
         QTRY_COMPARE(User::instance()->email(), QStringLiteral("desktop@fotoria.com"));
+    }
+
+    // A newer version is asked about, downloaded with progress and, on Apply,
+    // handed to the script beside the program, which gets the installer path.
+    // Last: the hand-over quits, and Qt ends every later event loop.
+    void updatePromptDownloadsAndApplies()
+    {
+        const QString record = QDir(fotoria::test::testHome()).filePath("handover.txt");
+        const QString script = QCoreApplication::applicationDirPath() + "/linux_auto_update.sh";
+        QFile::remove(script);
+        auto removeScript = qScopeGuard([script] { QFile::remove(script); });
+        {
+            QFile file(script);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" > '%1.part' && mv '%1.part' '%1'\n")
+                           .arg(record)
+                           .toUtf8());
+            file.close();
+            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+        }
+        QVERIFY(m_service.setConfig("linux_version", "1.5.0.0"));
+        m_service.clearJournal();
+
+        // Everything after the question runs inside its modal loop, so a timer
+        // answers; it closes whatever is left open after 30 s.
+        QString question, title, dialogText;
+        bool answered = false, downloaded = false;
+        QTimer poll;
+        QElapsedTimer clock;
+        clock.start();
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (clock.elapsed() > 30000) {
+                poll.stop();
+                if (QWidget *modal = QApplication::activeModalWidget())
+                    modal->close();
+                // Also when it runs without being modal: its loop holds the test.
+                if (auto *dialog = DCApplication::mainWindow()->findChild<ADownloadUpdateDialog *>())
+                    dialog->reject();
+                return;
+            }
+            if (!answered) {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                title = box->windowTitle();
+                question = box->text();
+                answered = true;
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            // Modal like the question: the window stays out of reach meanwhile.
+            auto *dialog = qobject_cast<ADownloadUpdateDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            QPushButton *ok = dialog->buttonBox()->button(QDialogButtonBox::Ok);
+            if (!ok || !ok->isVisible() || ok->text() != QStringLiteral("Apply"))
+                return;
+            dialogText = dialog->messageLabel()->text();
+            downloaded = !m_service.journal("/downloads/").isEmpty()
+                && dialog->progressBar()->value() == dialog->progressBar()->maximum();
+            poll.stop();
+            ok->click();
+        });
+        poll.start(100);
+        app()->checkForUpdates(true, false);
+        QTRY_VERIFY_WITH_TIMEOUT(!poll.isActive(), 40000);
+
+        QVERIFY2(answered, "no update question appeared");
+        QCOMPARE(title, QStringLiteral("Update available"));
+        QCOMPARE(question, QStringLiteral("1.5.0.0 is available.\n\nClick OK to install the update and relaunch."));
+        QVERIFY2(!dialogText.isEmpty(), "the download dialog never offered Apply");
+        QCOMPARE(dialogText, QStringLiteral("Update downloaded"));
+        QVERIFY2(downloaded, "no complete installer download in the service's journal");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+        QFile file(record);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString installer = QString::fromUtf8(file.readAll()).trimmed();
+        const QString download = m_service.journal("/downloads/").first().toObject().value("path").toString();
+        QCOMPARE(QFileInfo(installer).fileName(), download.section('/', -1));
+        QCOMPARE(QFileInfo(installer).size(), 65536);
+        // Asked to quit: after a quit, Qt 5 returns from a new loop at once (-1).
+        QEventLoop loop;
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        QCOMPARE(loop.exec(), -1);
     }
 };
 
