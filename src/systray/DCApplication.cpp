@@ -8,26 +8,26 @@
 #include "TesselStartup.h"
 #include "WallpaperManager.h"
 
+#include "CalendarDialog.h"
 #include <apps/desktopclient/ALogin.h>
 #include <apps/desktopclient/DailyPhotoCheck.h>
 #include <apps/desktopclient/HelpDialog.h>
 #include <apps/desktopclient/HowlDialog.h>
-#include <apps/desktopclient/SettingsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
+#include <apps/desktopclient/SettingsDialog.h>
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
-#include "CalendarDialog.h"
 
 #include <components/livewallpaper/LiveWallpaperFrame.h>
 #include <components/onboarding/FirstTimeSetup.h>
-#include <core/WallpaperBitmap.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
 #include <core/Settings.h>
 #include <core/SystemInfo.h>
 #include <core/User.h>
+#include <core/WallpaperBitmap.h>
 #include <io/ProtocolManager.h>
 
 #include <QAction>
@@ -37,8 +37,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 CABrowser *DCApplication::s_mainWindow = nullptr;
 
@@ -101,7 +101,8 @@ void DCApplication::initialize()
     });
     connect(this, &DCApplication::postState_Signal, window, &CABrowser::postState_Slot);
 
-    connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this, &DCApplication::authAttempt_Slot);
+    connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this,
+        &DCApplication::authAttempt_Slot);
     connect(m_signIn, &SignInSequence::signedIn_Signal, this, &DCApplication::signedIn);
     connect(m_signIn, &SignInSequence::failed_Signal, window, &CABrowser::showMessage);
     connect(m_signIn, &SignInSequence::failed_Signal, m_login, &ALogin::showError);
@@ -280,7 +281,8 @@ void DCApplication::checkForUpdates(bool ignoreSensitivity, bool showUpToDate)
     if (!m_autoUpdate) {
         m_autoUpdate = new AutoUpdate(this);
         connect(m_autoUpdate, &AutoUpdate::NewVersionAvailable, this, &DCApplication::AskUserToUpdateOrLogin);
-        connect(m_autoUpdate, &AutoUpdate::noUpdateAvailable_Signal, this, &DCApplication::noUpdateAvailable_Slot);
+        connect(m_autoUpdate, &AutoUpdate::noUpdateAvailable_Signal, this,
+            &DCApplication::noUpdateAvailable_Slot);
     }
     m_autoUpdate->checkInBackground(ignoreSensitivity, showUpToDate);
 }
@@ -296,7 +298,8 @@ void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(QStringLiteral("Update available"));
-    box.setText(QStringLiteral("%1 is available.\n\nClick OK to install the update and relaunch.").arg(availableVersion));
+    box.setText(QStringLiteral("%1 is available.\n\nClick OK to install the update and relaunch.")
+                    .arg(availableVersion));
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setIconPixmap(QPixmap(QStringLiteral(":/images/icon_128x128.png"))
                           .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -330,8 +333,8 @@ void DCApplication::noUpdateAvailable_Slot()
 
 void DCApplication::showLogBrowser_Slot()
 {
-    const QString report = QStringLiteral("user report\n") + SystemInfo::systemDescription() + QLatin1Char('\n')
-        + Logger::instance()->readTail(Logger::kReportTailBytes);
+    const QString report = QStringLiteral("user report\n") + SystemInfo::systemDescription()
+        + QLatin1Char('\n') + Logger::instance()->readTail(Logger::kReportTailBytes);
     auto *dialog = new LoggerReportDialog();
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setReportText(report);

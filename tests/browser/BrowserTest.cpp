@@ -44,7 +44,10 @@ struct TestPrompts : BrowserPrompts
     QString askText(const QString &, const QString &, const QString &) override { return text; }
     QString askSaveFile(const QString &) override { return saveFile; }
     QString choosePlaylist(const QStringList &) override { return playlist; }
-    void feedback(const QString &title, const QString &text, const QString &) override { notices << title + "|" + text; }
+    void feedback(const QString &title, const QString &text, const QString &) override
+    {
+        notices << title + "|" + text;
+    }
 };
 
 // Stands in for the desktop browser.
@@ -117,7 +120,8 @@ class BrowserTest : public QObject
                 QStringLiteral("empty-flag"));
         else
             QTRY_VERIFY2(m_browser->playlistPhotos().size() == photos,
-                qPrintable(m_browser->playlistPhotos().join(", ") + " in " + QDir(playlistFolder(name)).entryList(QDir::Files).join(", ")));
+                qPrintable(m_browser->playlistPhotos().join(", ") + " in "
+                    + QDir(playlistFolder(name)).entryList(QDir::Files).join(", ")));
     }
 
     void selectPhoto(const QString &path)
@@ -149,8 +153,8 @@ private slots:
         m_browser = new CABrowser(&m_prompts);
         connect(m_browser, &CABrowser::wallpaperRequested_Signal, WallpaperManager::instance(),
             &WallpaperManager::showWallpaper);
-        connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal, WallpaperManager::instance(),
-            &WallpaperManager::showWallpaper);
+        connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal,
+            WallpaperManager::instance(), &WallpaperManager::showWallpaper);
         CAFileGetter::instance()->start_Slot();
         m_browser->show();
     }
@@ -188,7 +192,8 @@ private slots:
         QTest::addColumn<QString>("event");
         QTest::addColumn<int>("card");
         const QString chosen = fotoria::test::testHome() + "/chosen/%1.jpg";
-        QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper" << 3;
+        QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper"
+                                   << 3;
         QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite" << 3;
         QTest::newRow("download, held") << "download" << chosen << "d-download" << 3;
         QTest::newRow("download, fetched") << "download" << chosen << "d-download" << 7;
@@ -206,7 +211,8 @@ private slots:
         QDir().mkpath(playlistFolder("Trip"));
         QDir().mkpath(fotoria::test::testHome() + "/chosen");
         const QString uuid
-            = js(QStringLiteral("document.querySelectorAll('.card')[%1].getAttribute('data-uuid')").arg(card)).toString();
+            = js(QStringLiteral("document.querySelectorAll('.card')[%1].getAttribute('data-uuid')").arg(card))
+                  .toString();
         QVERIFY(!uuid.isEmpty());
         m_prompts.saveFile = fotoria::test::testHome() + "/chosen/" + uuid + ".jpg";
         m_prompts.playlist = "Trip";
@@ -263,11 +269,21 @@ private slots:
         QTest::addColumn<QString>("channel");
         QTest::addColumn<QString>("uuid");
         QTest::addColumn<QString>("action");
-        QTest::newRow("parent") << "ocean" << "../evil" << "wallpaper";
-        QTest::newRow("separator") << "ocean" << "a/b" << "fav1";
-        QTest::newRow("empty") << "ocean" << "" << "wallpaper";
-        QTest::newRow("dot dot") << "ocean" << ".." << "fav1";
-        QTest::newRow("channel") << "../../x" << "abc" << "wallpaper";
+        QTest::newRow("parent") << "ocean"
+                                << "../evil"
+                                << "wallpaper";
+        QTest::newRow("separator") << "ocean"
+                                   << "a/b"
+                                   << "fav1";
+        QTest::newRow("empty") << "ocean"
+                               << ""
+                               << "wallpaper";
+        QTest::newRow("dot dot") << "ocean"
+                                 << ".."
+                                 << "fav1";
+        QTest::newRow("channel") << "../../x"
+                                 << "abc"
+                                 << "wallpaper";
     }
 
     void namesFromThePageStayInside()
@@ -295,14 +311,16 @@ private slots:
         m_prompts.text = "My Trip";
         m_prompts.notices.clear();
         m_browser->addCategory_Slot();
-        QCOMPARE(m_prompts.notices, QStringList("Playlist name!|There is already a playlist with that name!"));
+        QCOMPARE(
+            m_prompts.notices, QStringList("Playlist name!|There is already a playlist with that name!"));
 
         // Rename.
         showPlaylist("My Trip", 0);
         m_prompts.text = "Road";
         m_browser->renamePlaylist_Slot();
         QVERIFY(QFileInfo(playlistFolder("Road")).isDir());
-        QTRY_VERIFY(m_browser->playlistNames().contains("Road") && !m_browser->playlistNames().contains("My Trip"));
+        QTRY_VERIFY(
+            m_browser->playlistNames().contains("Road") && !m_browser->playlistNames().contains("My Trip"));
         QCOMPARE(m_browser->selectedPlaylist(), QStringLiteral("Road"));
 
         // Ticks off and on change the index.
@@ -343,8 +361,8 @@ private slots:
         m_prompts.notices.clear();
         m_browser->reloadPlaylists();
         QTRY_VERIFY(m_browser->playlistNames().contains("A"));
-        m_browser->addImagesToUser_Slot("Road",
-            { QUrl::fromLocalFile(playlistFolder("A/a1.jpg")), QUrl::fromLocalFile(outside) });
+        m_browser->addImagesToUser_Slot(
+            "Road", { QUrl::fromLocalFile(playlistFolder("A/a1.jpg")), QUrl::fromLocalFile(outside) });
         QVERIFY(QFileInfo::exists(playlistFolder("Road/a1.jpg")));
         QVERIFY(!QFileInfo::exists(playlistFolder("A/a1.jpg")));
         QVERIFY(QFileInfo::exists(playlistFolder("Road/o.jpg")));
@@ -353,8 +371,8 @@ private slots:
 
         // The newest picture leads its playlist; thumbnails are made.
         showPlaylist("A", 2);
-        QTRY_COMPARE(m_browser->leadPictureOf("A"),
-            FileLocations::baseFolder() + "/PlaylistCache/A/a3-256x144.jpg");
+        QTRY_COMPARE(
+            m_browser->leadPictureOf("A"), FileLocations::baseFolder() + "/PlaylistCache/A/a3-256x144.jpg");
         showPlaylist("Road", 2);
         QTRY_VERIFY(QFileInfo::exists(FileLocations::baseFolder() + "/PlaylistCache/Road/o-256x144.jpg"));
         QTRY_VERIFY(QFileInfo::exists(FileLocations::baseFolder() + "/PlaylistCache/Road/a1-256x144.jpg"));
@@ -365,7 +383,8 @@ private slots:
         writePicture(holiday + "/h2.JPG", Qt::magenta);
         fotoria::test::writeFile(holiday + "/notes.png", "not a photo");
         m_browser->addFolderToUser_Slot(holiday);
-        QCOMPARE(QDir(playlistFolder("Holiday")).entryList(QDir::Files, QDir::Name), QStringList({ "h1.jpg", "h2.JPG" }));
+        QCOMPARE(QDir(playlistFolder("Holiday")).entryList(QDir::Files, QDir::Name),
+            QStringList({ "h1.jpg", "h2.JPG" }));
         QVERIFY(QFileInfo::exists(holiday + "/h1.jpg"));
 
         // "Move to" and "Delete" from the photo list.

@@ -146,7 +146,8 @@ private slots:
 
         QVERIFY2(answered, "no update question appeared");
         QCOMPARE(title, QStringLiteral("Update available"));
-        QCOMPARE(question, QStringLiteral("1.5.0.0 is available.\n\nClick OK to install the update and relaunch."));
+        QCOMPARE(question,
+            QStringLiteral("1.5.0.0 is available.\n\nClick OK to install the update and relaunch."));
         QVERIFY2(!dialogText.isEmpty(), "the download dialog never offered Apply");
         QCOMPARE(dialogText, QStringLiteral("Update downloaded"));
         QVERIFY2(downloaded, "no complete installer download in the service's journal");

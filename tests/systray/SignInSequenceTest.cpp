@@ -67,18 +67,21 @@ private slots:
     {
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("message");
-        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << "Unable to connect to server!";
+        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError)
+                                 << "Unable to connect to server!";
         QTest::newRow("unconfirmed") << int(QNetworkReply::ContentOperationNotPermittedError)
                                      << "Email confirmation required!";
         QTest::newRow("service's own") << int(QNetworkReply::UnknownContentError) << "from the service";
-        QTest::newRow("other") << int(QNetworkReply::TimeoutError) << "Please check your internet connection!";
+        QTest::newRow("other") << int(QNetworkReply::TimeoutError)
+                               << "Please check your internet connection!";
     }
 
     void messages()
     {
         QFETCH(int, error);
         QFETCH(QString, message);
-        QCOMPARE(SignInSequence::errorMessage(QNetworkReply::NetworkError(error), "from the service"), message);
+        QCOMPARE(
+            SignInSequence::errorMessage(QNetworkReply::NetworkError(error), "from the service"), message);
     }
 };
 

@@ -25,7 +25,9 @@ class TrayProcessTest : public QObject
 
     QString trayerWindow() const
     {
-        return m_x.runTool("xdotool", { "search", "--class", "trayer" }).split('\n', Qt::SkipEmptyParts).value(0);
+        return m_x.runTool("xdotool", { "search", "--class", "trayer" })
+            .split('\n', Qt::SkipEmptyParts)
+            .value(0);
     }
 
     // The screen positions of this program's windows docked in the tray's
@@ -57,7 +59,8 @@ private slots:
         QVERIFY2(m_service.start(&error), qPrintable(error));
         QVERIFY(m_x.start(QSize(1920, 1080)));
         m_trayer.setProcessEnvironment(m_x.environment());
-        m_trayer.start("trayer", { "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32" });
+        m_trayer.start(
+            "trayer", { "--edge", "bottom", "--align", "right", "--widthtype", "request", "--height", "32" });
         QVERIFY(m_trayer.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(!trayerWindow().isEmpty(), 10000);
     }
@@ -79,7 +82,8 @@ private slots:
         QVERIFY(red.save(playlists + "/Favorites/red.jpg"));
         ImageStore(home + "/Documents/Fotoria/active.xml", playlists).setActive("Favorites", true);
         {
-            QSettings settings(home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
+            QSettings settings(
+                home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
             settings.setValue("kServiceUrl", m_service.baseUrl());
             settings.setValue("kChangePicture", 3600);
             settings.setValue("kShowWelcomeScreen", false);
@@ -113,13 +117,15 @@ private slots:
 
         // The delayed start-up sets a picture of the active playlist on the
         // bare root window.
-        QTRY_VERIFY_WITH_TIMEOUT(m_x.runTool("xprop", { "-root", "_XROOTPMAP_ID" }).contains("pixmap id"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_x.runTool("xprop", { "-root", "_XROOTPMAP_ID" }).contains("pixmap id"), 15000);
         const QColor corner = m_x.screenshot().pixelColor(1900, 20);
         QVERIFY2(corner.red() > 150 && corner.green() < 80, qPrintable(corner.name()));
 
         // "Exit" is the menu's last entry.
         const QPoint icon = dockedIcons().first() + QPoint(6, 6);
-        m_x.runTool("xdotool", { "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3" });
+        m_x.runTool(
+            "xdotool", { "mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3" });
         QTest::qWait(500);
         m_x.runTool("xdotool", { "key", "Up", "Return" });
         QVERIFY(tessel.waitForFinished(5000));

@@ -6,23 +6,23 @@
 // tests use the same words.
 namespace BrowserMessages {
 
-extern const QString kPlaylistNameTitle;   // "Playlist name!"
-extern const QString kPlaylistExists;      // "There is already a playlist with that name!"
-extern const QString kOopsTitle;           // "Oops!"
-extern const QString kCannotFindImage;     // "Sorry, we cannot find that image!"
-extern const QString kSuccessTitle;        // "Success!"
-extern const QString kPlaylistsTitle;      // "Playlists"
-extern const QString kAddPhotos;           // "Please add photos to this playlist."
-extern const QString kPlayTitle;           // "Play"
+extern const QString kPlaylistNameTitle; // "Playlist name!"
+extern const QString kPlaylistExists; // "There is already a playlist with that name!"
+extern const QString kOopsTitle; // "Oops!"
+extern const QString kCannotFindImage; // "Sorry, we cannot find that image!"
+extern const QString kSuccessTitle; // "Success!"
+extern const QString kPlaylistsTitle; // "Playlists"
+extern const QString kAddPhotos; // "Please add photos to this playlist."
+extern const QString kPlayTitle; // "Play"
 extern const QString kSelectPlaylistToPlay;
-extern const QString kRemoveTitle;         // "Removing a Playlist."
-extern const QString kAddPlaylistTitle;    // "Add Playlist"
-extern const QString kAddPlaylistLabel;    // "Playlist:"
+extern const QString kRemoveTitle; // "Removing a Playlist."
+extern const QString kAddPlaylistTitle; // "Add Playlist"
+extern const QString kAddPlaylistLabel; // "Playlist:"
 extern const QString kRenamePlaylistTitle; // "Rename Playlist"
-extern const QString kMoveFeedbackKey;     // "cabrowser_move_feedback"
-extern const QString kPlaylistTitle;       // "Playlist"
-extern const QString kCopyFolderTitle;     // "Copy to Playlist."
-extern const QString kCopyFolderQuestion;  // "Copy these photos to a new Playlist?"
+extern const QString kMoveFeedbackKey; // "cabrowser_move_feedback"
+extern const QString kPlaylistTitle; // "Playlist"
+extern const QString kCopyFolderTitle; // "Copy to Playlist."
+extern const QString kCopyFolderQuestion; // "Copy these photos to a new Playlist?"
 
 // "Photo(s) have been moved to <category> Playlist"
 QString movedTo(const QString &category);

@@ -73,7 +73,8 @@ CABrowser::CABrowser(BrowserPrompts *prompts, QWidget *parent)
         m_ownPrompts = std::make_unique<WidgetPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
-    m_views = std::make_unique<ViewSwitcher>(ui.webViewContainer, ui.playListImageListContainer, ui.playlistContainer);
+    m_views = std::make_unique<ViewSwitcher>(
+        ui.webViewContainer, ui.playListImageListContainer, ui.playlistContainer);
 
     m_bridge = new ScriptBridge(this);
     m_cookieJar = new CookieJar();
@@ -136,9 +137,8 @@ void CABrowser::connectForm()
     connect(strip, &QListWidget::itemDoubleClicked, this, &CABrowser::imageListDoubleClicked_Slot);
     connect(strip, &CAPlayListListWidget::addImagesToUser_Signal, this, &CABrowser::addImagesToUser_Slot);
     connect(strip, &CAPlayListListWidget::addFolderToUser_Signal, this, &CABrowser::addFolderToUser_Slot);
-    connect(strip, &CAPlayListListWidget::selectCategory_Signal, this, [this](const QModelIndex &index) {
-        selectPlaylist_Slot(index.data(kNameRole).toString());
-    });
+    connect(strip, &CAPlayListListWidget::selectCategory_Signal, this,
+        [this](const QModelIndex &index) { selectPlaylist_Slot(index.data(kNameRole).toString()); });
 
     connect(m_page, &QWebPage::loadFinished, ui.loadingLabel, &QLabel::hide);
     connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
@@ -149,12 +149,12 @@ void CABrowser::connectForm()
             ui.playlistListWidget->setPendingPath(url);
     });
 
-    connect(m_photoActions, &PhotoActions::wallpaperRequested_Signal, this, &CABrowser::wallpaperRequested_Signal);
+    connect(m_photoActions, &PhotoActions::wallpaperRequested_Signal, this,
+        &CABrowser::wallpaperRequested_Signal);
     connect(m_photoActions, &PhotoActions::photoAdded_Signal, this, &CABrowser::photoAdded_Slot);
     connect(m_photoActions, &PhotoActions::playlistCreated_Signal, this, &CABrowser::reloadPlaylists);
-    connect(m_photoActions, &PhotoActions::favoritesChanged_Signal, this, [this] {
-        refreshLeadPicture(QStringLiteral("Favorites"));
-    });
+    connect(m_photoActions, &PhotoActions::favoritesChanged_Signal, this,
+        [this] { refreshLeadPicture(QStringLiteral("Favorites")); });
     connect(m_photoActions, &PhotoActions::openUrl_Signal, this, &CABrowser::openInDesktopBrowser);
 }
 
@@ -179,8 +179,8 @@ QUrl CABrowser::tokenAddress()
     QUrl url = serviceAddress(QStringLiteral("/api/v3/tokens"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("email"), QString::fromLatin1(QUrl::toPercentEncoding(user->email())));
-    query.addQueryItem(
-        QStringLiteral("auth_token"), QString::fromLatin1(QUrl::toPercentEncoding(user->authenticationToken())));
+    query.addQueryItem(QStringLiteral("auth_token"),
+        QString::fromLatin1(QUrl::toPercentEncoding(user->authenticationToken())));
     query.addQueryItem(QStringLiteral("redirect_with_map"), QStringLiteral("true"));
     url.setQuery(query.query(QUrl::FullyEncoded), QUrl::StrictMode);
     return url;
@@ -233,15 +233,17 @@ void CABrowser::refresh_Slot()
 void CABrowser::postState_Slot()
 {
     User *user = User::instance();
-    const bool person = user->isLoggedIn() && !isServiceAccount(user->email())
-        && !user->authenticationToken().isEmpty();
-    ui.loginButton->setIcon(QIcon(person ? QStringLiteral(":images/btn_logout.png") : QStringLiteral(":images/btn_login.png")));
+    const bool person
+        = user->isLoggedIn() && !isServiceAccount(user->email()) && !user->authenticationToken().isEmpty();
+    ui.loginButton->setIcon(
+        QIcon(person ? QStringLiteral(":images/btn_logout.png") : QStringLiteral(":images/btn_login.png")));
     ui.loginButton->setToolTip(person ? QStringLiteral("Log out") : QStringLiteral("Log in"));
 }
 
 void CABrowser::openInDesktopBrowser(const QUrl &url)
 {
-    qDebug().noquote() << "opening in the desktop browser:" << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+    qDebug().noquote() << "opening in the desktop browser:"
+                       << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
     QDesktopServices::openUrl(url);
 }
 
@@ -339,7 +341,8 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
 void CABrowser::leadPicture_Slot(QString category, QString url)
 {
     QListWidgetItem *item = playlistItem(category);
-    auto *tile = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr;
+    auto *tile
+        = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr;
     if (!tile)
         return;
     if (url == kEmptyFlag) {
@@ -354,7 +357,8 @@ void CABrowser::leadPicture_Slot(QString category, QString url)
 void CABrowser::refreshLeadPicture(const QString &playlist)
 {
     QListWidgetItem *item = playlistItem(playlist);
-    if (auto *tile = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr)
+    if (auto *tile
+        = item ? qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)) : nullptr)
         tile->setEmpty();
     reloadPlaylists();
 }
@@ -378,8 +382,8 @@ void CABrowser::selectPlaylist_Slot(QString playlist)
 
 void CABrowser::showPlaceholder()
 {
-    auto *item = new QListWidgetItem(QIcon(QStringLiteral(":/images/empty-playlist.png")), QString(),
-        ui.playListImageListWidget);
+    auto *item = new QListWidgetItem(
+        QIcon(QStringLiteral(":/images/empty-playlist.png")), QString(), ui.playListImageListWidget);
     item->setData(kNameRole, kEmptyFlag);
     item->setFlags(Qt::NoItemFlags);
     item->setSizeHint(kPhotoTile);
@@ -404,7 +408,8 @@ QString CABrowser::photoOfThumbnail(const QString &thumbnail) const
     // A thumbnail name keeps no extension: "x.JPG" or "x.jpeg" is found by
     // its base name.
     const QDir folder(m_playlistActions->folderOf(photo.playlist()));
-    const QStringList matches = folder.entryList({ photo.uuid() + QStringLiteral(".*") }, QDir::Files, QDir::Name);
+    const QStringList matches
+        = folder.entryList({ photo.uuid() + QStringLiteral(".*") }, QDir::Files, QDir::Name);
     return matches.isEmpty() ? QString() : folder.filePath(matches.first());
 }
 
@@ -641,7 +646,8 @@ void CABrowser::playScreenSaver_Slot()
         break;
     case ScreenSaverLauncher::Result::NotStarted:
         m_prompts->inform(BrowserMessages::kPlayTitle,
-            QStringLiteral("The screensaver could not be started from %1.").arg(ScreenSaverLauncher::program()));
+            QStringLiteral("The screensaver could not be started from %1.")
+                .arg(ScreenSaverLauncher::program()));
         break;
     }
 }

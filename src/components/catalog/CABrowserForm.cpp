@@ -28,7 +28,7 @@ QToolButton *toolButton(QWidget *parent, const char *name, const QString &icon, 
     return button;
 }
 
-template <typename Layout> Layout *tightLayout(QWidget *parent, const char *name)
+template<typename Layout> Layout *tightLayout(QWidget *parent, const char *name)
 {
     auto *layout = new Layout(parent);
     layout->setObjectName(QLatin1String(name));
@@ -62,12 +62,17 @@ void CABrowserForm::setupUi(QMainWindow *window)
     upperGridLayout->setContentsMargins(0, 0, 10, 0);
     upperGridLayout->setRowMinimumHeight(0, 64);
     const QSize command(64, 48);
-    fotoriaButton = toolButton(toolbarContainer, "fotoriaButton", QStringLiteral(":images/fotoria_logo.png"), QSize(220, 48));
-    playlistButton = toolButton(toolbarContainer, "playlistButton", QStringLiteral(":images/ic_playlists.png"), command);
-    calendarButton = toolButton(toolbarContainer, "calendarButton", QStringLiteral(":images/ic_calendar.png"), command);
-    advancedButton = toolButton(toolbarContainer, "advancedButton", QStringLiteral(":images/ic_settings.png"), command);
+    fotoriaButton = toolButton(
+        toolbarContainer, "fotoriaButton", QStringLiteral(":images/fotoria_logo.png"), QSize(220, 48));
+    playlistButton
+        = toolButton(toolbarContainer, "playlistButton", QStringLiteral(":images/ic_playlists.png"), command);
+    calendarButton
+        = toolButton(toolbarContainer, "calendarButton", QStringLiteral(":images/ic_calendar.png"), command);
+    advancedButton
+        = toolButton(toolbarContainer, "advancedButton", QStringLiteral(":images/ic_settings.png"), command);
     howToButton = toolButton(toolbarContainer, "howToButton", QStringLiteral(":images/ic_help.png"), command);
-    loginButton = toolButton(toolbarContainer, "loginButton", QStringLiteral(":images/btn_login.png"), command);
+    loginButton
+        = toolButton(toolbarContainer, "loginButton", QStringLiteral(":images/btn_login.png"), command);
     fotoriaButton->setToolTip(QStringLiteral("Gallery"));
     playlistButton->setToolTip(QStringLiteral("Playlists for wallpaper and screensaver"));
     calendarButton->setToolTip(QStringLiteral("Calendar"));
@@ -106,8 +111,10 @@ void CABrowserForm::setupUi(QMainWindow *window)
     playListToolbar = container(playListImageListContainer, "playListToolbar");
     gridLayout_4 = tightLayout<QGridLayout>(playListToolbar, "gridLayout_4");
     const QSize small(48, 48);
-    backToolButton = toolButton(playListToolbar, "backToolButton", QStringLiteral(":/images/ic_gallery_off.png"), small);
-    renameToolButton = toolButton(playListToolbar, "renameToolButton", QStringLiteral(":/images/ic_playlist_edit.png"), small);
+    backToolButton
+        = toolButton(playListToolbar, "backToolButton", QStringLiteral(":/images/ic_gallery_off.png"), small);
+    renameToolButton = toolButton(
+        playListToolbar, "renameToolButton", QStringLiteral(":/images/ic_playlist_edit.png"), small);
     playlistLabel = new QLabel(playListToolbar);
     playlistLabel->setObjectName(QStringLiteral("playlistLabel"));
     playlistLabel->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; padding-left: 8px;"));
@@ -124,7 +131,8 @@ void CABrowserForm::setupUi(QMainWindow *window)
         "QToolButton { background-image: url(:/images/ic_playlist_play.png); background-repeat: no-repeat; "
         "background-position: center; border: none; }"));
     playToolButton->setToolTip(QStringLiteral("Slideshow"));
-    deleteToolButton = toolButton(playListToolbar, "deleteToolButton", QStringLiteral(":/images/ic_playlist_trash.png"), small);
+    deleteToolButton = toolButton(
+        playListToolbar, "deleteToolButton", QStringLiteral(":/images/ic_playlist_trash.png"), small);
     gridLayout_4->addWidget(backToolButton, 0, 0);
     gridLayout_4->addWidget(renameToolButton, 0, 1);
     gridLayout_4->addWidget(playlistLabel, 0, 2);
@@ -158,9 +166,10 @@ void CABrowserForm::setupUi(QMainWindow *window)
     playlistsLabel->setObjectName(QStringLiteral("playlistsLabel"));
     playlistsLabel->setStyleSheet(QStringLiteral("padding: 10px;"));
     newPlayButton = toolButton(playListListInnerContainer, "newPlayButton", QString(), QSize(98, 98));
-    newPlayButton->setStyleSheet(QStringLiteral(
-        "QToolButton { background-image: url(:/images/btn_create_playlist.png); background-repeat: no-repeat; "
-        "background-position: center; border: none; }"));
+    newPlayButton->setStyleSheet(
+        QStringLiteral("QToolButton { background-image: url(:/images/btn_create_playlist.png); "
+                       "background-repeat: no-repeat; "
+                       "background-position: center; border: none; }"));
     newPlayButton->setToolTip(QStringLiteral("New playlist"));
     horizontalLayout->addWidget(playlistsLabel);
     horizontalLayout->addWidget(newPlayButton);

@@ -22,16 +22,20 @@ GalleryPage::GalleryPage(ScriptBridge *bridge, CookieJar *cookies, QObject *pare
     if (cookies)
         manager->setCookieJar(cookies);
     connect(manager, &QNetworkAccessManager::sslErrors, this,
-        [](QNetworkReply *reply, const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+        [](QNetworkReply *reply, const QList<QSslError> &errors) {
+            NetworkPolicy::handleSslErrors(reply, errors);
+        });
     connect(mainFrame(), &QWebFrame::javaScriptWindowObjectCleared, this, &GalleryPage::attachBridge);
 }
 
 bool GalleryPage::isAllowedInView(const QUrl &url)
 {
-    return url.isEmpty() || url == QUrl(QStringLiteral("about:blank")) || ServiceAddress::isServiceOrigin(url);
+    return url.isEmpty() || url == QUrl(QStringLiteral("about:blank"))
+        || ServiceAddress::isServiceOrigin(url);
 }
 
-bool GalleryPage::acceptNavigationRequest(QWebFrame *frame, const QNetworkRequest &request, NavigationType type)
+bool GalleryPage::acceptNavigationRequest(
+    QWebFrame *frame, const QNetworkRequest &request, NavigationType type)
 {
     const QUrl url = request.url();
     if (isAllowedInView(url))
@@ -39,10 +43,12 @@ bool GalleryPage::acceptNavigationRequest(QWebFrame *frame, const QNetworkReques
     if (frame == mainFrame() || !frame) {
         // Links only: a page may not push the user's browser to places on
         // its own.
-        if (type == NavigationTypeLinkClicked && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
+        if (type == NavigationTypeLinkClicked
+            && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
             emit externalLink_Signal(url);
         else
-            qDebug() << "GalleryPage: kept out of the view:" << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+            qDebug() << "GalleryPage: kept out of the view:"
+                     << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
     }
     return false;
 }

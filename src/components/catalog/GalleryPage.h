@@ -27,7 +27,8 @@ signals:
     void bridgeAttached_Signal(bool attached);
 
 protected:
-    bool acceptNavigationRequest(QWebFrame *frame, const QNetworkRequest &request, NavigationType type) override;
+    bool acceptNavigationRequest(
+        QWebFrame *frame, const QNetworkRequest &request, NavigationType type) override;
     QString userAgentForUrl(const QUrl &url) const override;
 
 private:

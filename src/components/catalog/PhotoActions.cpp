@@ -43,7 +43,8 @@ QString PhotoActions::downloadPath(const QString &uuid)
     return FileLocations::photosFolder() + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
 }
 
-bool PhotoActions::pageAction(const QString &channel, const QString &uuid, const QString &url, const QString &action)
+bool PhotoActions::pageAction(
+    const QString &channel, const QString &uuid, const QString &url, const QString &action)
 {
     qDebug().noquote() << "CABrowser::photoClicked(), action:" << action << "uuid:" << uuid;
     // Everything here comes from a web page: a name that could leave its
@@ -86,7 +87,8 @@ bool PhotoActions::pageAction(const QString &channel, const QString &uuid, const
     return true;
 }
 
-bool PhotoActions::fetchInto(const QString &playlist, const QString &uuid, const QString &url, bool setAsWallpaper)
+bool PhotoActions::fetchInto(
+    const QString &playlist, const QString &uuid, const QString &url, bool setAsWallpaper)
 {
     const QString folder = m_library.folderOf(playlist);
     ImageStore *store = ImageStore::instance();
@@ -96,7 +98,8 @@ bool PhotoActions::fetchInto(const QString &playlist, const QString &uuid, const
         emit playlistCreated_Signal(playlist);
     }
     const QString target = folder + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
-    CAFileGetter::instance()->fetch(QStringLiteral("notused"), PhotoPaths(url).path(), target, setAsWallpaper);
+    CAFileGetter::instance()->fetch(
+        QStringLiteral("notused"), PhotoPaths(url).path(), target, setAsWallpaper);
     return true;
 }
 
@@ -109,7 +112,8 @@ void PhotoActions::download(const QString &channel, const QString &uuid, const Q
     // A copy the client already holds, else fetched into the downloads folder.
     const QString local = downloadPath(uuid);
     for (const QString &playlist : m_library.playlistNames()) {
-        const QString candidate = m_library.folderOf(playlist) + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
+        const QString candidate
+            = m_library.folderOf(playlist) + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
         if (QFileInfo(candidate).isFile()) {
             copyToChosen(candidate, chosen);
             return;
@@ -138,16 +142,19 @@ void PhotoActions::copyToChosen(const QString &from, const QString &to)
     // The save dialog has asked before replacing a file.
     const QString aside = to + QStringLiteral(".part");
     QFile::remove(aside);
-    if (!QFile::copy(from, aside) || (QFileInfo::exists(to) && !QFile::remove(to)) || !QFile::rename(aside, to)) {
+    if (!QFile::copy(from, aside) || (QFileInfo::exists(to) && !QFile::remove(to))
+        || !QFile::rename(aside, to)) {
         QFile::remove(aside);
         qWarning().noquote() << "CABrowser: cannot save the photo as" << to;
-        m_prompts->inform(BrowserMessages::kOopsTitle, QStringLiteral("The photo could not be saved as %1.").arg(to));
+        m_prompts->inform(
+            BrowserMessages::kOopsTitle, QStringLiteral("The photo could not be saved as %1.").arg(to));
     }
 }
 
 void PhotoActions::removeFavorite(const QString &uuid)
 {
-    const QString path = m_library.folderOf(kFavoritesPlaylist) + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
+    const QString path
+        = m_library.folderOf(kFavoritesPlaylist) + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
     deletePhoto(path);
     FavoritesSet::instance().rebuild();
     emit favoritesChanged_Signal();
@@ -193,22 +200,23 @@ void PhotoActions::addImageToUserFiles(
             emit wallpaperRequested_Signal(result.target);
         break;
     case PlaylistLibrary::AddResult::Download:
-        CAFileGetter::instance()->fetch(QStringLiteral("notused"), result.fullUrl, result.target, setAsWallpaper);
+        CAFileGetter::instance()->fetch(
+            QStringLiteral("notused"), result.fullUrl, result.target, setAsWallpaper);
         emit photoAdded_Signal(category, result.target);
         if (showFeedback)
-            m_prompts->feedback(
-                BrowserMessages::kSuccessTitle, BrowserMessages::movedTo(category), BrowserMessages::kMoveFeedbackKey);
+            m_prompts->feedback(BrowserMessages::kSuccessTitle, BrowserMessages::movedTo(category),
+                BrowserMessages::kMoveFeedbackKey);
         break;
     case PlaylistLibrary::AddResult::Added:
         emit photoAdded_Signal(category, result.target);
         if (setAsWallpaper)
             emit wallpaperRequested_Signal(result.target);
         if (showFeedback && copy)
-            m_prompts->feedback(
-                BrowserMessages::kPlaylistTitle, BrowserMessages::addedTo(category), BrowserMessages::kMoveFeedbackKey);
+            m_prompts->feedback(BrowserMessages::kPlaylistTitle, BrowserMessages::addedTo(category),
+                BrowserMessages::kMoveFeedbackKey);
         else if (showFeedback)
-            m_prompts->feedback(
-                BrowserMessages::kSuccessTitle, BrowserMessages::movedTo(category), BrowserMessages::kMoveFeedbackKey);
+            m_prompts->feedback(BrowserMessages::kSuccessTitle, BrowserMessages::movedTo(category),
+                BrowserMessages::kMoveFeedbackKey);
         break;
     case PlaylistLibrary::AddResult::NoAddress:
         m_prompts->inform(BrowserMessages::kOopsTitle, BrowserMessages::kCannotFindImage);

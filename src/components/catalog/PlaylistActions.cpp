@@ -81,7 +81,8 @@ QString PlaylistActions::rename(const QString &current)
 
 bool PlaylistActions::remove(const QString &name)
 {
-    if (name.isEmpty() || !m_prompts->confirm(BrowserMessages::kRemoveTitle, BrowserMessages::removeQuestion(name)))
+    if (name.isEmpty()
+        || !m_prompts->confirm(BrowserMessages::kRemoveTitle, BrowserMessages::removeQuestion(name)))
         return false;
     if (!m_library.remove(name)) {
         qWarning().noquote() << "CABrowser: cannot remove the playlist" << name;
@@ -105,12 +106,14 @@ QString PlaylistActions::addFolder(const QString &folderPath)
     const QString target = m_library.folderOf(name);
     if (!QDir().mkpath(target)) {
         m_prompts->inform(BrowserMessages::kPlaylistNameTitle,
-            QStringLiteral("The playlist folder could not be created in %1.").arg(QFileInfo(target).absolutePath()));
+            QStringLiteral("The playlist folder could not be created in %1.")
+                .arg(QFileInfo(target).absolutePath()));
         return QString();
     }
     ImageStore::instance()->setActive(name, true);
     int failed = 0;
-    const QFileInfoList files = QDir(folderPath).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    const QFileInfoList files
+        = QDir(folderPath).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &file : files) {
         if (file.suffix() != QLatin1String("jpg") && file.suffix() != QLatin1String("JPG"))
             continue;
@@ -119,7 +122,9 @@ QString PlaylistActions::addFolder(const QString &folderPath)
     }
     if (failed > 0)
         m_prompts->inform(BrowserMessages::kOopsTitle,
-            QStringLiteral("%1 photo(s) could not be copied into the playlist \"%2\".").arg(failed).arg(name));
+            QStringLiteral("%1 photo(s) could not be copied into the playlist \"%2\".")
+                .arg(failed)
+                .arg(name));
     // The pictures arrived after the store listed the new folder.
     ImageStore::instance()->rebuild();
     emit playlistsChanged_Signal();

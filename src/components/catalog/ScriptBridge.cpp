@@ -13,7 +13,8 @@ QStringList ScriptBridge::loadFavorites()
     return FavoritesSet::instance().uuids();
 }
 
-void ScriptBridge::photoClicked(const QString &channel, const QString &uuid, const QString &url, const QString &action)
+void ScriptBridge::photoClicked(
+    const QString &channel, const QString &uuid, const QString &url, const QString &action)
 {
     emit photoClicked_Signal(channel, uuid, url, action);
 }

@@ -15,7 +15,8 @@ public:
 
     // The uuids of the favourite pictures, listed afresh.
     Q_INVOKABLE QStringList loadFavorites();
-    Q_INVOKABLE void photoClicked(const QString &channel, const QString &uuid, const QString &url, const QString &action);
+    Q_INVOKABLE void photoClicked(
+        const QString &channel, const QString &uuid, const QString &url, const QString &action);
     // The address the next drop onto the playlist strip is to carry.
     Q_INVOKABLE void nextDropUrl(const QString &url);
 

@@ -49,7 +49,8 @@ QString WidgetPrompts::askSaveFile(const QString &proposedName)
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return QFileDialog::getSaveFileName(m_parent, QStringLiteral("Save File"),
-        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(proposedName), QStringLiteral("Images (*.jpg)"));
+        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(proposedName),
+        QStringLiteral("Images (*.jpg)"));
 }
 
 QString WidgetPrompts::choosePlaylist(const QStringList &names)
