@@ -4,53 +4,21 @@
 
 #include <core/AppInfo.h>
 #include <core/CookieJar.h>
-#include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 
 #include <QDebug>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QWebFrame>
 
 GalleryPage::GalleryPage(ScriptBridge *bridge, CookieJar *cookies, QObject *parent)
-    : QWebPage(parent)
+    : ServicePage(parent)
     , m_bridge(bridge)
 {
-    QNetworkAccessManager *manager = networkAccessManager();
     // The access manager takes the jar over: it goes (and saves what is
     // pending) with the page.
     if (cookies)
-        manager->setCookieJar(cookies);
-    connect(manager, &QNetworkAccessManager::sslErrors, this,
-        [](QNetworkReply *reply, const QList<QSslError> &errors) {
-            NetworkPolicy::handleSslErrors(reply, errors);
-        });
+        networkAccessManager()->setCookieJar(cookies);
     connect(mainFrame(), &QWebFrame::javaScriptWindowObjectCleared, this, &GalleryPage::attachBridge);
-}
-
-bool GalleryPage::isAllowedInView(const QUrl &url)
-{
-    return url.isEmpty() || url == QUrl(QStringLiteral("about:blank"))
-        || ServiceAddress::isServiceOrigin(url);
-}
-
-bool GalleryPage::acceptNavigationRequest(
-    QWebFrame *frame, const QNetworkRequest &request, NavigationType type)
-{
-    const QUrl url = request.url();
-    if (isAllowedInView(url))
-        return QWebPage::acceptNavigationRequest(frame, request, type);
-    if (frame == mainFrame() || !frame) {
-        // Links only: a page may not push the user's browser to places on
-        // its own.
-        if (type == NavigationTypeLinkClicked
-            && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")))
-            emit externalLink_Signal(url);
-        else
-            qDebug() << "GalleryPage: kept out of the view:"
-                     << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
-    }
-    return false;
 }
 
 QString GalleryPage::userAgentForUrl(const QUrl &url) const
