@@ -7,4 +7,9 @@ QString screenSaverFileName()
     return QStringLiteral("Fotoria.scr");
 }
 
+QStringList screenSaverFolders(const QString &programFolder)
+{
+    return { programFolder };
+}
+
 } // namespace platform

@@ -6,12 +6,20 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 QString ScreenSaverLauncher::program(const QString &folder)
 {
-    return QDir(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder)
-        .filePath(platform::screenSaverFileName());
+    const QStringList folders
+        = platform::screenSaverFolders(folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder);
+    for (const QString &candidate : folders) {
+        const QString path = QDir(candidate).filePath(platform::screenSaverFileName());
+        if (QFileInfo(path).isExecutable())
+            return path;
+    }
+    // Named even when missing, so that the failure message says where we looked first.
+    return QDir(folders.first()).filePath(platform::screenSaverFileName());
 }
 
 ScreenSaverLauncher::Result ScreenSaverLauncher::start(const QString &folder, qint64 *pid)
