@@ -1,5 +1,6 @@
 #include "LogOutput.h"
 
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 #include <core/SystemInfo.h>
@@ -62,7 +63,7 @@ void LogOutput::send(
 
 void LogOutput::replyFinished(QNetworkReply *reply)
 {
-    qDebug() << "replyFinished(), " << reply << int(reply->error()) << reply->errorString();
+    qDebug() << "replyFinished(), " << reply << int(reply->error()) << LogScrub::text(reply->errorString());
     const bool ok = reply->error() == QNetworkReply::NoError;
     reply->deleteLater();
     emit reportFinished(ok);

@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "FileLocations.h"
+#include "LogScrub.h"
 #include "NetworkPolicy.h"
 #include "ServiceAddress.h"
 #include "Settings.h"
@@ -162,7 +163,7 @@ void Analytics::registerUser(User *user)
     if (!user || !isSendingEnabled() || isServiceAccount(user->email()))
         return;
     const QByteArray json = profileDocument(user);
-    qDebug() << "mp json:" << json;
+    qDebug() << "mp json:" << LogScrub::json(json);
     const QString url = ServiceAddress::analyticsUrl(QStringLiteral("/engage")).toString()
         + QStringLiteral("?data=") + QString::fromLatin1(json.toBase64());
     enqueue(QUrl(url, QUrl::TolerantMode));

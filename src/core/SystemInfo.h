@@ -10,7 +10,8 @@ QString platformName();
 QString osVersionCode();
 
 // Version, platform, OS code and the environment, one item a line. Values of
-// variables whose names look secret are left out.
+// variables whose names look secret are left out, and so are the user and
+// password of any address in a value.
 QString systemDescription();
 QString systemDescription(const QStringList &environment);
 

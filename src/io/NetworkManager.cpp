@@ -1,6 +1,7 @@
 #include "NetworkManager.h"
 
 #include <core/FileLocations.h>
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 #include <core/User.h>
@@ -190,15 +191,14 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
             if (!isWebScheme(next)) {
                 // file:, qrc:, data: and the like would hand local or made-up
                 // content to a caller that asked the network.
-                qDebug() << "ERROR: redirect refused, not http or https:"
-                         << next.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+                qDebug().noquote() << "ERROR: redirect refused, not http or https:" << LogScrub::url(next);
                 m_lastRedirect.clear();
                 *ok = false;
                 body.clear();
             } else if (m_redirectDepth >= kMaxRedirects) {
                 // Two targets pointing at each other would otherwise recurse
                 // without end.
-                qDebug() << "ERROR: too many redirects, stopped at" << redirect.toString(QUrl::RemoveQuery);
+                qDebug().noquote() << "ERROR: too many redirects, stopped at" << LogScrub::url(redirect);
                 m_lastRedirect.clear();
                 *ok = false;
                 body.clear();
@@ -212,7 +212,9 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
             m_lastRedirect.clear();
         }
     } else {
-        qDebug() << "ERROR: " << int(reply->error()) << ":" << reply->errorString();
+        // Qt's error text names the whole address, query and user-info included.
+        qDebug().noquote() << "ERROR: " << int(reply->error()) << ":" << LogScrub::text(reply->errorString())
+                           << LogScrub::url(reply->url());
     }
 
     reply->deleteLater();

@@ -3,13 +3,12 @@
 #include "NetworkManager.h"
 
 #include <core/AppInfo.h>
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/User.h>
 
 #include <QDebug>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QNetworkAccessManager>
@@ -17,34 +16,6 @@
 #include <QUrl>
 
 namespace {
-
-bool isSecretKey(const QString &key)
-{
-    const QString lower = key.toLower();
-    return lower.contains(QLatin1String("token")) || lower.contains(QLatin1String("password"))
-        || lower.contains(QLatin1String("secret"));
-}
-
-QJsonValue masked(const QJsonValue &value)
-{
-    if (value.isObject()) {
-        QJsonObject object = value.toObject();
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            if (isSecretKey(it.key()) && !it.value().isObject() && !it.value().isArray())
-                it.value() = QStringLiteral("********");
-            else
-                it.value() = masked(it.value());
-        }
-        return object;
-    }
-    if (value.isArray()) {
-        QJsonArray array = value.toArray();
-        for (int i = 0; i < array.size(); ++i)
-            array[i] = masked(array.at(i));
-        return array;
-    }
-    return value;
-}
 
 // Each reply carries its own mode: sign-ins in flight at once never read
 // each other's answer the wrong way.
@@ -81,16 +52,7 @@ QByteArray ProtocolManager::loginBody(const QString &user, const QString &secret
 
 QByteArray ProtocolManager::maskSecrets(const QByteArray &body)
 {
-    if (body.isEmpty())
-        return body;
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        // Not JSON: it may still hold a token somewhere, so only its size is told.
-        return QByteArray("<") + QByteArray::number(body.size()) + QByteArray(" bytes, not JSON>");
-    if (document.isArray())
-        return QJsonDocument(masked(document.array()).toArray()).toJson(QJsonDocument::Compact);
-    return QJsonDocument(masked(document.object()).toObject()).toJson(QJsonDocument::Compact);
+    return LogScrub::json(body);
 }
 
 void ProtocolManager::login(const QString &user, const QString &secret, bool byToken)
@@ -139,7 +101,7 @@ void ProtocolManager::loginCompleted_Slot()
     const QNetworkReply::NetworkError code = reply->error();
     const QByteArray data = reply->readAll();
     qDebug() << "login error: " << int(code);
-    // The reply carries the new token: the log gets it masked.
+    // The reply carries the new token and the account's e-mail: the log gets them masked.
     qDebug() << "login data: " << maskSecrets(data);
 
     const QVariantMap map = NetworkManager::jsonToMap(data);

@@ -26,7 +26,7 @@ public:
     // The sign-in request body ("email" or "fotoria_username", "password",
     // "desktop_version").
     static QByteArray loginBody(const QString &user, const QString &secret);
-    // A reply body fit for the log: every token and password value masked.
+    // A reply body fit for the log: token, password and e-mail values masked.
     static QByteArray maskSecrets(const QByteArray &body);
 
 signals:

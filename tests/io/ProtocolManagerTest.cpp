@@ -281,6 +281,11 @@ void ProtocolManagerTest::resetDropsTokenHeader()
     User *user = User::instance();
     bool ok = false;
     NetworkManager().get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    // A failed address loses its user-info and query in the error line.
+    QUrl failing(m_service.baseUrl() + QStringLiteral("/api/v2/missing?auth_token=query-secret-1"));
+    failing.setUserInfo(QStringLiteral("bob:userinfo-secret-2"));
+    NetworkManager().get(failing.toString(), QString(), &ok);
+    QVERIFY(!ok);
     QVERIFY(m_service.journal("/api/v2/clients")
                 .first()
                 .toObject()
@@ -372,6 +377,11 @@ void ProtocolManagerTest::logHoldsNoSecrets()
     signIn(kDemoEmail, QStringLiteral("wrong-password-123"), false);
     bool ok = false;
     NetworkManager().get(QString(), QStringLiteral("/api/v2/clients"), &ok);
+    // A failed address loses its user-info and query in the error line.
+    QUrl failing(m_service.baseUrl() + QStringLiteral("/api/v2/missing?auth_token=query-secret-1"));
+    failing.setUserInfo(QStringLiteral("bob:userinfo-secret-2"));
+    NetworkManager().get(failing.toString(), QString(), &ok);
+    QVERIFY(!ok);
 
     qInstallMessageHandler(previous);
     Logger::instance()->closeLogFile();
@@ -385,6 +395,10 @@ void ProtocolManagerTest::logHoldsNoSecrets()
     QVERIFY2(!text.contains(token.toUtf8()), "the token reached the log");
     QVERIFY2(!text.contains(kDemoPassword.toUtf8()), "the password reached the log");
     QVERIFY2(!text.contains("wrong-password-123"), "a typed password reached the log");
+    QVERIFY2(!text.contains(kDemoEmail.toUtf8()), "the e-mail address reached the log");
+    QVERIFY(text.contains("/api/v2/missing"));
+    QVERIFY2(!text.contains("query-secret-1"), "a query reached the log");
+    QVERIFY2(!text.contains("userinfo-secret-2"), "a password in an address reached the log");
 }
 
 void ProtocolManagerTest::maskSecrets_data()
@@ -393,8 +407,10 @@ void ProtocolManagerTest::maskSecrets_data()
     QTest::addColumn<QByteArray>("secret");
     QTest::addColumn<QByteArray>("kept");
 
-    QTest::newRow("top-level token") << QByteArray("{\"token\":\"s3cr3t\",\"user\":{\"email\":\"a@b\"}}")
-                                     << QByteArray("s3cr3t") << QByteArray("a@b");
+    QTest::newRow("top-level token") << QByteArray("{\"token\":\"s3cr3t\",\"user\":{\"uuid\":\"u1\"}}")
+                                     << QByteArray("s3cr3t") << QByteArray("u1");
+    QTest::newRow("e-mail") << QByteArray("{\"user\":{\"email\":\"a@b.example\",\"uuid\":\"u1\"}}")
+                            << QByteArray("a@b.example") << QByteArray("u1");
     QTest::newRow("nested auth_token") << QByteArray("{\"user\":{\"auth_token\":\"s3cr3t\",\"uuid\":\"u1\"}}")
                                        << QByteArray("s3cr3t") << QByteArray("u1");
     QTest::newRow("token in an array") << QByteArray("[{\"authenticationToken\":\"s3cr3t\"}]")

@@ -1,5 +1,6 @@
 #include "EmailChange.h"
 
+#include <core/LogScrub.h>
 #include <core/User.h>
 #include <io/NetworkManager.h>
 
@@ -52,7 +53,7 @@ void EmailChange::replied()
     m_busy = false;
     const Reply reply = m_watcher.result();
     if (!reply.ok) {
-        qDebug().noquote() << "email not set:" << QString::fromUtf8(reply.body);
+        qDebug().noquote() << "email not set:" << QString::fromUtf8(LogScrub::json(reply.body));
         const QString reason
             = NetworkManager::jsonToMap(reply.body).value(QStringLiteral("message")).toString();
         emit finished_Signal(false,
@@ -61,7 +62,8 @@ void EmailChange::replied()
                 : tr("Your address was not changed: %1").arg(reason));
         return;
     }
-    qDebug().noquote() << "email set:" << QString::fromUtf8(reply.body);
+    // The reply names the new address, which stays out of the log.
+    qDebug().noquote() << "email set:" << QString::fromUtf8(LogScrub::json(reply.body));
     User::instance()->reset();
     emit finished_Signal(
         true, tr("Your e-mail address is now %1. Please log in again with the new address.").arg(m_newEmail));

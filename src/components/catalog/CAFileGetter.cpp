@@ -3,6 +3,7 @@
 #include "CAFileGetterWorkerThread.h"
 
 #include <core/FileLocations.h>
+#include <core/LogScrub.h>
 #include <core/ImageStore.h>
 
 #include <QCoreApplication>
@@ -84,7 +85,7 @@ void CAFileGetter::fetch(
     const QString &category, const QString &url, const QString &fileName, bool setAsWallpaper)
 {
     if (!isAcceptedUrl(url)) {
-        qDebug().noquote() << "CAFileGetter: refused address" << url;
+        qDebug().noquote() << "CAFileGetter: refused address" << LogScrub::text(url);
         return;
     }
     if (!isAcceptedFileName(fileName)) {
@@ -92,7 +93,7 @@ void CAFileGetter::fetch(
         return;
     }
     if (m_worker->isStopped()) {
-        qDebug().noquote() << "CAFileGetter: stopped, not fetching" << url;
+        qDebug().noquote() << "CAFileGetter: stopped, not fetching" << LogScrub::text(url);
         return;
     }
     m_worker->enqueue(
