@@ -142,6 +142,14 @@ void Settings::setValue(const QString &key, const QVariant &value)
     store()->sync();
 }
 
+void Settings::setValues(const QVariantMap &values)
+{
+    QMutexLocker locker(&g_lock);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        store()->setValue(it.key(), it.value());
+    store()->sync();
+}
+
 bool Settings::trySetValue(const QString &key, const QVariant &value, int timeoutMs)
 {
     if (!g_lock.tryLock(timeoutMs))
@@ -171,7 +179,8 @@ void Settings::setGroupValue(const QString &group, const QString &key, const QVa
 
 void Settings::saveWindowState(QWidget *window, const QString &group)
 {
-    if (!window)
+    // The quit that follows a reset must not write the window back.
+    if (!window || !saveWindowStateOnExit)
         return;
     QMutexLocker locker(&g_lock);
     QSettings *s = store();

@@ -26,6 +26,9 @@ public:
     static QVariant value(const QString &key, const QVariant &defaultValue = QVariant());
     static bool contains(const QString &key);
     static void setValue(const QString &key, const QVariant &value);
+    // Several keys under one lock and one sync: a reader of the file sees
+    // all of them or none.
+    static void setValues(const QVariantMap &values);
     static void remove(const QString &key);
     // For the crash callback: gives up after the timeout instead of waiting
     // for a lock the crashing thread may hold itself.
@@ -36,6 +39,7 @@ public:
                                const QVariant &defaultValue = QVariant());
     static void setGroupValue(const QString &group, const QString &key, const QVariant &value);
 
+    // Writes nothing while saveWindowStateOnExit is false (after a reset).
     static void saveWindowState(QWidget *window, const QString &group);
     static void restoreWindowState(QWidget *window, const QString &group);
 

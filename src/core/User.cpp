@@ -49,95 +49,129 @@ QString User::serviceAccountPassword()
 
 void User::load()
 {
-    QWriteLocker locker(&m_lock);
-    m_email = Settings::getString(kEmail, QString());
-    m_uuid = Settings::getString(kUuid, QString());
-    m_token = Settings::getString(kToken, QString());
-    m_accountUrl = Settings::getString(kAccountUrl, QString());
-    m_remember = Settings::getBool(kRemember, true);
-    m_deviceUuid = Settings::getString(kDeviceUuid, QString());
-    m_deviceActive = Settings::getBool(kDeviceActive, true);
-    m_deviceName = Settings::getString(kDeviceName, QString());
-    m_deviceCreatedAt = Settings::getString(kDeviceCreated, QString());
-    m_deviceModifiedAt = Settings::getString(kDeviceModified, QString());
+    // Read outside the record's lock: the settings store may be slow.
+    const QString email = Settings::getString(kEmail, QString());
+    const QString uuid = Settings::getString(kUuid, QString());
+    const QString token = Settings::getString(kToken, QString());
+    const QString accountUrl = Settings::getString(kAccountUrl, QString());
+    const bool remember = Settings::getBool(kRemember, true);
+    const QString deviceUuid = Settings::getString(kDeviceUuid, QString());
+    const bool deviceActive = Settings::getBool(kDeviceActive, true);
+    const QString deviceName = Settings::getString(kDeviceName, QString());
+    const QString deviceCreatedAt = Settings::getString(kDeviceCreated, QString());
+    const QString deviceModifiedAt = Settings::getString(kDeviceModified, QString());
+
+    QMutexLocker locker(&m_lock);
+    m_email = email;
+    m_uuid = uuid;
+    m_token = token;
+    m_accountUrl = accountUrl;
+    m_remember = remember;
+    m_deviceUuid = deviceUuid;
+    m_deviceActive = deviceActive;
+    m_deviceName = deviceName;
+    m_deviceCreatedAt = deviceCreatedAt;
+    m_deviceModifiedAt = deviceModifiedAt;
     m_loggedIn = false;
 }
 
-void User::saveLocked() const
+QVariantMap User::recordLocked() const
 {
-    Settings::setValue(kEmail, m_email);
-    Settings::setValue(kUuid, m_uuid);
-    Settings::setValue(kToken, m_token);
-    Settings::setValue(kAccountUrl, m_accountUrl);
-    Settings::setValue(kRemember, m_remember);
-    Settings::setValue(kDeviceUuid, m_deviceUuid);
-    Settings::setValue(kDeviceActive, m_deviceActive);
-    Settings::setValue(kDeviceName, m_deviceName);
-    Settings::setValue(kDeviceCreated, m_deviceCreatedAt);
-    Settings::setValue(kDeviceModified, m_deviceModifiedAt);
+    return {
+        { kEmail, m_email },
+        { kUuid, m_uuid },
+        { kToken, m_token },
+        { kAccountUrl, m_accountUrl },
+        { kRemember, m_remember },
+        { kDeviceUuid, m_deviceUuid },
+        { kDeviceActive, m_deviceActive },
+        { kDeviceName, m_deviceName },
+        { kDeviceCreated, m_deviceCreatedAt },
+        { kDeviceModified, m_deviceModifiedAt },
+    };
 }
 
 void User::save()
 {
-    QReadLocker locker(&m_lock);
-    saveLocked();
+    QMutexLocker saving(&m_saveLock);
+    QVariantMap record;
+    {
+        QMutexLocker locker(&m_lock);
+        record = recordLocked();
+    }
+    Settings::setValues(record);
 }
 
 void User::storeLogin(
     const QString &email, const QString &accountId, const QString &token, const QString &accountUrl)
 {
-    QWriteLocker locker(&m_lock);
-    m_email = email;
-    m_uuid = accountId;
-    m_token = token;
-    m_accountUrl = accountUrl;
-    m_loggedIn = true;
-    saveLocked();
+    QMutexLocker saving(&m_saveLock);
+    QVariantMap record;
+    {
+        QMutexLocker locker(&m_lock);
+        m_email = email;
+        m_uuid = accountId;
+        m_token = token;
+        m_accountUrl = accountUrl;
+        m_loggedIn = true;
+        record = recordLocked();
+    }
+    Settings::setValues(record);
 }
 
 void User::useServiceAccount(bool force)
 {
-    QWriteLocker locker(&m_lock);
-    if (!m_email.isEmpty() && !force)
-        return;
-    m_email = serviceAccountEmail();
-    m_remember = true;
-    saveLocked();
+    QMutexLocker saving(&m_saveLock);
+    QVariantMap record;
+    {
+        QMutexLocker locker(&m_lock);
+        if (!m_email.isEmpty() && !force)
+            return;
+        m_email = serviceAccountEmail();
+        m_remember = true;
+        record = recordLocked();
+    }
+    Settings::setValues(record);
 }
 
 void User::reset()
 {
-    QWriteLocker locker(&m_lock);
-    m_loggedIn = false;
-    m_email = serviceAccountEmail();
-    m_uuid.clear();
-    m_token.clear();
-    m_accountUrl.clear();
-    m_remember = false;
-    saveLocked();
+    QMutexLocker saving(&m_saveLock);
+    QVariantMap record;
+    {
+        QMutexLocker locker(&m_lock);
+        m_loggedIn = false;
+        m_email = serviceAccountEmail();
+        m_uuid.clear();
+        m_token.clear();
+        m_accountUrl.clear();
+        m_remember = false;
+        record = recordLocked();
+    }
+    Settings::setValues(record);
 }
 
 #define USER_FIELD(Type, getter, setter, member)                                                             \
     Type User::getter() const                                                                                \
     {                                                                                                        \
-        QReadLocker locker(&m_lock);                                                                         \
+        QMutexLocker locker(&m_lock);                                                                        \
         return member;                                                                                       \
     }                                                                                                        \
     void User::setter(Type value)                                                                            \
     {                                                                                                        \
-        QWriteLocker locker(&m_lock);                                                                        \
+        QMutexLocker locker(&m_lock);                                                                        \
         member = value;                                                                                      \
     }
 
 #define USER_TEXT_FIELD(getter, setter, member)                                                              \
     QString User::getter() const                                                                             \
     {                                                                                                        \
-        QReadLocker locker(&m_lock);                                                                         \
+        QMutexLocker locker(&m_lock);                                                                        \
         return member;                                                                                       \
     }                                                                                                        \
     void User::setter(const QString &value)                                                                  \
     {                                                                                                        \
-        QWriteLocker locker(&m_lock);                                                                        \
+        QMutexLocker locker(&m_lock);                                                                        \
         member = value;                                                                                      \
     }
 

@@ -1,11 +1,14 @@
 #pragma once
 
-#include <QReadWriteLock>
+#include <QMutex>
 #include <QString>
+#include <QVariantMap>
 
 // The record of the signed-in account, kept in the settings store. Written on
-// the GUI thread, read from worker threads too (the token of every request):
-// every accessor takes the record's lock and returns a copy.
+// the GUI thread, read from worker threads too (the token of every request).
+// Readers copy from memory under a small lock that is never held during file
+// I/O; save() writes all keys with one sync, so the file never holds a new
+// e-mail beside an old token.
 class User
 {
 public:
@@ -48,9 +51,13 @@ public:
 
 private:
     User() = default;
-    void saveLocked() const;
+    // The stored fields as settings keys and values; m_lock held.
+    QVariantMap recordLocked() const;
 
-    mutable QReadWriteLock m_lock;
+    // Held around a whole save, m_lock only while copying: an older copy
+    // never lands after a newer one, and readers never wait for the file.
+    QMutex m_saveLock;
+    mutable QMutex m_lock; // the fields below
     QString m_email;
     QString m_uuid;
     QString m_token;
