@@ -2,6 +2,7 @@
 // log-collection inputs it reports to.
 #include "Router.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -120,15 +121,27 @@ void installRestRoutes(Router &router)
                        ? info.base + QStringLiteral("/downloads/") + installerName(version, windows)
                        : config.downloadLink;
         };
-        sendJson(res, 200, QJsonObject{
-                               {QStringLiteral("windows_version"), config.windowsVersion},
-                               {QStringLiteral("windows_download_link"), link(config.windowsVersion, true)},
-                               {QStringLiteral("linux_version"), config.linuxVersion},
-                               {QStringLiteral("linux_download_link"), link(config.linuxVersion, false)},
-                               {QStringLiteral("osx_version"), config.windowsVersion},
-                               {QStringLiteral("osx_download_link"),
-                                info.base + QStringLiteral("/downloads/Fotoria-%1.dmg").arg(config.windowsVersion)},
-                           });
+        QJsonObject document{
+            {QStringLiteral("windows_version"), config.windowsVersion},
+            {QStringLiteral("windows_download_link"), link(config.windowsVersion, true)},
+            {QStringLiteral("linux_version"), config.linuxVersion},
+            {QStringLiteral("linux_download_link"), link(config.linuxVersion, false)},
+            {QStringLiteral("osx_version"), config.windowsVersion},
+            {QStringLiteral("osx_download_link"),
+             info.base + QStringLiteral("/downloads/Fotoria-%1.dmg").arg(config.windowsVersion)},
+        };
+        // Every installer this service serves has the same bytes.
+        if (config.installerSha256 != QLatin1String("none")) {
+            const QString hash = !config.installerSha256.isEmpty()
+                                     ? config.installerSha256
+                                     : QString::fromLatin1(QCryptographicHash::hash(
+                                                               ServiceContext::installerBytes(config.installerSize),
+                                                               QCryptographicHash::Sha256)
+                                                               .toHex());
+            document.insert(QStringLiteral("windows_download_sha256"), hash);
+            document.insert(QStringLiteral("linux_download_sha256"), hash);
+        }
+        sendJson(res, 200, document);
     });
 
     router.get(R"(/downloads/([^/]+))", [&ctx](const httplib::Request &, httplib::Response &res, const RequestInfo &) {

@@ -17,6 +17,8 @@ bool ServiceConfig::set(const QString &key, const QString &value)
         m_values.linuxVersion = value;
     } else if (key == QLatin1String("download_link")) {
         m_values.downloadLink = value;
+    } else if (key == QLatin1String("installer_sha256")) {
+        m_values.installerSha256 = value;
     } else if (key == QLatin1String("installer_size")) {
         bool ok = false;
         const qint64 size = value.toLongLong(&ok);

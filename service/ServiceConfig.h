@@ -12,6 +12,9 @@ struct ConfigValues {
     QString linuxVersion = QStringLiteral("1.4.0.19");
     qint64 installerSize = 65536;
     QString downloadLink; // empty: a link to this service's /downloads/
+    // The hash the version document announces: empty for the served
+    // installer's own, "none" to leave it out, else this text (a wrong one).
+    QString installerSha256;
 };
 
 class ServiceConfig

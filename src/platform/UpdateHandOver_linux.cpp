@@ -12,6 +12,11 @@ QString updateLinkKey()
     return QStringLiteral("linux_download_link");
 }
 
+QString updateHashKey()
+{
+    return QStringLiteral("linux_download_sha256");
+}
+
 QString updateScriptName()
 {
     return QStringLiteral("linux_auto_update.sh");

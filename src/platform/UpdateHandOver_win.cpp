@@ -12,6 +12,11 @@ QString updateLinkKey()
     return QStringLiteral("windows_download_link");
 }
 
+QString updateHashKey()
+{
+    return QStringLiteral("windows_download_sha256");
+}
+
 QString updateScriptName()
 {
     return QStringLiteral("win_auto_update.bat");

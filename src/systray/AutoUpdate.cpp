@@ -1,14 +1,17 @@
 #include "AutoUpdate.h"
 
 #include <core/AppInfo.h>
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/Settings.h>
 #include <io/NetworkManager.h>
 #include <platform/UpdateHandOver.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QMutexLocker>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -23,6 +26,9 @@ namespace {
 
 // An installer is never this small; a smaller body is an error page.
 constexpr int kMinimumInstallerSize = 8192;
+
+// The one failure text the download dialog shows; the log says why.
+const char *const kDownloadFailed = "File not found!";
 
 } // namespace
 
@@ -112,6 +118,7 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
         QMutexLocker locker(&m_lock);
         m_availableVersion = document.value(versionKey).toString();
         m_downloadLink = document.value(linkKey).toString();
+        m_expectedSha256 = document.value(platform::updateHashKey()).toString().trimmed().toLower();
         m_installerPath = QDir::toNativeSeparators(
             QDir::tempPath() + QDir::separator() + installerFileName(m_downloadLink));
     }
@@ -173,6 +180,12 @@ QString AutoUpdate::downloadLink() const
     return m_downloadLink;
 }
 
+QString AutoUpdate::expectedSha256() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_expectedSha256;
+}
+
 QString AutoUpdate::installerPath() const
 {
     QMutexLocker locker(&m_lock);
@@ -184,15 +197,49 @@ QString AutoUpdate::errorText() const
     return m_errorText;
 }
 
+bool AutoUpdate::isAcceptedLink(const QUrl &link)
+{
+    const QString scheme = link.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return true;
+    return scheme == QLatin1String("http") && Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false);
+}
+
+void AutoUpdate::abortDownload()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    disconnect(reply, nullptr, this, nullptr);
+    reply->abort();
+}
+
+void AutoUpdate::failDownload(const QString &errorText)
+{
+    m_errorText = errorText;
+    emit UpdateDownloaded(false);
+}
+
 void AutoUpdate::startDownload()
 {
     const QString link = downloadLink();
     if (link.isNull())
         return;
+    abortDownload();
     m_downloading = true;
     m_lastTotal = 0;
     m_errorText.clear();
-    QNetworkRequest request { QUrl(link, QUrl::TolerantMode) };
+    // Whatever an earlier download left at the path is not this one's.
+    QFile::remove(installerPath());
+
+    const QUrl url(link, QUrl::TolerantMode);
+    if (!isAcceptedLink(url)) {
+        qDebug().noquote() << "update refused: the installer link is not https:" << LogScrub::url(url);
+        failDownload(QLatin1String(kDownloadFailed));
+        return;
+    }
+    QNetworkRequest request { url };
     NetworkPolicy::apply(request);
     m_reply = m_downloadManager.get(request);
     QNetworkReply *reply = m_reply;
@@ -215,33 +262,44 @@ void AutoUpdate::DownloadProgress(qlonglong received, qlonglong total)
 void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
 {
     reply->deleteLater();
-    if (!m_downloading)
+    // An aborted download that finishes late is not the one asked for.
+    if (!m_downloading || reply != m_reply)
         return;
+    m_reply = nullptr;
 
     const QByteArray body = reply->readAll();
     if (body.size() <= kMinimumInstallerSize) {
-        m_errorText = QStringLiteral("File not found!");
         // An error page is worth seeing; a short binary is not worth flooding the log with.
         qDebug() << "ERROR from temp file download: " << body.left(512);
-        emit UpdateDownloaded(false);
+        failDownload(QLatin1String(kDownloadFailed));
         return;
     }
     // An error page can be large too; only a good reply is an installer.
     if (reply->error() != QNetworkReply::NoError) {
-        m_errorText = reply->errorString();
-        qDebug() << "ERROR from temp file download: " << int(reply->error()) << m_errorText;
-        emit UpdateDownloaded(false);
+        qDebug().noquote() << "ERROR from temp file download: " << int(reply->error())
+                           << LogScrub::text(reply->errorString());
+        failDownload(LogScrub::text(reply->errorString()));
         return;
+    }
+    const QString expected = expectedSha256();
+    if (!expected.isEmpty()) {
+        const QString actual
+            = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+        if (actual != expected) {
+            qDebug().noquote() << "update refused: the installer's SHA-256" << actual
+                               << "differs from the announced" << expected;
+            failDownload(QLatin1String(kDownloadFailed));
+            return;
+        }
     }
 
     // The installer is complete or absent, never half written.
     const QString path = installerPath();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
-        m_errorText = file.errorString();
-        qDebug() << "ERROR: cannot write the installer to" << path << m_errorText;
+        qDebug() << "ERROR: cannot write the installer to" << path << file.errorString();
         file.cancelWriting();
-        emit UpdateDownloaded(false);
+        failDownload(file.errorString());
         return;
     }
     emit UpdateDownloaded(true);
@@ -251,11 +309,7 @@ void AutoUpdate::stopDownload(int result)
 {
     Q_UNUSED(result)
     m_downloading = false;
-    if (!m_reply)
-        return;
-    disconnect(m_reply, &QNetworkReply::downloadProgress, this, &AutoUpdate::DownloadProgress);
-    m_reply->abort();
-    m_reply = nullptr;
+    abortDownload();
 }
 
 bool AutoUpdate::LaunchUpdate()

@@ -16,6 +16,11 @@ class QNetworkReply;
 // Checks the service for a newer release, downloads the installer and hands
 // over to the install script beside the program.
 //
+// The installer runs with the user's rights or more, so only an https link
+// is fetched (plain http too when kIgnoreSslErrors is set, for a test
+// service), and when the version document gives the installer's SHA-256 a
+// download that differs is refused and never saved.
+//
 // kAutoUpdate (int, default 1): 0 = no automatic checks, never newer;
 // 1 = newer when the first three numbers are higher; 2 = also when only the
 // fourth number differs.
@@ -46,6 +51,8 @@ public:
 
     QString availableVersion() const;
     QString downloadLink() const;
+    // Lower-case hexadecimal; empty when the document gave none.
+    QString expectedSha256() const;
     QString installerPath() const;
     QString errorText() const;
     bool isDownloading() const { return m_downloading; }
@@ -59,6 +66,7 @@ signals:
     void Progress(int value);
 
 public slots:
+    // Drops a download still running (its reply aborted, nothing saved).
     void startDownload();
     void stopDownload(int result);
     // Starts the install script and quits; stays running (and returns false)
@@ -75,6 +83,11 @@ private:
     qint32 m_lastTotal = 0;
 
     bool stopping() const { return m_stopping.loadAcquire(); }
+    // Aborts the running download; its reply then reports nothing.
+    void abortDownload();
+    // Ends the download as failed with the text the dialog shows.
+    void failDownload(const QString &errorText);
+    static bool isAcceptedLink(const QUrl &link);
 
     // The checks' pool tasks, waited for by stopChecks().
     QList<QFuture<void>> m_checks;
@@ -85,5 +98,6 @@ private:
     QSet<NetworkManager *> m_networks; // the checks' requests in flight
     QString m_availableVersion;
     QString m_downloadLink;
+    QString m_expectedSha256;
     QString m_installerPath;
 };

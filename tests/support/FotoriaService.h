@@ -53,7 +53,8 @@ public:
                     const QMap<QString, QString> &params = {});
     void clearFailures();
 
-    // linux_version, windows_version, installer_size, download_link.
+    // linux_version, windows_version, installer_size, download_link,
+    // installer_sha256.
     bool setConfig(const QString &key, const QString &value);
     void resetConfig();
 

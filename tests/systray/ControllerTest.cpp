@@ -98,6 +98,9 @@ private slots:
             QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
         }
         QVERIFY(m_service.setConfig("linux_version", "1.5.0.0"));
+        // Installers come over https only; the test service's certificate is self-signed.
+        QVERIFY(m_service.setConfig("download_link", m_service.httpsUrl() + "/downloads/fotoria-1.5.0.0.tar.gz"));
+        Settings::setValue("kIgnoreSslErrors", true);
         m_service.clearJournal();
 
         // Everything after the question runs inside its modal loop, so a timer

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSslConfiguration>
 
 using fotoria::test::FotoriaService;
 
@@ -38,6 +39,9 @@ private slots:
     void download_data();
     void download();
     void largeErrorPageIsNoInstaller();
+    void installerLinkAndHash_data();
+    void installerLinkAndHash();
+    void secondDownloadReplacesFirst();
     void stopWhileDownloading();
     void versionComparison_data();
     void versionComparison();
@@ -85,7 +89,12 @@ void UpdateTest::initTestCase()
 {
     QString error;
     QVERIFY2(m_service.start(&error), qPrintable(error));
-    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.baseUrl());
+    // The service's certificate is trusted, as a real one would be: links
+    // are https and no certificate error is ignored.
+    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
+    ssl.setCaCertificates(ssl.caCertificates() + QSslCertificate::fromPath(m_service.certificatePath()));
+    QSslConfiguration::setDefaultConfiguration(ssl);
+    Settings::setValue(QStringLiteral("kServiceUrl"), m_service.httpsUrl());
     Settings::setValue(QStringLiteral("kNetworkTimeout"), 3000);
 }
 
@@ -281,7 +290,7 @@ void UpdateTest::download()
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     QVERIFY(m_service.setConfig(QStringLiteral("installer_size"), QString::number(size)));
     QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
-        m_service.baseUrl() + QStringLiteral("/downloads/fotoria-1.5.0.0.run?channel=x")));
+        m_service.httpsUrl() + QStringLiteral("/downloads/fotoria-1.5.0.0.run?channel=x")));
     AutoUpdate update;
     runCheck(update, false, false);
     const QString path = update.installerPath();
@@ -329,6 +338,90 @@ void UpdateTest::largeErrorPageIsNoInstaller()
     QVERIFY(!update.errorText().isEmpty());
     QVERIFY(update.errorText() != QStringLiteral("File not found!"));
     QVERIFY(!QFileInfo::exists(update.installerPath()));
+}
+
+void UpdateTest::installerLinkAndHash_data()
+{
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<bool>("ignoreSslErrors");
+    QTest::addColumn<QString>("announcedHash"); // empty: the installer's own
+    QTest::addColumn<bool>("success");
+
+    const QString wrongHash(64, QLatin1Char('0'));
+    QTest::newRow("https, hash matches") << "https" << false << "" << true;
+    QTest::newRow("https, no hash announced") << "https" << false << "none" << true;
+    QTest::newRow("https, hash differs") << "https" << false << wrongHash << false;
+    QTest::newRow("https, hash in capitals matches") << "https" << false << "upper" << true;
+    QTest::newRow("plain http refused") << "http" << false << "" << false;
+    QTest::newRow("plain http to a test service") << "http" << true << "" << true;
+}
+
+void UpdateTest::installerLinkAndHash()
+{
+    QFETCH(QString, scheme);
+    QFETCH(bool, ignoreSslErrors);
+    QFETCH(QString, announcedHash);
+    QFETCH(bool, success);
+
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSslErrors);
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
+        (scheme == QLatin1String("http") ? m_service.baseUrl() : m_service.httpsUrl())
+            + QStringLiteral("/downloads/fotoria-1.5.0.0.run")));
+    if (announcedHash == QLatin1String("upper")) {
+        AutoUpdate probe;
+        runCheck(probe, false, false);
+        announcedHash = probe.expectedSha256().toUpper();
+        QCOMPARE(announcedHash.size(), 64);
+    }
+    QVERIFY(m_service.setConfig(QStringLiteral("installer_sha256"), announcedHash));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    const QString path = update.installerPath();
+    // A stale installer from before is never handed over in its place.
+    QFile stale(path);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    ADownloadUpdateDialog dialog(&update);
+    dialog.prepare();
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QVERIFY(!downloaded.isEmpty() || downloaded.wait(20000));
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), false);
+    QCOMPARE(downloaded.count(), 1);
+    QCOMPARE(downloaded.first().first().toBool(), success);
+    QCOMPARE(QFileInfo::exists(path), success);
+    QCOMPARE(
+        m_service.journal("/downloads/").size(), scheme == QLatin1String("http") && !ignoreSslErrors ? 0 : 1);
+    if (success) {
+        QCOMPARE(QFileInfo(path).size(), qint64(65536));
+    } else {
+        QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Error: File not found!"));
+        QVERIFY(!dialog.buttonBox()->button(QDialogButtonBox::Ok));
+    }
+}
+
+void UpdateTest::secondDownloadReplacesFirst()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    // The first request answers late; the second at once.
+    QVERIFY(m_service.setFailure(QUrl(update.downloadLink()).path(), QStringLiteral("slow"),
+        { { QStringLiteral("delay_ms"), QStringLiteral("1500") },
+            { QStringLiteral("count"), QStringLiteral("1") } }));
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.journal("/downloads/").size(), 1, 10000);
+    update.startDownload();
+    QVERIFY(downloaded.wait(20000));
+    QCOMPARE(m_service.journal("/downloads/").size(), 2);
+    // Well past the first one's answer: it was aborted and says nothing.
+    QVERIFY(!downloaded.wait(5000));
+    QCOMPARE(downloaded.count(), 1);
+    QCOMPARE(downloaded.first().first().toBool(), true);
+    QCOMPARE(QFileInfo(update.installerPath()).size(), qint64(65536));
 }
 
 void UpdateTest::stopWhileDownloading()
