@@ -1,6 +1,7 @@
 #include "ImageStore.h"
 
 #include "FileLocations.h"
+#include "ImageStoreIndex.h"
 
 #include <platform/DirectoryListing.h>
 
@@ -13,7 +14,6 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -24,36 +24,6 @@ const QString kPathKey = QStringLiteral("path");
 const QString kActiveKey = QStringLiteral("active");
 
 QAtomicPointer<ImageStore> g_instance;
-
-// The index is produced by the toolkit's own INI writer, so its format is
-// exactly what any other reader of the file expects.
-QByteArray renderIndex(const QMap<QString, bool> &playlists, bool *ok)
-{
-    *ok = false;
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return QByteArray();
-    const QString file = scratch.filePath(QStringLiteral("active.ini"));
-    {
-        QSettings ini(file, QSettings::IniFormat);
-        ini.beginWriteArray(kArrayName);
-        int i = 0;
-        for (auto it = playlists.cbegin(); it != playlists.cend(); ++it, ++i) {
-            ini.setArrayIndex(i);
-            ini.setValue(kPathKey, it.key());
-            ini.setValue(kActiveKey, it.value());
-        }
-        ini.endArray();
-        ini.sync();
-        if (ini.status() != QSettings::NoError)
-            return QByteArray();
-    }
-    QFile written(file);
-    if (!written.open(QIODevice::ReadOnly))
-        return QByteArray();
-    *ok = true;
-    return written.readAll();
-}
 
 } // namespace
 
@@ -134,20 +104,12 @@ int ImageStore::pictureCount() const
 
 QString ImageStore::randomPicture() const
 {
-    // r is a 15-bit value, as the pick was always defined over [0, 32767];
-    // the float arithmetic and the clamp keep r = 32767 inside the list.
-    const int r = int(QRandomGenerator::global()->bounded(32768u));
-    const float f = float(r) / 32767.0f;
     QMutexLocker locker(&m_lock);
     const int n = m_pictures.size();
     if (n == 0)
         return QString();
-    int i = int(float(n) * f);
-    if (i < 0)
-        i = 0;
-    if (i > n - 1)
-        i = n - 1;
-    return m_pictures.at(i);
+    // Uniform over the whole list, however long it is.
+    return m_pictures.at(int(QRandomGenerator::global()->bounded(quint32(n))));
 }
 
 void ImageStore::reload()
@@ -184,8 +146,20 @@ void ImageStore::loadLocked()
     // the next change rewrites the file.
     QSettings ini(m_indexFile, QSettings::IniFormat);
     const int size = ini.beginReadArray(kArrayName);
-    for (int i = 0; i < size; ++i) {
-        ini.setArrayIndex(i);
+    // Only the entries that are there: a damaged count of two billion
+    // would otherwise keep this loop (and the caller) busy for minutes.
+    QList<int> present;
+    const QStringList groups = ini.childGroups();
+    for (const QString &group : groups) {
+        bool ok = false;
+        const int number = group.toInt(&ok);
+        if (ok && number >= 1 && number <= size)
+            present.append(number);
+    }
+    std::sort(present.begin(), present.end());
+    present.erase(std::unique(present.begin(), present.end()), present.end());
+    for (int number : present) {
+        ini.setArrayIndex(number - 1);
         const QString path = ini.value(kPathKey, QString()).toString();
         const bool active = ini.value(kActiveKey, true).toBool();
         if (path.isEmpty())
@@ -197,16 +171,14 @@ void ImageStore::loadLocked()
 
 bool ImageStore::saveLocked()
 {
-    bool ok = false;
-    const QByteArray content = renderIndex(m_playlists, &ok);
-    if (ok) {
-        // Written beside the index and renamed over it after a flush to
-        // disk: a reader never sees a half-written index.
-        QSaveFile out(m_indexFile);
-        ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
-    }
+    // Rendered in memory and written beside the index, renamed over it after
+    // a flush to disk: no other folder is needed, and a reader never sees a
+    // half-written index.
+    const QByteArray content = ImageStoreIndex::render(m_playlists);
+    QSaveFile out(m_indexFile);
+    const bool ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
     if (!ok)
-        qWarning() << "ImageStore: cannot write" << m_indexFile;
+        qWarning() << "ImageStore: cannot write" << m_indexFile << out.errorString();
     return ok;
 }
 

@@ -5,8 +5,10 @@
 #include <core/ImageStore.h>
 
 #include <QAtomicInt>
+#include <QBitArray>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QSettings>
 #include <QThread>
@@ -15,8 +17,6 @@ using fotoria::test::readFile;
 using fotoria::test::writeFile;
 
 namespace {
-
-
 
 // A fresh index file and playlist folder for each test.
 struct Place
@@ -257,6 +257,87 @@ private slots:
             seen.insert(picked);
         }
         QCOMPARE(seen, all);
+    }
+
+    void pickReachesEveryPicture()
+    {
+        // More pictures than a 15-bit random number can tell apart.
+        const Place place = newPlace();
+        QStringList names;
+        for (int p = 0; p < 33; ++p) {
+            const QString folder = place.playlists + QStringLiteral("/P%1").arg(p);
+            QVERIFY(QDir().mkpath(folder));
+            names << QStringLiteral("P%1").arg(p);
+            for (int i = 0; i < ImageStore::kMaxPicturesPerPlaylist; ++i) {
+                QFile file(folder + QStringLiteral("/%1.jpg").arg(i));
+                QVERIFY(file.open(QIODevice::WriteOnly));
+            }
+        }
+        ImageStore store(place.index, place.playlists);
+        for (const QString &name : names)
+            store.setActive(name, true);
+        const QStringList pictures = store.pictures();
+        QCOMPARE(pictures.size(), 33 * ImageStore::kMaxPicturesPerPlaylist);
+        QHash<QString, int> index;
+        for (int i = 0; i < pictures.size(); ++i)
+            index.insert(pictures.at(i), i);
+        // A million draws miss a given picture with odds of about e^-30.
+        QBitArray seen(pictures.size());
+        for (int i = 0; i < 1000000; ++i)
+            seen.setBit(index.value(store.randomPicture()));
+        QCOMPARE(seen.count(true), pictures.size());
+    }
+
+    void indexIsWrittenWithoutTheTemporaryFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "Trip";
+        QTest::newRow("quoted") << "a; b = c, d";
+        QTest::newRow("spaces at the ends") << " x ";
+        QTest::newRow("escapes") << "q\"b @t\tn\x01"
+                                    "7";
+        QTest::newRow("leading at") << "@home";
+        QTest::newRow("non-ASCII then hex digit") << QString::fromUtf8("\xc3\xa9"
+                                                                       "a"
+                                                                       "\xe6\x97\x85"
+                                                                       "F");
+        QTest::newRow("outside the basic plane") << QString::fromUtf8("\xf0\x9f\x8c\x8a waves");
+    }
+    void indexIsWrittenWithoutTheTemporaryFolder()
+    {
+        QFETCH(QString, name);
+        const Place place = newPlace();
+        writeFile(place.playlists + "/Old/1.jpg");
+        ImageStore store(place.index, place.playlists);
+        store.setActive("Old", true);
+        // A temporary folder that is a file. (A missing one would make the
+        // toolkit fall back to "/", writable for root.)
+        writeFile(place.index + ".blocker");
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(place.index + ".blocker"));
+        store.setActive(name, true);
+        store.setActive("Old", false);
+        qputenv("TMPDIR", tmpdir);
+
+        QMap<QString, bool> expected;
+        expected.insert("Old", false);
+        expected.insert(name, true);
+        QCOMPARE(ImageStore(place.index, place.playlists).playlists(), expected);
+        // Byte for byte what the toolkit's own writer makes of the entries.
+        {
+            QSettings direct(place.index + ".direct", QSettings::IniFormat);
+            direct.beginWriteArray("imagestore");
+            int i = 0;
+            for (auto it = expected.cbegin(); it != expected.cend(); ++it, ++i) {
+                direct.setArrayIndex(i);
+                direct.setValue("path", it.key());
+                direct.setValue("active", it.value());
+            }
+            direct.endArray();
+        }
+        QCOMPARE(readFile(place.index), readFile(place.index + ".direct"));
+        QCOMPARE(QDir(QFileInfo(place.index).absolutePath()).entryList({ "active.xml*" }, QDir::Files),
+            QStringList({ "active.xml", "active.xml.blocker", "active.xml.direct" }));
     }
 
     void namesNeverLeaveThePlaylistFolder_data()

@@ -1,0 +1,99 @@
+#include "ImageStoreIndex.h"
+
+namespace {
+
+bool isHexDigit(uint c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+} // namespace
+
+QByteArray ImageStoreIndex::render(const QMap<QString, bool> &playlists)
+{
+    // The toolkit keeps "/" in its keys and sorts them as strings ("1/path"
+    // before "10/active" before "2/active", "size" last); "\" is only how
+    // the file spells the separator.
+    QMap<QString, QString> values;
+    int i = 1;
+    for (auto it = playlists.cbegin(); it != playlists.cend(); ++it, ++i) {
+        const QString n = QString::number(i);
+        values.insert(
+            n + QStringLiteral("/active"), it.value() ? QStringLiteral("true") : QStringLiteral("false"));
+        // A leading "@" would mark a typed value; the toolkit doubles it.
+        const QString &path = it.key();
+        values.insert(
+            n + QStringLiteral("/path"), path.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + path : path);
+    }
+    values.insert(QStringLiteral("size"), QString::number(playlists.size()));
+
+    QByteArray out("[imagestore]\n");
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        out += it.key().toLatin1().replace('/', '\\');
+        out += '=';
+        appendValue(out, it.value());
+        out += '\n';
+    }
+    return out;
+}
+
+void ImageStoreIndex::appendValue(QByteArray &out, const QString &value)
+{
+    const int start = out.size();
+    bool needsQuotes = false;
+    // After a \x escape a following hex digit would be read as part of it.
+    bool escapeNextIfHex = false;
+    for (const QChar qc : value) {
+        const uint c = qc.unicode();
+        if (c == ';' || c == ',' || c == '=')
+            needsQuotes = true;
+        if (escapeNextIfHex && isHexDigit(c)) {
+            out += "\\x" + QByteArray::number(c, 16);
+            continue;
+        }
+        escapeNextIfHex = false;
+        switch (c) {
+        case '\0':
+            out += "\\0";
+            escapeNextIfHex = true;
+            break;
+        case '\a':
+            out += "\\a";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\v':
+            out += "\\v";
+            break;
+        case '"':
+        case '\\':
+            out += '\\';
+            out += char(c);
+            break;
+        default:
+            if (c <= 0x1f || c >= 0x7f) {
+                out += "\\x" + QByteArray::number(c, 16);
+                escapeNextIfHex = true;
+            } else {
+                out += char(c);
+            }
+        }
+    }
+    if (needsQuotes || (out.size() > start && (out.at(start) == ' ' || out.at(out.size() - 1) == ' '))) {
+        out.insert(start, '"');
+        out += '"';
+    }
+}
