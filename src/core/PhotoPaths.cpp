@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 const QString PhotoPaths::kThumbnailEnding = QStringLiteral("-256x144.jpg");
 const QString PhotoPaths::kPreviewEnding = QStringLiteral("-1024x576x.jpg");
@@ -38,32 +39,50 @@ void PhotoPaths::set(const QString &from)
     *this = PhotoPaths();
     if (from.startsWith(QLatin1String("http://")) || from.startsWith(QLatin1String("https://"))) {
         m_isUrl = true;
-        const QString ending = from.endsWith(kPreviewEnding) ? kPreviewEnding : kThumbnailEnding;
+        // Names come from the path alone: a query or fragment is no part of
+        // a file name. The query stays on the address, which may need it;
+        // the fragment is never sent.
+        QUrl url(from, QUrl::TolerantMode);
+        url.setFragment(QString());
+        QString path = url.path(QUrl::FullyEncoded);
+        const QString ending = path.endsWith(kPreviewEnding) ? kPreviewEnding : kThumbnailEnding;
         // An address without a size ending already names the full-size picture.
-        m_path = from.endsWith(ending) ? from.left(from.size() - ending.size()) + kJpg : from;
+        if (path.endsWith(ending)) {
+            path = path.left(path.size() - ending.size()) + kJpg;
+            url.setPath(path, QUrl::TolerantMode);
+        }
+        m_path = url.toString(QUrl::FullyEncoded);
         m_fullUrl = m_path;
-        m_uuid = baseName(m_path);
+        // Decoded first, then split: an encoded "/" cannot make a folder.
+        m_fileName = url.fileName(QUrl::FullyDecoded);
+        m_uuid = baseName(m_fileName);
         const QString stem = ending.left(ending.size() - kJpg.size());
         if (m_uuid.contains(stem))
             m_uuid.chop(stem.size());
         return;
     }
-    if (from.endsWith(kThumbnailEnding)) {
-        m_thumbnailPath = from;
-        m_playlist = holdingFolderName(from);
-        m_uuid = baseName(from);
+    QString local = from;
+    if (from.startsWith(QLatin1String("file://"))) {
+        m_isFileUrl = true;
+        local = QUrl(from, QUrl::TolerantMode).toLocalFile();
+    }
+    if (local.endsWith(kThumbnailEnding)) {
+        m_thumbnailPath = local;
+        m_playlist = holdingFolderName(local);
+        m_uuid = baseName(local);
         const QString stem = kThumbnailEnding.left(kThumbnailEnding.size() - kJpg.size());
         if (m_uuid.endsWith(stem))
             m_uuid.chop(stem.size());
         m_path = FileLocations::playlistFolder() + QLatin1Char('/') + m_playlist + QLatin1Char('/') + m_uuid
             + kJpg;
-        return;
+    } else {
+        m_path = local;
+        m_playlist = holdingFolderName(local);
+        m_uuid = baseName(local);
+        m_thumbnailPath = FileLocations::baseFolder() + QStringLiteral("/PlaylistCache/") + m_playlist
+            + QLatin1Char('/') + m_uuid + kThumbnailEnding;
     }
-    m_path = from;
-    m_playlist = holdingFolderName(from);
-    m_uuid = baseName(from);
-    m_thumbnailPath = FileLocations::baseFolder() + QStringLiteral("/PlaylistCache/") + m_playlist
-        + QLatin1Char('/') + m_uuid + kThumbnailEnding;
+    m_fileName = lastPart(m_path);
 }
 
 QString PhotoPaths::fullUrl()
@@ -71,9 +90,4 @@ QString PhotoPaths::fullUrl()
     if (m_fullUrl.isEmpty())
         m_fullUrl = Settings::getString(QStringLiteral("kUuidToUrlPrefix") + m_uuid, QString());
     return m_fullUrl;
-}
-
-QString PhotoPaths::fileName() const
-{
-    return lastPart(m_path);
 }

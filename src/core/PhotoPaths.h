@@ -4,7 +4,7 @@
 
 // Names one picture in every form the client meets it: a service address
 // (thumbnail or preview URL), a local thumbnail, or a local picture file
-// (also as a "file://" URL). From any of them it derives the asset's uuid,
+// (also as a "file://" URL, decoded). From any of them it derives the asset's uuid,
 // its playlist, the full-size address and the local picture and thumbnail
 // paths.
 class PhotoPaths
@@ -27,14 +27,19 @@ public:
     // The full-size picture: its address for a URL, else the local path.
     QString path() const { return m_path; }
     QString thumbnailPath() const { return m_thumbnailPath; }
-    // The name the picture has as a playlist file (uuid + ".jpg" for a URL).
-    QString fileName() const;
+    // True for a "file://" address; path() is then the decoded local path.
+    bool isFileUrl() const { return m_isFileUrl; }
+    // The name the picture has as a playlist file: the last part of the path,
+    // decoded, without an address's query or fragment.
+    QString fileName() const { return m_fileName; }
 
 private:
     bool m_isUrl = false;
+    bool m_isFileUrl = false;
     QString m_uuid;
     QString m_playlist;
     QString m_fullUrl;
     QString m_path;
     QString m_thumbnailPath;
+    QString m_fileName;
 };

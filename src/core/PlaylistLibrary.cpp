@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
+#include <QSaveFile>
+
+#include <platform/FileRename.h>
 
 namespace {
 
@@ -60,6 +62,48 @@ bool touch(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadWrite)
         && file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime);
+}
+
+// A rename within one file system. Between file systems the copy goes
+// through a QSaveFile in the target's folder, whose commit flushes it to
+// disk, and the source is deleted only after that commit succeeded.
+bool movePicture(const QString &source, const QString &target, QString *error)
+{
+    switch (platform::renameWithoutCopy(source, target, error)) {
+    case platform::RenameResult::Renamed:
+        return true;
+    case platform::RenameResult::Failed:
+        return false;
+    case platform::RenameResult::OtherFileSystem:
+        break;
+    }
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        *error = in.isOpen() ? out.errorString() : in.errorString();
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            *error = chunk.isEmpty() ? in.errorString() : out.errorString();
+            out.cancelWriting();
+            return false;
+        }
+    }
+    // The commit would replace a file that appeared in the meantime.
+    if (QFileInfo::exists(target)) {
+        *error = QStringLiteral("the target appeared meanwhile");
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    if (!QFile::remove(source))
+        qWarning() << "Copied to" << target << "but cannot remove" << source;
+    return true;
 }
 
 } // namespace
@@ -168,10 +212,8 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
     bool keepSource = copy;
     if (!photo.isUrl()) {
         source = photo.path();
-        if (source.startsWith(QLatin1String("file://"))) {
-            source = QUrl(source).toLocalFile();
+        if (photo.isFileUrl())
             keepSource = true;
-        }
         // Only pictures of other playlists are moved; the user's own files
         // from elsewhere are copied, so deleting a playlist never takes them.
         if (!isInside(source, m_folder))
@@ -211,16 +253,18 @@ PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
         return result;
     }
 
-    // Across file systems a rename copies and then removes the source.
-    bool ok = keepSource ? QFile::copy(source, result.target) : QFile::rename(source, result.target);
+    QString why;
+    const bool ok
+        = keepSource ? QFile::copy(source, result.target) : movePicture(source, result.target, &why);
     // A dropped picture leads its playlist, also when it was copied instead.
     if (ok && !copy && !touch(result.target))
         qWarning() << "Cannot set the modification time of" << result.target;
     if (!ok) {
         result.status = AddResult::Failed;
-        result.error
-            = QStringLiteral("Cannot %1 %2 to %3")
-                  .arg(keepSource ? QStringLiteral("copy") : QStringLiteral("move"), source, result.target);
+        result.error = QStringLiteral("Cannot %1 %2 to %3")
+                           .arg(keepSource ? QStringLiteral("copy") : QStringLiteral("move"), source,
+                               result.target + (why.isEmpty() ? QString() : QStringLiteral(": ") + why));
+        qWarning().noquote() << result.error;
         return result;
     }
     result.status = AddResult::Added;

@@ -15,6 +15,11 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using fotoria::test::readFile;
 using fotoria::test::writeFile;
@@ -226,41 +231,62 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("thumbnail");
         QTest::addColumn<QString>("fullUrl");
+        QTest::addColumn<QString>("fileName");
         const QString lists = FileLocations::playlistFolder();
         const QString cache = FileLocations::baseFolder() + "/PlaylistCache";
-        QTest::newRow("thumbnail url") << "https://cdn.example/p/abc-256x144.jpg"
+        const QString cdn = "https://cdn.example/p/";
+        QTest::newRow("thumbnail url") << cdn + "abc-256x144.jpg"
                                        << "abc"
-                                       << ""
-                                       << "https://cdn.example/p/abc.jpg"
-                                       << ""
-                                       << "https://cdn.example/p/abc.jpg";
+                                       << "" << cdn + "abc.jpg"
+                                       << "" << cdn + "abc.jpg"
+                                       << "abc.jpg";
         QTest::newRow("preview url") << "http://cdn.example/p/abc-1024x576x.jpg"
                                      << "abc"
                                      << ""
                                      << "http://cdn.example/p/abc.jpg"
                                      << ""
-                                     << "http://cdn.example/p/abc.jpg";
-        QTest::newRow("full-size url") << "https://cdn.example/p/abc.jpg"
+                                     << "http://cdn.example/p/abc.jpg"
+                                     << "abc.jpg";
+        QTest::newRow("full-size url") << cdn + "abc.jpg"
                                        << "abc"
-                                       << ""
-                                       << "https://cdn.example/p/abc.jpg"
-                                       << ""
-                                       << "https://cdn.example/p/abc.jpg";
+                                       << "" << cdn + "abc.jpg"
+                                       << "" << cdn + "abc.jpg"
+                                       << "abc.jpg";
+        // The query still goes to the service; the fragment never does.
+        QTest::newRow("url with query and fragment") << cdn + "abc.jpg?sig=1#f"
+                                                     << "abc"
+                                                     << "" << cdn + "abc.jpg?sig=1"
+                                                     << "" << cdn + "abc.jpg?sig=1"
+                                                     << "abc.jpg";
+        QTest::newRow("thumbnail url with query") << cdn + "abc-256x144.jpg?w=1&h=2"
+                                                  << "abc"
+                                                  << "" << cdn + "abc.jpg?w=1&h=2"
+                                                  << "" << cdn + "abc.jpg?w=1&h=2"
+                                                  << "abc.jpg";
         QTest::newRow("local thumbnail")
             << cache + "/Trip/abc-256x144.jpg"
             << "abc"
             << "Trip" << lists + "/Trip/abc.jpg" << cache + "/Trip/abc-256x144.jpg"
-            << "";
+            << ""
+            << "abc.jpg";
         QTest::newRow("local picture")
             << lists + "/Trip/abc.def.jpg"
             << "abc"
             << "Trip" << lists + "/Trip/abc.def.jpg" << cache + "/Trip/abc-256x144.jpg"
-            << "";
+            << ""
+            << "abc.def.jpg";
+        QTest::newRow("file url is decoded") << "file:///tmp/My%20Trip.jpg"
+                                             << "My Trip"
+                                             << "tmp"
+                                             << "/tmp/My Trip.jpg" << cache + "/tmp/My Trip-256x144.jpg"
+                                             << ""
+                                             << "My Trip.jpg";
         QTest::newRow("upper-case scheme is local") << "HTTP://x/y/abc.jpg"
                                                     << "abc"
                                                     << "y"
                                                     << "HTTP://x/y/abc.jpg" << cache + "/y/abc-256x144.jpg"
-                                                    << "";
+                                                    << ""
+                                                    << "abc.jpg";
     }
     void photoPaths()
     {
@@ -276,6 +302,7 @@ private slots:
         QCOMPARE(photo.path(), path);
         QCOMPARE(photo.thumbnailPath(), thumbnail);
         QCOMPARE(photo.fullUrl(), fullUrl);
+        QTEST(photo.fileName(), "fileName");
     }
 
     void fullUrlIsLookedUpLazily()
@@ -392,6 +419,57 @@ private slots:
         QCOMPARE(readFile(m_playlists + "/Trip/same (2).jpg"), QByteArray("another"));
         QCOMPARE(readFile(result.target), QByteArray("new picture"));
         QVERIFY(!QFileInfo::exists(source));
+    }
+
+    // Into a playlist linked to another file system: a copy that reaches the
+    // disk, and only then the source goes.
+    void moveAcrossFileSystems_data()
+    {
+        QTest::addColumn<bool>("copyFails");
+        QTest::newRow("arrives, source gone") << false;
+        QTest::newRow("failed copy keeps the source") << true;
+    }
+    void moveAcrossFileSystems()
+    {
+        QFETCH(bool, copyFails);
+        QTemporaryDir memory("/dev/shm/fotoria-test-XXXXXX");
+        if (!memory.isValid())
+            QSKIP("no /dev/shm to move to");
+        struct stat onDisk, inMemory;
+        if (::stat(QFile::encodeName(m_playlists).constData(), &onDisk) != 0
+            || ::stat(QFile::encodeName(memory.path()).constData(), &inMemory) != 0
+            || onDisk.st_dev == inMemory.st_dev)
+            QSKIP("the test home and /dev/shm are one file system");
+        QVERIFY(QFile::link(memory.path(), m_playlists + "/Memory"));
+        const QString source = m_playlists + "/Disk/big.jpg";
+        QByteArray content(40000, 0);
+        for (int i = 0; i < content.size(); ++i)
+            content[i] = char(i * 7);
+        writeFile(source, content);
+
+        rlimit limit;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit unchanged = limit;
+        if (copyFails) {
+            // Files may not grow past 36,000 bytes: the last part of the copy fails.
+            ::signal(SIGXFSZ, SIG_IGN);
+            limit.rlim_cur = 36000;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        }
+        const auto result = m_library->addPicture("Memory", source, false);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &unchanged), 0);
+
+        if (copyFails) {
+            QCOMPARE(result.status, Add::Failed);
+            QCOMPARE(readFile(source), content);
+            QCOMPARE(QDir(memory.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                QStringList());
+        } else {
+            QCOMPARE(result.status, Add::Added);
+            QCOMPARE(result.target, m_playlists + "/Memory/big.jpg");
+            QCOMPARE(readFile(memory.path() + "/big.jpg"), content);
+            QVERIFY(!QFileInfo::exists(source));
+        }
     }
 
     void moveOntoTheSameContentRemovesOnlyTheSource()

@@ -185,8 +185,8 @@ void PhotoActions::addToChosenPlaylist(const QString &path, bool copy, const QSt
 void PhotoActions::addImageToUserFiles(
     const QString &category, const QString &path, bool copy, bool setAsWallpaper, bool showFeedback)
 {
-    const QString local = path.startsWith(QLatin1String("file://")) ? QUrl(path).toLocalFile() : path;
-    if (!PhotoPaths(path).isUrl() && !QFileInfo(local).isFile()) {
+    const PhotoPaths photo(path);
+    if (!photo.isUrl() && !QFileInfo(photo.path()).isFile()) {
         m_prompts->inform(BrowserMessages::kOopsTitle, BrowserMessages::kCannotFindImage);
         return;
     }
