@@ -1,6 +1,6 @@
 // fotoria-bench-fade <in> [steps]
-// Shows the picture in a full-screen screensaver window and times each
-// painted step of its fade-in (the picture under the overlay, the overlay,
+// Shows the picture in a full-screen screensaver window and times the paint
+// of each step of its fade-in (the picture under the overlay, the overlay,
 // and the flush to the screen). Prints "median worst" in milliseconds.
 #include <FaderWidget.h>
 #include <SSDialog.h>
@@ -35,6 +35,7 @@ int main(int argc, char *argv[])
         clock.start();
         fader->repaint();
         steps.push_back(clock.nsecsElapsed() / 1e6);
+        fader->step();
     }
     if (steps.empty())
         return 1;

@@ -12,7 +12,7 @@ FaderWidget::FaderWidget(QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     if (parent)
         resize(parent->size());
-    connect(m_timer, &QTimer::timeout, this, QOverload<>::of(&QWidget::update));
+    connect(m_timer, &QTimer::timeout, this, &FaderWidget::step);
 }
 
 void FaderWidget::setFadeDuration(int milliseconds)
@@ -45,23 +45,29 @@ void FaderWidget::start(int direction, int alpha)
     show();
 }
 
+void FaderWidget::step()
+{
+    if (m_direction == 0)
+        return;
+    m_alpha += m_direction * stepSize();
+    if (m_alpha > 0 && m_alpha < 255) {
+        update();
+        return;
+    }
+    const bool fadedOut = m_direction > 0;
+    m_timer->stop();
+    m_direction = 0;
+    hide();
+    if (fadedOut)
+        emit fadedOut_Signal();
+    else
+        emit fadedIn_Signal();
+}
+
 void FaderWidget::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     QColor color = m_fadeColor;
     color.setAlpha(qBound(0, m_alpha, 255));
     painter.fillRect(rect(), color);
-    painter.end();
-
-    if (m_direction == 0)
-        return;
-    m_alpha += m_direction * stepSize();
-    if (m_alpha <= 0 || m_alpha >= 255) {
-        const bool fadedOut = m_direction > 0;
-        m_timer->stop();
-        m_direction = 0;
-        hide();
-        if (fadedOut)
-            emit fadedOut_Signal();
-    }
 }

@@ -5,9 +5,10 @@
 
 class QTimer;
 
-// A plain-colour overlay that fades a picture from or to black. Each paint
-// draws one step and advances the opacity, so a fade is a fixed number of
-// steps whatever the paint rate.
+// A plain-colour overlay that fades a picture from or to black. Each timer
+// tick advances the opacity one step and asks for a paint, so a fade is a
+// fixed number of steps whatever the paint rate, and it ends also when
+// nothing is painted at all (a hidden window, an empty overlay).
 class FaderWidget : public QWidget
 {
     Q_OBJECT
@@ -32,14 +33,17 @@ public:
     int alpha() const { return m_alpha; }
     // -1 fading in, +1 fading out, 0 idle.
     int direction() const { return m_direction; }
-    // Opacity change per painted step.
+    // Opacity change per step.
     int stepSize() const;
+    // One step of the running fade (what each timer tick does).
+    void step();
 
     static constexpr int kTickMs = 33;
     static constexpr int kMaxFadeDuration = kTickMs * 255;
 
 signals:
     void fadedOut_Signal();
+    void fadedIn_Signal();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

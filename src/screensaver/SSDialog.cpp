@@ -29,6 +29,7 @@ SSDialog::SSDialog(QWidget *parent)
 
     m_fader = new FaderWidget(m_imageContainer);
     connect(m_fader, &FaderWidget::fadedOut_Signal, this, &SSDialog::fadedOut_Slot);
+    connect(m_fader, &FaderWidget::fadedIn_Signal, this, &SSDialog::fadedIn_Slot);
 
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QList<QScreen *> screens = QGuiApplication::screens();
@@ -71,15 +72,15 @@ QRect SSDialog::fitPlacement(const QRect &screen, const QSize &picture)
 
     if (screenRatio < pictureRatio) {
         // Relatively taller: full height, centred across.
-        const QSize target(int(double(qint64(H) * w) / double(h)), H);
-        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio);
+        const QSize target(qMax(1, int(double(qint64(H) * w) / double(h))), H);
+        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         const int x = int((W - scaled.width()) * 0.5);
         return QRect(QPoint(x, 0), scaled);
     }
     if (screenRatio > pictureRatio) {
         // Relatively wider: full width, centred down.
-        const QSize target(W, int(double(qint64(W) * h) / double(w)));
-        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio);
+        const QSize target(W, qMax(1, int(double(qint64(W) * h) / double(w))));
+        const QSize scaled = picture.scaled(target, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         const int y = int((H - scaled.height()) * 0.5);
         return QRect(QPoint(0, y), scaled);
     }
@@ -92,6 +93,14 @@ void SSDialog::setImage(const QString &path)
 {
     const bool hadPicture = !m_currentPath.isEmpty();
     m_currentPath = path;
+    // Restarting a running fade would let pictures that come faster than a
+    // fade keep the screen from ever changing.
+    if (m_fader->direction() > 0)
+        return; // fading out: the newest path is shown once black
+    if (m_fader->direction() < 0) {
+        m_changePending = true; // fading in: fade out once it is done
+        return;
+    }
     if (hadPicture) {
         // fadedOut_Slot shows the new picture once the screen is black.
         m_fader->fadeOut();
@@ -103,8 +112,17 @@ void SSDialog::setImage(const QString &path)
 
 void SSDialog::fadedOut_Slot()
 {
+    m_changePending = false;
     showImage();
     m_fader->fadeIn();
+}
+
+void SSDialog::fadedIn_Slot()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    m_fader->fadeOut();
 }
 
 QImage SSDialog::loadFitted(const QString &path, const QRect &screen, QRect *placement, QString *error)
@@ -114,7 +132,9 @@ QImage SSDialog::loadFitted(const QString &path, const QRect &screen, QRect *pla
     if (!size.isValid())
         return QImage();
     *placement = fitPlacement(screen, size);
-    return PictureDecoder::loadScaled(path, placement->size(), Qt::KeepAspectRatio, error);
+    // The placement already keeps the ratio; a hairline picture keeps its one
+    // pixel, which another fit to the ratio would round away.
+    return PictureDecoder::loadScaled(path, placement->size(), Qt::IgnoreAspectRatio, error);
 }
 
 void SSDialog::showImage()

@@ -20,7 +20,8 @@ public:
 
     // Where a picture of `picture` size lands when fitted to `screen`: the
     // scaled size and its position inside the screen rectangle. An invalid
-    // picture size gives the screen's own size at (0, 0).
+    // picture size gives the screen's own size at (0, 0); a picture is never
+    // less than one pixel high or wide.
     static QRect fitPlacement(const QRect &screen, const QSize &picture);
 
     // Decodes the picture at the size it takes when fitted to `screen` (only
@@ -29,6 +30,8 @@ public:
     static QImage loadFitted(const QString &path, const QRect &screen, QRect *placement, QString *error);
 
     // The next picture; fades the current one out first, if there is one.
+    // During a fade the newest path waits for it to end, so pictures that
+    // come faster than a fade still change the screen.
     void setImage(const QString &path);
     // Fits the current picture to the screen rectangle and shows it.
     void showImage();
@@ -47,6 +50,7 @@ public:
 
 public slots:
     void fadedOut_Slot();
+    void fadedIn_Slot();
 
 signals:
     // Once, after the first frame that shows some of a picture was painted.
@@ -63,5 +67,6 @@ private:
     QString m_currentPath;
     QPoint m_firstMoveMarker = QPoint(-1, -1);
     bool m_pictureShown = false;
+    bool m_changePending = false;
     bool m_firstPictureReported = false;
 };

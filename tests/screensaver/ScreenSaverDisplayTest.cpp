@@ -10,16 +10,19 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtEndian>
 
 namespace {
 
-// Paints the fader once (one step) and returns the opacity it painted with.
+// Paints the fader once, takes one step (a timer tick) and returns the
+// opacity it painted with.
 int paintStep(FaderWidget *fader)
 {
     const int painted = fader->alpha();
     QImage target(qMax(1, fader->width()), qMax(1, fader->height()), QImage::Format_ARGB32_Premultiplied);
     fader->render(&target);
+    fader->step();
     return painted;
 }
 
@@ -97,6 +100,8 @@ private slots:
     void newFadeRestarts();
     void firstPictureFadesInAtOnce();
     void laterPictureFadesOutFirst();
+    void nextPictureAlwaysComes_data();
+    void nextPictureAlwaysComes();
     void badPictureShowsBlack_data();
     void badPictureShowsBlack();
     void input_data();
@@ -137,6 +142,8 @@ void ScreenSaverDisplayTest::fit_data()
         << QSize(3840, 2160) << QSize(8000, 5333) << QRect(300, 0, 3240, 2160);
     QTest::newRow("preview, landscape") << QSize(320, 240) << QSize(6000, 4000) << QRect(0, 13, 319, 213);
     QTest::newRow("preview, portrait") << QSize(320, 240) << QSize(4000, 6000) << QRect(80, 0, 160, 240);
+    QTest::newRow("hairline across: one pixel high") << hd << QSize(10000, 1) << QRect(0, 539, 1920, 1);
+    QTest::newRow("hairline down: one pixel wide") << hd << QSize(1, 10000) << QRect(959, 0, 1, 1080);
 }
 
 void ScreenSaverDisplayTest::fit()
@@ -249,6 +256,43 @@ void ScreenSaverDisplayTest::laterPictureFadesOutFirst()
     QCOMPARE(dialog->fader()->direction(), -1);
     QCOMPARE(dialog->fader()->alpha(), 255);
     QCOMPARE(runFade(dialog->fader()).size(), 64);
+}
+
+void ScreenSaverDisplayTest::nextPictureAlwaysComes_data()
+{
+    QTest::addColumn<QSize>("first");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<int>("repeatMs"); // 0: the next picture is asked for once
+    QTest::newRow("after a hairline picture") << QSize(10000, 1) << true << 0;
+    QTest::newRow("window never painted") << QSize(800, 600) << false << 0;
+    QTest::newRow("pictures come faster than the fade") << QSize(800, 600) << true << 50;
+}
+
+void ScreenSaverDisplayTest::nextPictureAlwaysComes()
+{
+    QFETCH(QSize, first);
+    QFETCH(bool, shown);
+    QFETCH(int, repeatMs);
+    const QString firstPath = writePicture(QStringLiteral("first.jpg"), first, Qt::green);
+    const QString next = writePicture(QStringLiteral("next.jpg"), QSize(1000, 2000), Qt::red);
+    QScopedPointer<SSDialog> dialog(makeDialog(QRect(0, 0, 1920, 1080)));
+    dialog->fader()->setFadeDuration(330);
+    if (shown) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
+    }
+    dialog->setImage(firstPath);
+    QVERIFY(!dialog->imageContainer()->pixmap(Qt::ReturnByValue).isNull());
+    QTimer repeat;
+    connect(&repeat, &QTimer::timeout, dialog.data(), [&]() { dialog->setImage(next); });
+    dialog->setImage(next);
+    if (repeatMs > 0)
+        repeat.start(repeatMs);
+
+    QTRY_COMPARE(dialog->imageContainer()->geometry(), QRect(690, 0, 540, 1080));
+    repeat.stop();
+    QTRY_COMPARE(dialog->fader()->direction(), 0);
+    QVERIFY(qRed(dialog->imageContainer()->pixmap(Qt::ReturnByValue).toImage().pixel(270, 540)) > 240);
 }
 
 void ScreenSaverDisplayTest::badPictureShowsBlack_data()
