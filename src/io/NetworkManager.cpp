@@ -191,14 +191,14 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
             if (!isWebScheme(next)) {
                 // file:, qrc:, data: and the like would hand local or made-up
                 // content to a caller that asked the network.
-                qDebug().noquote() << "ERROR: redirect refused, not http or https:" << LogScrub::url(next);
+                qDebug() << "ERROR: redirect refused, not http or https:" << LogScrub::url(next);
                 m_lastRedirect.clear();
                 *ok = false;
                 body.clear();
             } else if (m_redirectDepth >= kMaxRedirects) {
                 // Two targets pointing at each other would otherwise recurse
                 // without end.
-                qDebug().noquote() << "ERROR: too many redirects, stopped at" << LogScrub::url(redirect);
+                qDebug() << "ERROR: too many redirects, stopped at" << LogScrub::url(redirect);
                 m_lastRedirect.clear();
                 *ok = false;
                 body.clear();
