@@ -43,6 +43,8 @@ CalendarWidget::CalendarWidget(QWidget *parent)
     page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
 
     QNetworkAccessManager *manager = page->networkAccessManager();
+    // A held answer ends like any other request of the program.
+    manager->setTransferTimeout(NetworkPolicy::transferTimeout());
     connect(manager, &QNetworkAccessManager::sslErrors, this,
         [](QNetworkReply *reply, const QList<QSslError> &errors) {
             NetworkPolicy::handleSslErrors(reply, errors);
@@ -64,6 +66,14 @@ CalendarWidget::CalendarWidget(QWidget *parent)
     m_refreshTimer.setInterval(kRefreshMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CalendarWidget::makeMonthPixmap_Slot);
     m_refreshTimer.start();
+}
+
+CalendarWidget::~CalendarWidget()
+{
+    // The view goes with the base class, after this object's members: the
+    // end of a load it aborts then must not reach them.
+    m_view->disconnect(this);
+    m_view->page()->networkAccessManager()->disconnect(this);
 }
 
 void CalendarWidget::makeMonthPixmap_Slot()

@@ -20,6 +20,7 @@ public:
     enum class State { NotLoaded, Loading, Ready, Failed };
 
     explicit CalendarWidget(QWidget *parent = nullptr);
+    ~CalendarWidget() override;
 
     State state() const { return m_state; }
     // Why the last load failed (empty unless Failed).
