@@ -6,6 +6,7 @@
 #include <io/NetworkManager.h>
 
 #include <QBuffer>
+#include <QDebug>
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -114,7 +115,11 @@ QVariantList DailyPhotoCheck::fetchDailys(NetworkManager &network, const QDateTi
     bool ok = false;
     const QByteArray body = network.get(QString(), QStringLiteral("/api/v3/dailys"),
         { { QStringLiteral("date"), timeStamp(localNow) } }, &ok);
-    return ok ? parseDailys(body) : QVariantList();
+    if (!ok)
+        return QVariantList();
+    if (!QJsonDocument::fromJson(body).isObject())
+        qDebug() << "daily photos: the reply is not readable";
+    return parseDailys(body);
 }
 
 QVariantList DailyPhotoCheck::parseDailys(const QByteArray &json)
