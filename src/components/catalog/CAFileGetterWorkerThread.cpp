@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <optional>
 
 CAFileGetterWorkerThread::CAFileGetterWorkerThread(QObject *parent)
@@ -67,7 +68,13 @@ QString CAFileGetterWorkerThread::fetchFile(const QString &url, const QString &f
         // The service's photo addresses answer over plain HTTP.
         if (address.startsWith(QLatin1String("https")))
             address.replace(0, 5, QStringLiteral("http"));
-        if (!network()->downloadToFile(address, fileName)) {
+        bool fetched = network()->downloadToFile(address, fileName);
+        if (fetched && !QImageReader(fileName).canRead()) {
+            // An error page or garbage served in place of the picture.
+            QFile::remove(fileName);
+            fetched = false;
+        }
+        if (!fetched) {
             qDebug().noquote() << Q_FUNC_INFO << "problem getting url:" << address;
             return QString();
         }
