@@ -16,6 +16,24 @@ ServicePage::ServicePage(QObject *parent)
         [](QNetworkReply *reply, const QList<QSslError> &errors) {
             NetworkPolicy::handleSslErrors(reply, errors);
         });
+    // A page that never answers ends like any other request of the program.
+    networkAccessManager()->setTransferTimeout(NetworkPolicy::transferTimeout());
+    // The view shows an error page or nothing; the log says what failed.
+    connect(networkAccessManager(), &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
+        m_lastAddress = reply->url();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 400 || reply->error() != QNetworkReply::NoError)
+            qDebug().noquote() << "ServicePage: not loaded:"
+                               << reply->url().toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo)
+                               << (status >= 400 ? QStringLiteral("the service answered %1").arg(status)
+                                                 : reply->errorString());
+    });
+    // Given up by the engine itself (endless redirects, say): no reply failed.
+    connect(this, &QWebPage::loadFinished, this, [this](bool ok) {
+        if (!ok)
+            qDebug().noquote() << "ServicePage: page not loaded, last address:"
+                               << m_lastAddress.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+    });
 }
 
 bool ServicePage::isAllowedInView(const QUrl &url)

@@ -24,4 +24,7 @@ signals:
 protected:
     bool acceptNavigationRequest(
         QWebFrame *frame, const QNetworkRequest &request, NavigationType type) override;
+
+private:
+    QUrl m_lastAddress; // of the last answer, for the log
 };
