@@ -51,8 +51,6 @@ public:
 
     QString availableVersion() const;
     QString downloadLink() const;
-    // Lower-case hexadecimal; empty when the document gave none.
-    QString expectedSha256() const;
     QString installerPath() const;
     QString errorText() const;
     bool isDownloading() const { return m_downloading; }
@@ -88,6 +86,8 @@ private:
     // Ends the download as failed with the text the dialog shows.
     void failDownload(const QString &errorText);
     static bool isAcceptedLink(const QUrl &link);
+    // Lower-case hexadecimal; empty when the document gave none.
+    QString expectedSha256() const;
 
     // The checks' pool tasks, waited for by stopChecks().
     QList<QFuture<void>> m_checks;
