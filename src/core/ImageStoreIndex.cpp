@@ -20,10 +20,14 @@ QByteArray ImageStoreIndex::render(const QMap<QString, bool> &playlists)
         const QString n = QString::number(i);
         values.insert(
             n + QStringLiteral("/active"), it.value() ? QStringLiteral("true") : QStringLiteral("false"));
-        // A leading "@" would mark a typed value; the toolkit doubles it.
-        const QString &path = it.key();
-        values.insert(
-            n + QStringLiteral("/path"), path.startsWith(QLatin1Char('@')) ? QLatin1Char('@') + path : path);
+        // "@" starts a typed value: the toolkit doubles a leading one and
+        // wraps a string holding a NUL.
+        QString path = it.key();
+        if (path.contains(QChar(0)))
+            path = QStringLiteral("@String(") + path + QLatin1Char(')');
+        else if (path.startsWith(QLatin1Char('@')))
+            path.prepend(QLatin1Char('@'));
+        values.insert(n + QStringLiteral("/path"), path);
     }
     values.insert(QStringLiteral("size"), QString::number(playlists.size()));
 
