@@ -1,0 +1,440 @@
+// The real programs from outside: tessel against every failure the service
+// can play, the screensaver reading an index that tessel's store rewrites
+// under it, and the screensaver among pictures that are not pictures.
+#include "BadPictures.h"
+
+#include <FotoriaService.h>
+#include <TestFiles.h>
+#include <TestMain.h>
+#include <XTestServer.h>
+
+#include <core/ImageStore.h>
+
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
+
+#include <atomic>
+#include <csignal>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using fotoria::test::FotoriaService;
+using fotoria::test::readFile;
+using fotoria::test::testHome;
+
+using Params = QMap<QString, QString>;
+
+// What tessel asks for on its own after a start, and the log lines that tell
+// of a failed answer.
+struct Endpoint
+{
+    const char *name;
+    const char *path;
+    const char *failureLine; // a pattern over the log's lines
+};
+const Endpoint kEndpoints[] = {
+    { "gallery", "/gallery/home", "/gallery/home" },
+    { "tags", "/api/v2/clients", "/api/v2/clients|CATagGetter" },
+    { "versions", "/api/v2/desktop_versions/current", "desktop_versions|update information" },
+    { "dailys", "/api/v3/dailys", "/api/v3/dailys|daily photos" },
+    { "calendar", "/calendar", "^Calendar page" },
+};
+
+// The transfer time-out tessel is given, so that a held answer ends soon.
+constexpr int kTimeoutMs = 3000;
+
+QString home(const QString &name)
+{
+    const QString path = testHome() + "/" + name;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path + "/tmp");
+    QDir().mkpath(path + "/Documents/Fotoria");
+    return path;
+}
+
+// A zone in which it is early afternoon now: the daily photo check only asks
+// from 08:00 local time.
+QString afternoonZone()
+{
+    const int offset = 13 - QDateTime::currentDateTimeUtc().time().hour(); // -10 .. 13
+    return QStringLiteral("FOT%1").arg(-offset); // POSIX signs are reversed
+}
+
+// The real tessel in a home of its own.
+class Tessel
+{
+public:
+    Tessel(const QString &name, const QString &serviceUrl, const QVariantMap &settings)
+        : m_home(home(name))
+    {
+        QSettings conf(m_home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
+        conf.setValue("kServiceUrl", serviceUrl);
+        conf.setValue("kShowWelcomeScreen", false);
+        for (auto it = settings.cbegin(); it != settings.cend(); ++it)
+            conf.setValue(it.key(), it.value());
+    }
+    ~Tessel()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    bool start()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home);
+        env.insert("XDG_CONFIG_HOME", m_home + "/.config");
+        env.insert("XDG_DATA_HOME", m_home + "/.local/share");
+        env.insert("XDG_CACHE_HOME", m_home + "/.cache");
+        env.insert("TMPDIR", m_home + "/tmp");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("TZ", afternoonZone());
+        m_process.setProcessEnvironment(env);
+        m_process.setWorkingDirectory(m_home);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(TESSEL_BINARY, QStringList());
+        return m_process.waitForStarted();
+    }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // SIGTERM; true when the program then ends by itself with status 0.
+    bool terminate()
+    {
+        ::kill(pid_t(m_process.processId()), SIGTERM);
+        return m_process.waitForFinished(20000) && m_process.exitStatus() == QProcess::NormalExit
+            && m_process.exitCode() == 0;
+    }
+    QString documents() const { return m_home + "/Documents"; }
+    QStringList logLines() const
+    {
+        return QString::fromUtf8(readFile(documents() + "/Fotoria/log.txt")).split('\n');
+    }
+
+private:
+    QString m_home;
+    QProcess m_process;
+};
+
+int countMatching(const QStringList &lines, const QString &pattern)
+{
+    const QRegularExpression re(pattern);
+    int n = 0;
+    for (const QString &line : lines)
+        n += re.match(line).hasMatch() ? 1 : 0;
+    return n;
+}
+
+int requestsTo(FotoriaService &service, const QString &path, const QString &method = QString())
+{
+    int n = 0;
+    for (const QJsonValue &entry : service.journal(path)) {
+        const QJsonObject request = entry.toObject();
+        if (request.value("path").toString() == path
+            && (method.isEmpty() || request.value("method").toString() == method))
+            ++n;
+    }
+    return n;
+}
+
+// Temporary or partial files, and empty pictures, under `folder`.
+QStringList leftovers(const QString &folder)
+{
+    QStringList found;
+    const QRegularExpression temporary(QStringLiteral("\\.[A-Za-z0-9]{6}$|\\.tmp$|\\.part$|~$"));
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo file(it.next());
+        if (temporary.match(file.fileName()).hasMatch()
+            || (file.size() == 0 && file.suffix().compare("jpg", Qt::CaseInsensitive) == 0))
+            found << file.filePath();
+    }
+    return found;
+}
+
+// A screensaver process whose diagnostic lines are kept.
+class ScreenSaverRun
+{
+public:
+    ScreenSaverRun(const QProcessEnvironment &env, const QStringList &args)
+    {
+        m_process.setProcessEnvironment(env);
+        m_process.start(SCREENSAVER_BINARY, args);
+        m_process.waitForStarted();
+    }
+    ~ScreenSaverRun()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    // Waits until `done` holds for the output so far; false when the process
+    // ended or the time ran out first.
+    template <typename Done>
+    bool waitFor(Done done, int timeoutMs = 20000)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        for (;;) {
+            m_output += QString::fromLocal8Bit(m_process.readAllStandardError());
+            if (done(m_output))
+                return true;
+            if (deadline.hasExpired() || m_process.state() != QProcess::Running)
+                return false;
+            m_process.waitForReadyRead(200);
+        }
+    }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    bool terminate()
+    {
+        m_process.terminate();
+        const bool ended = m_process.waitForFinished(10000);
+        m_output += QString::fromLocal8Bit(m_process.readAllStandardError());
+        return ended && m_process.exitStatus() == QProcess::NormalExit;
+    }
+    QString output() const { return m_output; }
+
+private:
+    QProcess m_process;
+    QString m_output;
+};
+
+} // namespace
+
+class OutsideTest : public QObject
+{
+    Q_OBJECT
+
+    // One service for the sign-in that keeps failing, one for everything else.
+    FotoriaService m_signIn;
+    FotoriaService m_others;
+    XTestServer m_x;
+
+    QProcessEnvironment screenSaverEnvironment(const QString &home) const
+    {
+        QProcessEnvironment env = m_x.environment();
+        env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_DATA_HOME", home + "/.local/share");
+        env.insert("XDG_CACHE_HOME", home + "/.cache");
+        env.insert("TMPDIR", home + "/tmp");
+        return env;
+    }
+
+    static void setScreenSaverInterval(const QString &home, int seconds)
+    {
+        QSettings(home + "/.config/Fotoria/FotoriaScreensaver.conf", QSettings::IniFormat)
+            .setValue("kSSDisplayInterval", seconds);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_signIn.start(&error), qPrintable(error));
+        QVERIFY2(m_others.start(&error), qPrintable(error));
+        QVERIFY(m_x.start(QSize(800, 600)));
+    }
+
+    // Each mode at once on everything tessel asks for by itself: the
+    // sign-in on one service (it keeps failing, the message comes after the
+    // third try), every other request on another (the sign-in there fails
+    // once and then works, so the rest is asked for).
+    void failureSwitches_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<Params>("params");
+        QTest::addColumn<QString>("signInMessage"); // empty: the sign-in works
+        QTest::addColumn<QStringList>("mustLog"); // endpoints whose failure shows in the log
+
+        const QString noConnection = QStringLiteral("Please check your internet connection!");
+        const QStringList all { "gallery", "tags", "versions", "dailys", "calendar" };
+        QTest::newRow("http_error") << "http_error" << Params() << noConnection << all;
+        QTest::newRow("status 401") << "status"
+                                    << Params { { "status", "401" },
+                                           { "body", "{\"message\": \"Invalid email or password.\"}" } }
+                                    << "The e-mail address or password was not recognised." << all;
+        QTest::newRow("hang") << "hang" << Params() << noConnection << all;
+        // A page that arrives empty or as garbage is still a page to a
+        // browser: only the requests the program reads itself can tell.
+        QTest::newRow("empty") << "empty" << Params() << noConnection << QStringList { "tags", "dailys" };
+        QTest::newRow("malformed") << "malformed" << Params() << noConnection
+                                   << QStringList { "tags", "dailys" };
+        QTest::newRow("redirect_loop") << "redirect_loop" << Params() << noConnection
+                                       << QStringList { "gallery", "tags", "dailys", "calendar" };
+        // Followed, or waited for within the time-out: nothing fails.
+        QTest::newRow("redirect") << "redirect" << Params() << noConnection << QStringList();
+        QTest::newRow("slow") << "slow" << Params { { "delay_ms", "500" } } << QString() << QStringList();
+    }
+
+    void failureSwitches()
+    {
+        QFETCH(QString, mode);
+        QFETCH(Params, params);
+        QFETCH(QString, signInMessage);
+        QFETCH(QStringList, mustLog);
+
+        for (FotoriaService *service : { &m_signIn, &m_others }) {
+            service->clearFailures();
+            service->clearJournal();
+        }
+        QVERIFY(m_signIn.setFailure("/api/v3/tokens", mode, params));
+        Params once = params;
+        once.insert("count", "1");
+        QVERIFY(m_others.setFailure("/api/v3/tokens", mode, once));
+        for (const Endpoint &endpoint : kEndpoints)
+            QVERIFY(m_others.setFailure(endpoint.path, mode, params));
+        QVERIFY(m_others.setFailure("/track", mode, params));
+
+        const QString tag = QString(QTest::currentDataTag()).replace(' ', '-');
+        Tessel signIn("signin-" + tag, m_signIn.baseUrl(), { { "kNetworkTimeout", 2000 } });
+        Tessel others("others-" + tag, m_others.baseUrl(),
+            { { "kNetworkTimeout", kTimeoutMs }, { "kEnable", true } });
+        QVERIFY(signIn.start());
+        QVERIFY(others.start());
+
+        // Everything is asked for (the daily photos come last, some seconds
+        // after the start), then answered or given up.
+        const auto allAsked = [this] {
+            for (const Endpoint &endpoint : kEndpoints) {
+                if (requestsTo(m_others, endpoint.path) == 0)
+                    return false;
+            }
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allAsked(), 40000);
+        if (signInMessage.isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(requestsTo(m_signIn, "/gallery/home") > 0, 20000);
+        else
+            QTRY_COMPARE_WITH_TIMEOUT(requestsTo(m_signIn, "/api/v3/tokens", "POST"), 3, 20000);
+        // The log is written at the end; the last answers are left time to
+        // fail (a held one ends at the time-out).
+        QTest::qWait(mode == "hang" ? kTimeoutMs + 2500 : 2000);
+
+        QVERIFY2(signIn.isRunning(), "the sign-in run ended by itself");
+        QVERIFY2(others.isRunning(), "the run ended by itself");
+        QVERIFY(signIn.terminate());
+        QVERIFY(others.terminate());
+
+        // The sign-in: one line per answer, and the message once.
+        const QStringList signInLog = signIn.logLines();
+        QCOMPARE(countMatching(signInLog, "^login error: "), requestsTo(m_signIn, "/api/v3/tokens", "POST"));
+        const QStringList failed = signInLog.filter(QRegularExpression("^sign-in failed:"));
+        if (signInMessage.isEmpty()) {
+            QCOMPARE(failed, QStringList());
+        } else {
+            QCOMPARE(failed.size(), 1);
+            QVERIFY2(failed.first().endsWith(" " + signInMessage), qPrintable(failed.first()));
+        }
+
+        const QStringList log = others.logLines();
+        for (const Endpoint &endpoint : kEndpoints) {
+            const int lines = countMatching(log, endpoint.failureLine);
+            const int requests = requestsTo(m_others, endpoint.path);
+            const QString what = QStringLiteral("%1: %2 log lines for %3 requests")
+                                     .arg(endpoint.name)
+                                     .arg(lines)
+                                     .arg(requests);
+            if (mustLog.contains(endpoint.name))
+                QVERIFY2(lines >= 1 && lines <= 3 * requests, qPrintable(what));
+            else if (mode == "redirect" || mode == "slow")
+                QVERIFY2(lines == 0, qPrintable(what));
+        }
+        for (Tessel *run : { &signIn, &others }) {
+            const QStringList left = leftovers(run->documents());
+            QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+        }
+    }
+
+    // Tessel's store rewrites the index 10,000 times while screensavers keep
+    // starting and reading it: each one finds the playlist that never
+    // changes, so each shows its picture, and the last still runs.
+    void screenSaverNeverReadsAHalfIndex()
+    {
+        const QString home = ::home("index");
+        const QString playlists = home + "/Documents/Fotoria Playlist";
+        const QString index = home + "/Documents/Fotoria/active.xml";
+        fotoria::test::writeFile(playlists + "/Steady/red.jpg", badpictures::goodJpeg(Qt::red));
+        fotoria::test::writeFile(playlists + "/Toggled/blue.jpg", badpictures::goodJpeg(Qt::blue));
+        ImageStore store(index, playlists);
+        store.setActive("Steady", true);
+        setScreenSaverInterval(home, 1);
+
+        std::atomic<int> toggles { 0 };
+        std::atomic<bool> stop { false };
+        std::thread toggler([&] {
+            for (int i = 0; i < 10000 && !stop; ++i, ++toggles)
+                store.setActive("Toggled", i % 2 == 0);
+        });
+        auto join = qScopeGuard([&] {
+            stop = true;
+            toggler.join();
+        });
+
+        int runs = 0;
+        std::unique_ptr<ScreenSaverRun> last;
+        while (toggles < 10000) {
+            last = std::make_unique<ScreenSaverRun>(screenSaverEnvironment(home), QStringList { "/s" });
+            const bool shown = last->waitFor([](const QString &out) {
+                return out.contains("First picture on screen") || out.contains("ERROR!");
+            });
+            QVERIFY2(shown && !last->output().contains("ERROR!"),
+                qPrintable(QStringLiteral("run %1 after %2 changes: %3").arg(runs).arg(toggles).arg(last->output())));
+            ++runs;
+            if (toggles < 10000)
+                QVERIFY(last->terminate());
+        }
+        QVERIFY(last->isRunning());
+        QVERIFY(last->terminate());
+        QVERIFY2(runs >= 2, qPrintable(QString::number(runs)));
+        QCOMPARE(store.playlists(), (QMap<QString, bool> { { "Steady", true }, { "Toggled", false } }));
+        QCOMPARE(ImageStore(index, playlists).playlists(), store.playlists());
+    }
+
+    // The screensaver over a playlist of one bad entry: a line for it and
+    // still running; with a good picture beside it, the good one shows.
+    void screenSaverSkipsBadPictures_data() { badpictures::addRows(); }
+    void screenSaverSkipsBadPictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, isFile);
+        const QString home = ::home("badsaver");
+        const QString playlists = home + "/Documents/Fotoria Playlist";
+        badpictures::make(playlists + "/Bad", name, false);
+        badpictures::make(playlists + "/Good", name);
+        setScreenSaverInterval(home, 1);
+        ImageStore store(home + "/Documents/Fotoria/active.xml", playlists);
+        store.setActive("Bad", true);
+        // A folder or a link loop is no picture to the store at all.
+        QCOMPARE(store.pictureCount(), isFile ? 1 : 0);
+
+        if (isFile) {
+            ScreenSaverRun bad(screenSaverEnvironment(home), { "/s" });
+            const QRegularExpression line("ERROR! Cannot show picture:.*" + QRegularExpression::escape(name));
+            badpictures::expectCutJpegShown(name);
+            QVERIFY2(bad.waitFor([&line](const QString &out) { return line.match(out).hasMatch(); }, 10000),
+                qPrintable(bad.output()));
+            QVERIFY(bad.isRunning());
+            QVERIFY(bad.terminate());
+        }
+
+        store.setActive("Bad", false);
+        store.setActive("Good", true);
+        ScreenSaverRun good(screenSaverEnvironment(home), { "/s" });
+        QVERIFY2(good.waitFor([](const QString &out) { return out.contains("First picture on screen"); }),
+            qPrintable(good.output()));
+        QVERIFY(good.isRunning());
+        QVERIFY(good.terminate());
+    }
+};
+
+FOTORIA_TEST_MAIN(OutsideTest)
+#include "OutsideTest.moc"
