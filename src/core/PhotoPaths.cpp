@@ -43,6 +43,13 @@ void PhotoPaths::set(const QString &from)
         // a file name. The query stays on the address, which may need it;
         // the fragment is never sent.
         QUrl url(from, QUrl::TolerantMode);
+        if (!url.isValid()) {
+            // Nothing here can name a file; the address is refused where
+            // it would be fetched.
+            m_path = from;
+            m_fullUrl = from;
+            return;
+        }
         url.setFragment(QString());
         QString path = url.path(QUrl::FullyEncoded);
         const QString ending = path.endsWith(kPreviewEnding) ? kPreviewEnding : kThumbnailEnding;
@@ -64,7 +71,11 @@ void PhotoPaths::set(const QString &from)
     QString local = from;
     if (from.startsWith(QLatin1String("file://"))) {
         m_isFileUrl = true;
-        local = QUrl(from, QUrl::TolerantMode).toLocalFile();
+        const QUrl url(from, QUrl::TolerantMode);
+        // A broken address names no file rather than a guessed one.
+        local = url.isValid() ? url.toLocalFile() : QString();
+        if (local.isEmpty())
+            return;
     }
     if (local.endsWith(kThumbnailEnding)) {
         m_thumbnailPath = local;

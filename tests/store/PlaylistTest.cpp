@@ -281,6 +281,13 @@ private slots:
                                              << "/tmp/My Trip.jpg" << cache + "/tmp/My Trip-256x144.jpg"
                                              << ""
                                              << "My Trip.jpg";
+        QTest::newRow("broken file url names nothing") << "file://x y/a.jpg"
+                                                       << ""
+                                                       << ""
+                                                       << ""
+                                                       << ""
+                                                       << ""
+                                                       << "";
         QTest::newRow("upper-case scheme is local") << "HTTP://x/y/abc.jpg"
                                                     << "abc"
                                                     << "y"
