@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QDateTime>
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QMetaEnum>
 #include <QSettings>
@@ -74,6 +75,74 @@ bool containsHost(const QStringList &sortedHosts, const QString &host)
     return std::binary_search(sortedHosts.cbegin(), sortedHosts.cend(), host);
 }
 
+// Up to `count` characters of an INI value from `at` on, escapes decoded
+// the way the settings reader decodes them.
+QString unescaped(const QByteArray &text, int at, int count)
+{
+    QString out;
+    const int size = text.size();
+    while (at < size && out.size() < count) {
+        char c = text.at(at++);
+        if (c != '\\' || at >= size) {
+            out += QChar(uchar(c));
+            continue;
+        }
+        c = text.at(at++);
+        if (c == 'x' || c == 'X' || (c >= '0' && c <= '7')) {
+            const bool hex = c == 'x' || c == 'X';
+            uint code = hex ? 0 : uint(c - '0');
+            while (at < size && code <= 0xffff) {
+                const char d = text.at(at);
+                int digit = -1;
+                if (d >= '0' && d <= (hex ? '9' : '7'))
+                    digit = d - '0';
+                else if (hex && d >= 'a' && d <= 'f')
+                    digit = d - 'a' + 10;
+                else if (hex && d >= 'A' && d <= 'F')
+                    digit = d - 'A' + 10;
+                if (digit < 0)
+                    break;
+                code = code * (hex ? 16 : 8) + uint(digit);
+                ++at;
+            }
+            out += code <= 0xffff ? QChar(ushort(code)) : QChar(QChar::ReplacementCharacter);
+        } else {
+            out += QChar(uchar(c)); // \" \\ \n and the like: never '@'
+        }
+    }
+    return out;
+}
+
+// The settings reader turns a value that starts with "@Variant(" into an
+// object of whatever type it names, through that type's stream reader; a
+// damaged file can name one whose reader crashes on bad data (a pen with a
+// dash pattern of four billion entries). So before the reader sees the file,
+// every value that starts with '@' must be one this jar writes. Stricter than
+// the reader (a line continuation, or "=@" inside a cookie, refuses the file
+// too); a file this jar wrote always passes.
+bool holdsOnlyOurValues(const QByteArray &text)
+{
+    static const QString kCookieList = QStringLiteral("@Variant(") + QString(3, QChar(0)) + QChar(0x7f)
+        + QString(3, QChar(0)) + QChar(0x16) + QStringLiteral("QList<QNetworkCookie>") + QChar(0);
+    static const QString kNothing = QStringLiteral("@Invalid()");
+    if (text.contains("\\\n") || text.contains("\\\r"))
+        return false;
+    for (int i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        if (c != '=' && c != ',' && c != '"')
+            continue;
+        int at = i + 1;
+        while (at < text.size() && (text.at(at) == ' ' || text.at(at) == '\t'))
+            ++at;
+        if (unescaped(text, at, 1) != QLatin1String("@"))
+            continue;
+        const QString start = unescaped(text, at, kCookieList.size());
+        if (!start.startsWith(kCookieList) && !start.startsWith(kNothing))
+            return false;
+    }
+    return true;
+}
+
 template<typename Enum> Enum enumFromSetting(const QString &key, Enum fallback)
 {
     const QMetaEnum meta = QMetaEnum::fromType<Enum>();
@@ -111,7 +180,23 @@ void CookieJar::load()
     if (m_loaded)
         return;
     registerCookieStream();
-    QSettings file(FileLocations::cookieFile(), QSettings::IniFormat);
+    const QString path = FileLocations::cookieFile();
+    QFile raw(path);
+    if (raw.open(QIODevice::ReadOnly) && !holdsOnlyOurValues(raw.readAll())) {
+        raw.close();
+        // Kept aside rather than read or overwritten.
+        const QString aside = path + QStringLiteral(".unreadable");
+        QFile::remove(aside);
+        const bool moved = QFile::rename(path, aside);
+        qWarning() << "CookieJar:" << path << "holds values this jar never writes; starting without cookies,"
+                   << (moved ? "the file is kept as" : "cannot move it to") << aside;
+        if (!moved) {
+            m_loaded = true;
+            readPolicies();
+            return;
+        }
+    }
+    QSettings file(path, QSettings::IniFormat);
     const auto stored = qvariant_cast<QList<QNetworkCookie>>(file.value(kCookiesKey));
     // The count only: the values are the user's sessions.
     qDebug() << "cookies:" << stored.size() << "read from" << file.fileName();
