@@ -2,7 +2,7 @@
 
 #include "TestEnvironment.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,8 +29,12 @@ void setUp()
     static int argc = 1;
     static char name[] = "fotoria-fuzz";
     static char *argv[] = { name, nullptr };
+    // A GUI application as in tessel and the screensaver: settings values
+    // of GUI types (pens, pictures) are read through it. No display needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Never destroyed: libFuzzer ends the process with exit().
-    new QCoreApplication(argc, argv);
+    new QGuiApplication(argc, argv);
 #ifdef FOTORIA_FUZZ
     if (!qEnvironmentVariableIsSet("FOTORIA_FUZZ_VERBOSE"))
         qInstallMessageHandler(quiet);

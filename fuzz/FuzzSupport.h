@@ -12,7 +12,7 @@
 // runner of the normal build alike.
 namespace fuzz {
 
-// Once per process: a home of its own (as every test has), an application
+// Once per process: a home of its own (as every test has), a GUI application
 // object, and in the libFuzzer build no log lines unless
 // FOTORIA_FUZZ_VERBOSE is set (millions of inputs would drown the report).
 void setUp();
