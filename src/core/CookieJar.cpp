@@ -117,14 +117,16 @@ QString unescaped(const QByteArray &text, int at, int count)
 // object of whatever type it names, through that type's stream reader; a
 // damaged file can name one whose reader crashes on bad data (a pen with a
 // dash pattern of four billion entries). So before the reader sees the file,
-// every value that starts with '@' must be one this jar writes. Stricter than
-// the reader (a line continuation, or "=@" inside a cookie, refuses the file
-// too); a file this jar wrote always passes.
+// every value read through a stream must be the cookie list. Stricter than the
+// reader (a line continuation, or "=@Variant(" inside a cookie, refuses the
+// file too); a file this jar wrote always passes.
 bool holdsOnlyOurValues(const QByteArray &text)
 {
     static const QString kCookieList = QStringLiteral("@Variant(") + QString(3, QChar(0)) + QChar(0x7f)
         + QString(3, QChar(0)) + QChar(0x16) + QStringLiteral("QList<QNetworkCookie>") + QChar(0);
-    static const QString kNothing = QStringLiteral("@Invalid()");
+    // The other '@' forms are read as text; these two through a stream.
+    static const QString kStreamed = QStringLiteral("@Variant(");
+    static const QString kTime = QStringLiteral("@DateTime(");
     if (text.contains("\\\n") || text.contains("\\\r"))
         return false;
     for (int i = 0; i < text.size(); ++i) {
@@ -137,10 +139,21 @@ bool holdsOnlyOurValues(const QByteArray &text)
         if (unescaped(text, at, 1) != QLatin1String("@"))
             continue;
         const QString start = unescaped(text, at, kCookieList.size());
-        if (!start.startsWith(kCookieList) && !start.startsWith(kNothing))
+        if ((start.startsWith(kStreamed) && !start.startsWith(kCookieList)) || start.startsWith(kTime))
             return false;
     }
     return true;
+}
+
+// Kept under another name rather than read or overwritten.
+bool setAside(const QString &path, const char *reason)
+{
+    const QString aside = path + QStringLiteral(".unreadable");
+    QFile::remove(aside);
+    const bool moved = QFile::rename(path, aside);
+    qWarning().nospace() << "CookieJar: " << path << " " << reason << "; "
+                         << (moved ? "the file is kept as " : "cannot move it to ") << aside;
+    return moved;
 }
 
 template<typename Enum> Enum enumFromSetting(const QString &key, Enum fallback)
@@ -184,28 +197,30 @@ void CookieJar::load()
     QFile raw(path);
     if (raw.open(QIODevice::ReadOnly) && !holdsOnlyOurValues(raw.readAll())) {
         raw.close();
-        // Kept aside rather than read or overwritten.
-        const QString aside = path + QStringLiteral(".unreadable");
-        QFile::remove(aside);
-        const bool moved = QFile::rename(path, aside);
-        qWarning() << "CookieJar:" << path << "holds values this jar never writes; starting without cookies,"
-                   << (moved ? "the file is kept as" : "cannot move it to") << aside;
-        if (!moved) {
+        if (!setAside(path, "holds values this jar never writes")) {
             m_loaded = true;
             readPolicies();
             return;
         }
     }
-    QSettings file(path, QSettings::IniFormat);
-    const auto stored = qvariant_cast<QList<QNetworkCookie>>(file.value(kCookiesKey));
-    // The count only: the values are the user's sessions.
-    qDebug() << "cookies:" << stored.size() << "read from" << file.fileName();
-    setAllCookies(stored);
-    file.beginGroup(kExceptionsGroup);
-    m_blocked = sorted(file.value(QStringLiteral("block")).toStringList());
-    m_allowed = sorted(file.value(QStringLiteral("allow")).toStringList());
-    m_allowedForSession = sorted(file.value(QStringLiteral("allowForSession")).toStringList());
-    file.endGroup();
+    bool damaged = false;
+    {
+        QSettings file(path, QSettings::IniFormat);
+        const auto stored = qvariant_cast<QList<QNetworkCookie>>(file.value(kCookiesKey));
+        // The count only: the values are the user's sessions.
+        qDebug() << "cookies:" << stored.size() << "read from" << file.fileName();
+        setAllCookies(stored);
+        file.beginGroup(kExceptionsGroup);
+        m_blocked = sorted(file.value(QStringLiteral("block")).toStringList());
+        m_allowed = sorted(file.value(QStringLiteral("allow")).toStringList());
+        m_allowedForSession = sorted(file.value(QStringLiteral("allowForSession")).toStringList());
+        file.endGroup();
+        damaged = file.status() == QSettings::FormatError;
+    }
+    // The settings writer never replaces a file it could not parse, so no
+    // cookie would ever be saved again: what was read stays, the file goes aside.
+    if (damaged)
+        setAside(path, "cannot be parsed");
     m_loaded = true;
     readPolicies();
     emit cookiesChanged();
