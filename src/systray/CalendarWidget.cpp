@@ -2,6 +2,7 @@
 
 #include "CalendarSettings.h"
 
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 
@@ -129,7 +130,7 @@ void CalendarWidget::fail(const QString &reason)
 {
     m_state = State::Failed;
     m_failure = reason;
-    qDebug().noquote() << "Calendar page" << m_url.toString(QUrl::RemoveQuery) << "not loaded:" << reason;
+    qDebug().noquote() << "Calendar page" << LogScrub::url(m_url) << "not loaded:" << LogScrub::text(reason);
     emit loadFailed_Signal(reason);
 }
 

@@ -1,5 +1,6 @@
 #include "ServicePage.h"
 
+#include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 
@@ -23,16 +24,15 @@ ServicePage::ServicePage(QObject *parent)
         m_lastAddress = reply->url();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 400 || reply->error() != QNetworkReply::NoError)
-            qDebug().noquote() << "ServicePage: not loaded:"
-                               << reply->url().toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo)
+            qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(reply->url())
                                << (status >= 400 ? QStringLiteral("the service answered %1").arg(status)
-                                                 : reply->errorString());
+                                                 : LogScrub::text(reply->errorString()));
     });
     // Given up by the engine itself (endless redirects, say): no reply failed.
     connect(this, &QWebPage::loadFinished, this, [this](bool ok) {
         if (!ok)
             qDebug().noquote() << "ServicePage: page not loaded, last address:"
-                               << m_lastAddress.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+                               << LogScrub::url(m_lastAddress);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "CAFileGetterWorkerThread.h"
 
+#include <core/LogScrub.h>
 #include <core/PhotoPaths.h>
 #include <io/NetworkManager.h>
 
@@ -75,10 +76,10 @@ QString CAFileGetterWorkerThread::fetchFile(const QString &url, const QString &f
             fetched = false;
         }
         if (!fetched) {
-            qDebug().noquote() << Q_FUNC_INFO << "problem getting url:" << address;
+            qDebug().noquote() << Q_FUNC_INFO << "problem getting url:" << LogScrub::text(address);
             return QString();
         }
-        qDebug().noquote() << Q_FUNC_INFO << "url:" << address << "filename:" << fileName;
+        qDebug().noquote() << Q_FUNC_INFO << "url:" << LogScrub::text(address) << "filename:" << fileName;
     }
     if (setAsWallpaper)
         emit wallpaperRequested_Signal(fileName);
