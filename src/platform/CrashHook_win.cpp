@@ -1,5 +1,6 @@
 #include "CrashHook.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLibrary>
 
@@ -41,7 +42,19 @@ using AddFileFn = int(WINAPI *)(LPCSTR, LPCSTR, LPCSTR, DWORD);
 using UninstallFn = int(WINAPI *)();
 
 QLibrary g_library(QStringLiteral("CrashRpt1301.dll"));
-std::wstring g_name, g_version, g_email, g_subject, g_privacy;
+std::wstring g_name, g_version, g_email, g_subject, g_privacy, g_marker;
+
+// Called by the library on the crashing process: only leaves the marker.
+BOOL CALLBACK onCrash(LPVOID)
+{
+    if (!g_marker.empty()) {
+        const HANDLE file = CreateFileW(g_marker.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    return TRUE;
+}
 
 } // namespace
 
@@ -68,7 +81,7 @@ int installCrashHook(const CrashHookConfig &config, QString *errorText)
     info.pszAppVersion = g_version.c_str();
     info.pszEmailTo = g_email.c_str();
     info.pszEmailSubject = g_subject.c_str();
-    info.pfnCrashCallback = reinterpret_cast<LPVOID>(config.callback);
+    info.pfnCrashCallback = reinterpret_cast<LPVOID>(&onCrash);
     info.pszPrivacyPolicyURL = g_privacy.c_str();
     const int result = install(&info);
     if (result != 0) {
@@ -93,11 +106,20 @@ void attachFileToCrashReports(const QString &path)
 
 void setCrashReportFolder(const QString &) {}
 
+void setCrashMarkerFile(const QString &path)
+{
+    g_marker = QDir::toNativeSeparators(path).toStdWString();
+}
+
 void uninstallCrashHook()
 {
     auto uninstall = reinterpret_cast<UninstallFn>(g_library.resolve(reinterpret_cast<const char *>(5)));
     if (uninstall)
         uninstall();
 }
+
+// Nothing to do: the reporting library handles a stack overflow on a thread
+// of its own.
+void installThreadSignalStack() {}
 
 } // namespace platform

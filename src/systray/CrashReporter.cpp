@@ -8,7 +8,8 @@
 #include <platform/CrashHook.h>
 
 #include <QDebug>
-#include <QString>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -18,7 +19,6 @@ bool CrashReporter::add()
     config.appName = QStringLiteral("Fotoria Tessel");
     config.appVersion = AppInfo::version;
     config.reportFolder = FileLocations::crashFolder();
-    config.callback = CrashCallback;
 
     QString error;
     const int result = platform::installCrashHook(config, &error);
@@ -38,10 +38,21 @@ void CrashReporter::remove()
     platform::uninstallCrashHook();
 }
 
-int CrashCallback(void *)
+QString CrashReporter::markerFile()
 {
-    qDebug() << "crash callback.";
-    Settings::trySetValue(QStringLiteral("kCrashed"), true, 1000);
-    Logger::instance()->closeLogFileAfterCrash();
-    return 1;
+    // Beside the cookies, in the application data folder.
+    return QFileInfo(FileLocations::cookieFile()).path() + QStringLiteral("/crashed");
+}
+
+void CrashReporter::takeOverMarker()
+{
+    const QString marker = markerFile();
+    ensureFolder(QFileInfo(marker).path());
+    if (QFileInfo::exists(marker)) {
+        // The flag first: a crash in between still leaves one of the two.
+        Settings::setValue(QStringLiteral("kCrashed"), true);
+        if (!QFile::remove(marker))
+            qDebug() << "cannot remove the crash marker" << marker;
+    }
+    platform::setCrashMarkerFile(marker);
 }

@@ -63,6 +63,7 @@ void initializeApp()
     qDebug() << "initializeApp(), start";
     Settings::initialize();
     User::instance()->load();
+    CrashReporter::takeOverMarker();
     if (Settings::getBool(QStringLiteral("kCrashed"), false)) {
         Settings::setValue(QStringLiteral("kCrashed"), false);
         qDebug() << "the previous run ended in a crash";

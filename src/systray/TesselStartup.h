@@ -18,7 +18,8 @@ void openLog();
 // Application identity, resources and library path.
 void initializeQt();
 
-// Settings store with first-run handling, account record, crash flag.
+// Settings store with first-run handling, account record, the crash marker
+// and flag.
 void initializeApp();
 
 // Marks a clean end: clears the crash flag and removes the crash hook.

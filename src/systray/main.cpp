@@ -1,3 +1,4 @@
+#include "CrashTestHook.h"
 #include "DCApplication.h"
 #include "Logger.h"
 #include "TesselStartup.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    CrashTestHook::prepare();
     TesselStartup::prepareProcess();
 
     DCApplication app(argc, argv);
@@ -18,9 +20,13 @@ int main(int argc, char *argv[])
     TesselStartup::openLog();
     TesselStartup::initializeQt();
     TesselStartup::initializeApp();
+    // Start-up on disk at once: a crash report holds it even before the
+    // first timed flush.
+    Logger::instance()->update();
     platform::quitOnTerminationSignals(&app);
     Logger::instance()->startFlushTimer();
     app.initialize();
+    CrashTestHook::crashSoon();
 
     const int status = app.exec();
     // Whatever is still buffered belongs in the log of this run.
