@@ -1,5 +1,7 @@
 #include "JpegReader.h"
 
+#include <platform/CrashHook.h>
+
 #ifdef FOTORIA_HAVE_LIBJPEG
 
 #include <QFile>
@@ -370,6 +372,7 @@ public:
 private:
     void run()
     {
+        platform::installThreadSignalStack();
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
             m_changed.wait(lock, [this] { return !m_full.empty() || m_closed; });

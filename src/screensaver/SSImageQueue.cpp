@@ -1,6 +1,7 @@
 #include "SSImageQueue.h"
 
 #include <core/ImageStore.h>
+#include <platform/CrashHook.h>
 
 #include <QDeadlineTimer>
 #include <QMutexLocker>
@@ -56,6 +57,7 @@ int SSImageQueue::effectiveInterval(int seconds)
 
 void SSImageQueue::run()
 {
+    platform::installThreadSignalStack();
     {
         QMutexLocker locker(&m_lock);
         m_running = !m_stopRequested;

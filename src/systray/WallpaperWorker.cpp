@@ -1,5 +1,7 @@
 #include "WallpaperWorker.h"
 
+#include <platform/CrashHook.h>
+
 WallpaperWorker::WallpaperWorker(Change change, QObject *parent)
     : QThread(parent)
     , m_change(std::move(change))
@@ -38,6 +40,7 @@ void WallpaperWorker::stop()
 
 void WallpaperWorker::run()
 {
+    platform::installThreadSignalStack();
     QMutexLocker locker(&m_mutex);
     for (;;) {
         while (!m_stopping && !m_pending)

@@ -1,6 +1,7 @@
 #include "BackgroundFetch.h"
 
 #include <io/NetworkManager.h>
+#include <platform/CrashHook.h>
 
 #include <QtConcurrent>
 
@@ -24,6 +25,7 @@ bool BackgroundFetch::start(Job job)
         m_cancelled = false;
     }
     m_watcher.setFuture(QtConcurrent::run([this, job = std::move(job)]() -> QVariant {
+        platform::installThreadSignalStack();
         NetworkManager manager;
         attach(&manager);
         const QVariant result = job(manager);

@@ -3,6 +3,7 @@
 #include <core/LogScrub.h>
 #include <core/User.h>
 #include <io/NetworkManager.h>
+#include <platform/CrashHook.h>
 
 #include <QDebug>
 #include <QTimer>
@@ -40,6 +41,7 @@ bool EmailChange::change(const QString &newEmail)
     // The blocking client gets a thread of its own: the tray and its
     // windows keep answering while the service does.
     m_watcher.setFuture(QtConcurrent::run([path, email] {
+        platform::installThreadSignalStack();
         NetworkManager network;
         Reply reply;
         reply.body = network.putJson(path, { { QStringLiteral("email"), email } }, &reply.ok);

@@ -2,6 +2,8 @@
 
 #include "Thumbnail.h"
 
+#include <platform/CrashHook.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
@@ -60,7 +62,10 @@ bool CALocalImagesWorkerThread::list(const QString &folder)
         const bool pair = i + 1 < files.size();
         QFuture<QString> second;
         if (pair)
-            second = QtConcurrent::run(makeThumbnail, files.at(i + 1).absoluteFilePath());
+            second = QtConcurrent::run([path = files.at(i + 1).absoluteFilePath()] {
+                platform::installThreadSignalStack();
+                return makeThumbnail(path);
+            });
         const QString thumbnails[] = { makeThumbnail(files.at(i).absoluteFilePath()),
             pair ? second.result() : QString() };
         for (const QString &thumbnail : thumbnails) {

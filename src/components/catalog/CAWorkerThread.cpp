@@ -1,6 +1,7 @@
 #include "CAWorkerThread.h"
 
 #include <io/NetworkManager.h>
+#include <platform/CrashHook.h>
 
 CAWorkerThread::CAWorkerThread(QObject *parent)
     : QThread(parent)
@@ -77,6 +78,7 @@ NetworkManager *CAWorkerThread::network()
 
 void CAWorkerThread::run()
 {
+    platform::installThreadSignalStack();
     work();
     NetworkManager *network = nullptr;
     {

@@ -1,6 +1,7 @@
 #include "LiveWallpaperFrame.h"
 
 #include <core/PictureDecoder.h>
+#include <platform/CrashHook.h>
 
 #include <QDebug>
 #include <QEvent>
@@ -69,6 +70,7 @@ void LiveWallpaperFrame::showPicture_Slot(const QString &path)
     m_decodingPath = path;
     const QSize target = size();
     m_decoding.setFuture(QtConcurrent::run([path, target] {
+        platform::installThreadSignalStack();
         QString error;
         const QImage image = PictureDecoder::loadCropped(path, target, &error);
         if (image.isNull())
