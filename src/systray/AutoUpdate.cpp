@@ -5,6 +5,7 @@
 #include <core/NetworkPolicy.h>
 #include <core/Settings.h>
 #include <io/NetworkManager.h>
+#include <platform/CrashHook.h>
 #include <platform/UpdateHandOver.h>
 
 #include <QCoreApplication>
@@ -59,7 +60,10 @@ QFuture<void> AutoUpdate::checkInBackground(bool ignoreSensitivity, bool showUpT
     // Safe to hand `this` over: stopChecks() waits for the task before this
     // object goes away.
     QFuture<void> check = QtConcurrent::run(
-        [this, ignoreSensitivity, showUpToDate] { checkAutoUpdateImpl(ignoreSensitivity, showUpToDate); });
+        [this, ignoreSensitivity, showUpToDate] {
+            platform::installThreadSignalStack();
+            checkAutoUpdateImpl(ignoreSensitivity, showUpToDate);
+        });
     m_checks.append(check);
     return check;
 }
@@ -123,10 +127,16 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
             QDir::tempPath() + QDir::separator() + installerFileName(m_downloadLink));
     }
 
-    if (isNewerVersion())
+    const QUrl link(downloadLink());
+    if (isNewerVersion() && !isAcceptedLink(link)) {
+        // Asking the user would only end in a refused download.
+        qDebug().noquote() << "update not offered: the installer link is not https:" << LogScrub::url(link);
+        emit NewVersionAvailable(false, QStringLiteral("none"));
+    } else if (isNewerVersion()) {
         emit NewVersionAvailable(true, availableVersion());
-    else if (showUpToDate)
+    } else if (showUpToDate) {
         emit noUpdateAvailable_Signal();
+    }
 }
 
 bool AutoUpdate::isNewerVersion() const
