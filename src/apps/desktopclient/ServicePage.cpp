@@ -10,6 +10,8 @@
 #include <QNetworkRequest>
 #include <QWebFrame>
 
+#include <memory>
+
 ServicePage::ServicePage(QObject *parent)
     : QWebPage(parent)
 {
@@ -20,8 +22,12 @@ ServicePage::ServicePage(QObject *parent)
     // A page that never answers ends like any other request of the program.
     networkAccessManager()->setTransferTimeout(NetworkPolicy::transferTimeout());
     // The view shows an error page or nothing; the log says what failed.
-    connect(networkAccessManager(), &QNetworkAccessManager::finished, this, [this](QNetworkReply *reply) {
-        m_lastAddress = reply->url();
+    // Shared by the two handlers, not a member: the base class still ends
+    // loads (and so calls them) after this class's members are gone.
+    const auto lastAddress = std::make_shared<QUrl>();
+    connect(networkAccessManager(), &QNetworkAccessManager::finished, this,
+        [lastAddress](QNetworkReply *reply) {
+        *lastAddress = reply->url();
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 400 || reply->error() != QNetworkReply::NoError)
             qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(reply->url())
@@ -29,10 +35,10 @@ ServicePage::ServicePage(QObject *parent)
                                                  : LogScrub::text(reply->errorString()));
     });
     // Given up by the engine itself (endless redirects, say): no reply failed.
-    connect(this, &QWebPage::loadFinished, this, [this](bool ok) {
+    connect(this, &QWebPage::loadFinished, this, [lastAddress](bool ok) {
         if (!ok)
             qDebug().noquote() << "ServicePage: page not loaded, last address:"
-                               << LogScrub::url(m_lastAddress);
+                               << LogScrub::url(*lastAddress);
     });
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QUrl>
 #include <QWebPage>
 
 // A web page that stays on the service's own pages: a link to anywhere else
@@ -24,7 +23,4 @@ signals:
 protected:
     bool acceptNavigationRequest(
         QWebFrame *frame, const QNetworkRequest &request, NavigationType type) override;
-
-private:
-    QUrl m_lastAddress; // of the last answer, for the log
 };
