@@ -73,14 +73,6 @@ void Logger::closeLogFile()
     closeLocked();
 }
 
-void Logger::closeLogFileAfterCrash()
-{
-    const bool locked = m_mutex.tryLock(500);
-    closeLocked();
-    if (locked)
-        m_mutex.unlock();
-}
-
 QString Logger::logFilePath() const
 {
     QMutexLocker locker(&m_mutex);

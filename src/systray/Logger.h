@@ -27,9 +27,6 @@ public:
     bool openLogFile(const QString &path);
     // Flushes and closes the file; later messages are dropped until reopened.
     void closeLogFile();
-    // The crash variant: never waits long for the lock, since the crashing
-    // thread may be the one holding it.
-    void closeLogFileAfterCrash();
 
     QString logFilePath() const;
     // The last `bytes` bytes of the log (the whole log when smaller).
