@@ -378,7 +378,10 @@ void UpdateTest::installerLinkAndHash()
     }
     QVERIFY(m_service.setConfig(QStringLiteral("installer_sha256"), announcedHash));
     AutoUpdate update;
-    runCheck(update, false, false);
+    // A link that would be refused is not offered either.
+    const CheckResult checked = runCheck(update, false, false);
+    QCOMPARE(checked.newVersion.size(), 1);
+    QCOMPARE(checked.newVersion.first().first, scheme == QLatin1String("https") || ignoreSslErrors);
     const QString path = update.installerPath();
     // A stale installer from before is never handed over in its place.
     QFile stale(path);
