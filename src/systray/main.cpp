@@ -1,6 +1,7 @@
 #include "CrashTestHook.h"
 #include "DCApplication.h"
 #include "Logger.h"
+#include "TesselCommandLine.h"
 #include "TesselStartup.h"
 
 #include <QDebug>
@@ -8,6 +9,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (TesselCommandLine::answered(argc, argv))
+        return 0;
     CrashTestHook::prepare();
     TesselStartup::prepareProcess();
 
