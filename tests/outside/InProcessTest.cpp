@@ -182,20 +182,29 @@ private slots:
         auto unmountRoomy = qScopeGuard([&roomy] { run("umount", { "-l", roomy }); });
         const QByteArray big = badpictures::goodJpeg(Qt::blue, QSize(1600, 900)) + QByteArray(1 << 20, 'x');
         writeFile(roomy + "/big.jpg", big);
+        QVERIFY(QDir().mkpath(FileLocations::baseFolder()));
         const QString index = FileLocations::baseFolder() + "/active.xml";
         ImageStore store(index, playlists);
         store.setActive("Full", true);
         store.setActive("Roomy", true);
         const QMap<QString, bool> listed = store.playlists();
         const QByteArray indexBefore = readFile(index);
+        QVERIFY(indexBefore.contains("Roomy"));
 
         // Filled to the last byte.
         {
             QFile filler(documents + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            const QByteArray block(4096, 'f');
-            while (filler.write(block) == block.size() && filler.flush()) { }
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            for (const int size : { 65536, 4096, 1 }) {
+                const QByteArray block(size, 'f');
+                while (filler.write(block) == block.size()) { }
+            }
             filler.close();
+            QFile probe(documents + "/probe");
+            QVERIFY(probe.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            QVERIFY2(probe.write("x", 1) != 1, "the disk is not full");
+            probe.close();
+            probe.remove();
         }
         takeLog();
 
@@ -207,7 +216,10 @@ private slots:
         getter.stop();
         const QStringList log = takeLog();
 
+        // QSaveFile commits even when its buffered data could not be flushed.
+        QEXPECT_FAIL("", "a failed save leaves the index empty", Continue);
         QCOMPARE(readFile(index), indexBefore);
+        QEXPECT_FAIL("", "the failed save is taken for a success", Continue);
         QVERIFY2(countMatching(log, "cannot write.*active\\.xml") == 1, qPrintable(log.join('\n')));
         // The caller logs the reason.
         QCOMPARE(int(moved.status), int(PlaylistLibrary::AddResult::Failed));
@@ -219,9 +231,12 @@ private slots:
         QCOMPARE(readFile(playlists + "/Full/red.jpg"), red);
         QCOMPARE(readFile(playlists + "/Kept/green.jpg"), green);
 
-        // A store that starts now, on the full disk, still finds the playlists.
-        QEXPECT_FAIL("", "a store started on the full disk reads no playlist from the whole index", Continue);
-        QCOMPARE(ImageStore(index, playlists).playlists(), listed);
+        // Whole: it still parses to what it listed.
+        const QString copy = fotoria::test::testHome() + "/index-copy.xml";
+        QFile source(index);
+        QVERIFY2(source.copy(copy), qPrintable(source.errorString()));
+        QEXPECT_FAIL("", "a failed save leaves the index empty", Continue);
+        QCOMPARE(ImageStore(copy, playlists).playlists(), listed);
     }
 
     // The thumbnail worker over a playlist of a bad entry and a good
