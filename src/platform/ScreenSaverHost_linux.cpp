@@ -129,7 +129,10 @@ bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent)
     if (!host)
         return false;
     // The host wrapper is kept for the life of the process: deleting it would
-    // take the widget's own QWindow (its child) with it.
+    // take the widget's own QWindow (its child) with it. Held here so that it
+    // is never mistaken for a leak once the widget is gone.
+    static auto *const hosts = new QList<QWindow *>;
+    hosts->append(host);
     own->setParent(host);
     // The foreign window can change size between the two reads; use the latest.
     const QSize now = nativeClientSize(parent);
