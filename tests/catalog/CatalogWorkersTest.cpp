@@ -6,6 +6,7 @@
 #include <components/catalog/CALocalImages.h>
 #include <components/catalog/CAPlaylistLeadImage.h>
 #include <components/catalog/CATagGetter.h>
+#include <components/catalog/ScreenSaverLauncher.h>
 #include <components/catalog/Thumbnail.h>
 #include <core/FileLocations.h>
 #include <core/PhotoPaths.h>
@@ -307,6 +308,9 @@ private slots:
         QCOMPARE(categories.size(), 8);
     }
 
+    void screenSaverFoundBesideOrInstalled_data();
+    void screenSaverFoundBesideOrInstalled();
+
     void thumbnails_data()
     {
         QTest::addColumn<QSize>("picture"); // empty: not a picture
@@ -341,6 +345,34 @@ private slots:
         QCOMPARE(readFile(expected), made);
     }
 };
+
+void CatalogWorkersTest::screenSaverFoundBesideOrInstalled_data()
+{
+    QTest::addColumn<QStringList>("programs"); // executables under the prefix
+    QTest::addColumn<QString>("found");
+    QTest::newRow("build tree") << QStringList { "bin/fotoria-screensaver" } << "bin/fotoria-screensaver";
+    QTest::newRow("installed")
+        << QStringList { "libexec/fotoria/fotoria-screensaver" } << "libexec/fotoria/fotoria-screensaver";
+    QTest::newRow("beside wins")
+        << QStringList { "bin/fotoria-screensaver", "libexec/fotoria/fotoria-screensaver" }
+        << "bin/fotoria-screensaver";
+    QTest::newRow("missing: named beside") << QStringList() << "bin/fotoria-screensaver";
+}
+
+void CatalogWorkersTest::screenSaverFoundBesideOrInstalled()
+{
+    QFETCH(QStringList, programs);
+    QFETCH(QString, found);
+    QTemporaryDir prefix;
+    QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+    for (const QString &program : programs) {
+        QVERIFY(QDir(prefix.path()).mkpath(QFileInfo(program).path()));
+        QFile file(prefix.filePath(program));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+    }
+    QCOMPARE(ScreenSaverLauncher::program(prefix.filePath(QStringLiteral("bin"))), prefix.filePath(found));
+}
 
 FOTORIA_TEST_MAIN(CatalogWorkersTest)
 #include "CatalogWorkersTest.moc"
