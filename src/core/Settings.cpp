@@ -150,16 +150,6 @@ void Settings::setValues(const QVariantMap &values)
     store()->sync();
 }
 
-bool Settings::trySetValue(const QString &key, const QVariant &value, int timeoutMs)
-{
-    if (!g_lock.tryLock(timeoutMs))
-        return false;
-    store()->setValue(key, value);
-    store()->sync();
-    g_lock.unlock();
-    return true;
-}
-
 void Settings::remove(const QString &key)
 {
     QMutexLocker locker(&g_lock);

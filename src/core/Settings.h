@@ -30,9 +30,6 @@ public:
     // all of them or none.
     static void setValues(const QVariantMap &values);
     static void remove(const QString &key);
-    // For the crash callback: gives up after the timeout instead of waiting
-    // for a lock the crashing thread may hold itself.
-    static bool trySetValue(const QString &key, const QVariant &value, int timeoutMs);
 
     // Group-scoped access for the parts that keep a named group ("cookies").
     static QVariant groupValue(const QString &group, const QString &key,
