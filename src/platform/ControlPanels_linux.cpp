@@ -38,6 +38,7 @@ QList<ControlPanelCommand> backgroundCommands(DesktopKind kind)
         return { command("pcmanfm", { QStringLiteral("--desktop-pref") }) };
     case DesktopKind::Sway:
     case DesktopKind::RootWindow:
+    case DesktopKind::UnknownWayland:
         break;
     }
     return {};

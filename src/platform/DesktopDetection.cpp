@@ -1,5 +1,6 @@
 #include "DesktopWallpaper.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace platform {
@@ -54,6 +55,43 @@ bool kindFromList(const QString &list, DesktopKind *kind)
     return false;
 }
 
+// DESKTOP_SESSION holds the session file's name; only whole names count,
+// since "xubuntu" or "lubuntu" hold "ubuntu" but are not GNOME.
+bool kindFromSession(const QString &rawName, DesktopKind *kind)
+{
+    static const QHash<QString, DesktopKind> sessions = {
+        { QStringLiteral("gnome"), DesktopKind::Gnome },
+        { QStringLiteral("gnome-xorg"), DesktopKind::Gnome },
+        { QStringLiteral("gnome-wayland"), DesktopKind::Gnome },
+        { QStringLiteral("gnome-classic"), DesktopKind::Gnome },
+        { QStringLiteral("ubuntu"), DesktopKind::Gnome },
+        { QStringLiteral("ubuntu-xorg"), DesktopKind::Gnome },
+        { QStringLiteral("ubuntu-wayland"), DesktopKind::Gnome },
+        { QStringLiteral("unity"), DesktopKind::Gnome },
+        { QStringLiteral("budgie-desktop"), DesktopKind::Gnome },
+        { QStringLiteral("cinnamon"), DesktopKind::Cinnamon },
+        { QStringLiteral("cinnamon2d"), DesktopKind::Cinnamon },
+        { QStringLiteral("mate"), DesktopKind::Mate },
+        { QStringLiteral("xfce"), DesktopKind::Xfce },
+        { QStringLiteral("xubuntu"), DesktopKind::Xfce },
+        { QStringLiteral("kde"), DesktopKind::Kde },
+        { QStringLiteral("kde-plasma"), DesktopKind::Kde },
+        { QStringLiteral("plasma"), DesktopKind::Kde },
+        { QStringLiteral("plasmawayland"), DesktopKind::Kde },
+        { QStringLiteral("kubuntu"), DesktopKind::Kde },
+        { QStringLiteral("lxde"), DesktopKind::Lxde },
+        { QStringLiteral("lxqt"), DesktopKind::Lxqt },
+        // Lubuntu has been LXQt since 18.10.
+        { QStringLiteral("lubuntu"), DesktopKind::Lxqt },
+        { QStringLiteral("sway"), DesktopKind::Sway },
+    };
+    const auto found = sessions.constFind(rawName.trimmed().toLower());
+    if (found == sessions.constEnd())
+        return false;
+    *kind = found.value();
+    return true;
+}
+
 } // namespace
 
 DesktopKind detectDesktop(const QProcessEnvironment &env)
@@ -61,12 +99,15 @@ DesktopKind detectDesktop(const QProcessEnvironment &env)
     DesktopKind kind = DesktopKind::RootWindow;
     if (kindFromList(env.value(QStringLiteral("XDG_CURRENT_DESKTOP")), &kind))
         return kind;
-    if (kindFromName(env.value(QStringLiteral("DESKTOP_SESSION")), &kind))
+    if (kindFromSession(env.value(QStringLiteral("DESKTOP_SESSION")), &kind))
         return kind;
     if (!env.value(QStringLiteral("KDE_FULL_SESSION")).isEmpty())
         return DesktopKind::Kde;
     if (!env.value(QStringLiteral("SWAYSOCK")).isEmpty())
         return DesktopKind::Sway;
+    if (!env.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()
+        || env.value(QStringLiteral("XDG_SESSION_TYPE")).compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0)
+        return DesktopKind::UnknownWayland;
     return DesktopKind::RootWindow;
 }
 
@@ -91,6 +132,8 @@ QString desktopKindName(DesktopKind kind)
         return QStringLiteral("lxqt");
     case DesktopKind::Sway:
         return QStringLiteral("sway");
+    case DesktopKind::UnknownWayland:
+        return QStringLiteral("unknown wayland desktop");
     }
     return QString();
 }

@@ -24,10 +24,14 @@ enum class DesktopKind {
     Lxde,
     Lxqt,
     Sway,
+    // A Wayland session of no known desktop: the root window is X11 only,
+    // so there is nothing we can set.
+    UnknownWayland,
 };
 
-// Works out the running desktop from XDG_CURRENT_DESKTOP, then
-// DESKTOP_SESSION, KDE_FULL_SESSION and SWAYSOCK.
+// Works out the running desktop from XDG_CURRENT_DESKTOP, then the exact
+// DESKTOP_SESSION name, KDE_FULL_SESSION and SWAYSOCK; an unknown session is
+// UnknownWayland under WAYLAND_DISPLAY or XDG_SESSION_TYPE=wayland.
 DesktopKind detectDesktop(const QProcessEnvironment &env);
 
 // A short lower-case name for logs and messages ("gnome", "root window").

@@ -188,6 +188,10 @@ bool installOnDesktop(DesktopKind kind, const QString &file, QString *error)
             { QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), swayQuoted(file),
                 QStringLiteral("fill") },
             error);
+    case DesktopKind::UnknownWayland:
+        *error = QStringLiteral("this Wayland desktop is not one we know how to set the wallpaper of "
+                                "(the X11 root window is not shown under Wayland)");
+        return false;
     case DesktopKind::RootWindow:
         break;
     }

@@ -246,106 +246,54 @@ private slots:
 
     void detection_data()
     {
-        QTest::addColumn<QString>("currentDesktop");
-        QTest::addColumn<QString>("session");
-        QTest::addColumn<QString>("kdeFullSession");
-        QTest::addColumn<QString>("swaySocket");
+        // Variables as "NAME=value" separated by ';'.
+        QTest::addColumn<QString>("environment");
         QTest::addColumn<DesktopKind>("expected");
 
-        QTest::newRow("GNOME") << "GNOME"
-                               << ""
-                               << ""
-                               << "" << DesktopKind::Gnome;
-        QTest::newRow("ubuntu:GNOME") << "ubuntu:GNOME"
-                                      << ""
-                                      << ""
-                                      << "" << DesktopKind::Gnome;
-        QTest::newRow("Unity") << "Unity"
-                               << ""
-                               << ""
-                               << "" << DesktopKind::Gnome;
-        QTest::newRow("Budgie:GNOME") << "Budgie:GNOME"
-                                      << ""
-                                      << ""
-                                      << "" << DesktopKind::Gnome;
-        QTest::newRow("X-Cinnamon") << "X-Cinnamon"
-                                    << ""
-                                    << ""
-                                    << "" << DesktopKind::Cinnamon;
-        QTest::newRow("MATE") << "MATE"
-                              << ""
-                              << ""
-                              << "" << DesktopKind::Mate;
-        QTest::newRow("XFCE") << "XFCE"
-                              << ""
-                              << ""
-                              << "" << DesktopKind::Xfce;
-        QTest::newRow("KDE") << "KDE"
-                             << ""
-                             << ""
-                             << "" << DesktopKind::Kde;
-        QTest::newRow("LXQt") << "LXQt"
-                              << ""
-                              << ""
-                              << "" << DesktopKind::Lxqt;
-        QTest::newRow("LXDE") << "LXDE"
-                              << ""
-                              << ""
-                              << "" << DesktopKind::Lxde;
-        QTest::newRow("sway") << "sway"
-                              << ""
-                              << ""
-                              << "" << DesktopKind::Sway;
-        QTest::newRow("first known entry wins") << "i3:XFCE:GNOME"
-                                                << ""
-                                                << ""
-                                                << "" << DesktopKind::Xfce;
-        QTest::newRow("unknown list, session decides") << "i3"
-                                                       << "mate"
-                                                       << ""
-                                                       << "" << DesktopKind::Mate;
-        QTest::newRow("unset, session xfce") << ""
-                                             << "xfce"
-                                             << ""
-                                             << "" << DesktopKind::Xfce;
-        QTest::newRow("unset, session plasma") << ""
-                                               << "plasma"
-                                               << ""
-                                               << "" << DesktopKind::Kde;
-        QTest::newRow("unset, KDE_FULL_SESSION") << ""
-                                                 << ""
-                                                 << "true"
-                                                 << "" << DesktopKind::Kde;
-        QTest::newRow("unset, SWAYSOCK") << ""
-                                         << ""
-                                         << ""
-                                         << "/run/user/1000/sway-ipc.sock" << DesktopKind::Sway;
-        QTest::newRow("nothing") << ""
-                                 << ""
-                                 << ""
-                                 << "" << DesktopKind::RootWindow;
-        QTest::newRow("unknown everywhere") << "i3"
-                                            << "i3"
-                                            << ""
-                                            << "" << DesktopKind::RootWindow;
+        const std::pair<const char *, DesktopKind> rows[] = {
+            { "XDG_CURRENT_DESKTOP=GNOME", DesktopKind::Gnome },
+            { "XDG_CURRENT_DESKTOP=ubuntu:GNOME", DesktopKind::Gnome },
+            { "XDG_CURRENT_DESKTOP=Unity", DesktopKind::Gnome },
+            { "XDG_CURRENT_DESKTOP=Budgie:GNOME", DesktopKind::Gnome },
+            { "XDG_CURRENT_DESKTOP=X-Cinnamon", DesktopKind::Cinnamon },
+            { "XDG_CURRENT_DESKTOP=MATE", DesktopKind::Mate },
+            { "XDG_CURRENT_DESKTOP=XFCE", DesktopKind::Xfce },
+            { "XDG_CURRENT_DESKTOP=KDE", DesktopKind::Kde },
+            { "XDG_CURRENT_DESKTOP=LXQt", DesktopKind::Lxqt },
+            { "XDG_CURRENT_DESKTOP=LXDE", DesktopKind::Lxde },
+            { "XDG_CURRENT_DESKTOP=sway", DesktopKind::Sway },
+            { "XDG_CURRENT_DESKTOP=i3:XFCE:GNOME", DesktopKind::Xfce },
+            { "XDG_CURRENT_DESKTOP=i3;DESKTOP_SESSION=mate", DesktopKind::Mate },
+            { "XDG_CURRENT_DESKTOP=GNOME;DESKTOP_SESSION=xubuntu", DesktopKind::Gnome },
+            { "DESKTOP_SESSION=xfce", DesktopKind::Xfce },
+            { "DESKTOP_SESSION=xubuntu", DesktopKind::Xfce },
+            { "DESKTOP_SESSION=Lubuntu", DesktopKind::Lxqt },
+            { "DESKTOP_SESSION=LXDE", DesktopKind::Lxde },
+            { "DESKTOP_SESSION=kubuntu", DesktopKind::Kde },
+            { "DESKTOP_SESSION=plasmawayland", DesktopKind::Kde },
+            { "DESKTOP_SESSION=ubuntu", DesktopKind::Gnome },
+            { "DESKTOP_SESSION=my-xfce-like-session", DesktopKind::RootWindow },
+            { "KDE_FULL_SESSION=true", DesktopKind::Kde },
+            { "SWAYSOCK=/run/user/1000/sway-ipc.sock;WAYLAND_DISPLAY=wayland-1", DesktopKind::Sway },
+            { "", DesktopKind::RootWindow },
+            { "XDG_CURRENT_DESKTOP=i3;DESKTOP_SESSION=i3;XDG_SESSION_TYPE=x11", DesktopKind::RootWindow },
+            { "XDG_CURRENT_DESKTOP=Hyprland;WAYLAND_DISPLAY=wayland-1", DesktopKind::UnknownWayland },
+            { "DESKTOP_SESSION=wayfire;XDG_SESSION_TYPE=wayland", DesktopKind::UnknownWayland },
+            { "XDG_CURRENT_DESKTOP=GNOME;XDG_SESSION_TYPE=wayland", DesktopKind::Gnome },
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row.first[0] ? row.first : "nothing") << QString::fromLatin1(row.first) << row.second;
     }
 
     void detection()
     {
-        QFETCH(QString, currentDesktop);
-        QFETCH(QString, session);
-        QFETCH(QString, kdeFullSession);
-        QFETCH(QString, swaySocket);
+        QFETCH(QString, environment);
         QFETCH(DesktopKind, expected);
 
         QProcessEnvironment env;
-        const std::pair<const char *, QString> values[]
-            = { { "XDG_CURRENT_DESKTOP", currentDesktop }, { "DESKTOP_SESSION", session },
-                  { "KDE_FULL_SESSION", kdeFullSession }, { "SWAYSOCK", swaySocket } };
-        for (const auto &value : values) {
-            if (!value.second.isEmpty())
-                env.insert(QLatin1String(value.first), value.second);
-        }
+        const QStringList pairs = environment.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (const QString &pair : pairs)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         QCOMPARE(platform::detectDesktop(env), expected);
     }
 
@@ -543,6 +491,8 @@ private slots:
                               << "swaymsg";
         QTest::newRow("KDE without a session bus") << "KDE"
                                                    << "D-Bus";
+        QTest::newRow("unknown Wayland desktop") << "wayfire"
+                                                 << "Wayland";
     }
 
     void missingDesktopTool()
@@ -556,6 +506,7 @@ private slots:
         env.set("XDG_CURRENT_DESKTOP", desktop);
         env.set("PATH", emptyBin);
         env.unset("DISPLAY"); // no D-Bus auto-launch through X
+        env.set("WAYLAND_DISPLAY", QStringLiteral("fotoria-test-wayland"));
 
         QString error;
         QVERIFY(!setDesktopWallpaper(writePicture(gradientPicture(80, 60), "f.bmp"), QString(), &error));
