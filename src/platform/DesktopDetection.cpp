@@ -106,7 +106,9 @@ DesktopKind detectDesktop(const QProcessEnvironment &env)
     if (!env.value(QStringLiteral("SWAYSOCK")).isEmpty())
         return DesktopKind::Sway;
     if (!env.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty()
-        || env.value(QStringLiteral("XDG_SESSION_TYPE")).compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0)
+        || env.value(QStringLiteral("XDG_SESSION_TYPE"))
+                .compare(QLatin1String("wayland"), Qt::CaseInsensitive)
+            == 0)
         return DesktopKind::UnknownWayland;
     return DesktopKind::RootWindow;
 }

@@ -3,17 +3,17 @@
 #include "RootWindowWallpaper_linux.h"
 #include "WallpaperCopy_linux.h"
 #include "WallpaperTools.h"
+#include "XDesktopInfo_linux.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QDebug>
-#include <QGuiApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QScreen>
 #include <QUrl>
 
 namespace platform {
@@ -88,37 +88,56 @@ bool setMate(const QString &file, QString *error)
     return true;
 }
 
+// xfdesktop reads /backdrop/screen0/monitor<NAME>/workspace<N>/last-image
+// and writes its keys only once it has drawn, so a fresh session may lack
+// them: the current workspace's key of every monitor is created when missing,
+// and every other picture key already there is pointed at the file too.
 bool setXfce(const QString &file, QString *error)
 {
     const QString tool = QStringLiteral("xfconf-query");
     const QString channel = QStringLiteral("xfce4-desktop");
     QString listing;
-    if (!runTool(tool, { QStringLiteral("-c"), channel, QStringLiteral("-l") }, error, &listing))
+    if (!runTool(tool, { QStringLiteral("-c"), channel, QStringLiteral("-l"), QStringLiteral("-v") }, error,
+            &listing))
         return false;
-    QStringList keys;
+    QHash<QString, QString> values;
     const QStringList lines = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &line : lines) {
-        const QString key = line.trimmed();
-        if (key.startsWith(QLatin1String("/backdrop/")) && key.endsWith(QLatin1String("/last-image")))
+        const QString key = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+        values.insert(key, line.mid(line.indexOf(key) + key.size()).trimmed());
+    }
+
+    const QString monitorPrefix = QStringLiteral("/backdrop/screen0/monitor");
+    wallpaper::XDesktopInfo desktop;
+    if (!wallpaper::readXDesktopInfo(&desktop, error))
+        return false;
+    QStringList monitors = desktop.monitors;
+    QStringList keys;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (!it.key().startsWith(monitorPrefix))
+            continue;
+        const QString monitor = it.key().mid(monitorPrefix.size()).section(QLatin1Char('/'), 0, 0);
+        if (!monitors.contains(monitor))
+            monitors.append(monitor);
+        if (it.key().endsWith(QLatin1String("/last-image")))
+            keys.append(it.key());
+    }
+    int workspace = desktop.workspace;
+    if (values.value(QStringLiteral("/backdrop/single-workspace-mode")) == QLatin1String("true"))
+        workspace = values.value(QStringLiteral("/backdrop/single-workspace-number")).toInt();
+    for (const QString &monitor : qAsConst(monitors)) {
+        const QString key
+            = monitorPrefix + monitor + QStringLiteral("/workspace%1/last-image").arg(workspace);
+        if (!keys.contains(key))
             keys.append(key);
     }
-    bool create = false;
-    if (keys.isEmpty() && qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-        // xfdesktop has not written its keys yet: make the ones it reads for
-        // the first workspace of every monitor.
-        const QList<QScreen *> screens = QGuiApplication::screens();
-        for (const QScreen *screen : screens)
-            keys.append(
-                QStringLiteral("/backdrop/screen0/monitor%1/workspace0/last-image").arg(screen->name()));
-        create = true;
-    }
     if (keys.isEmpty()) {
-        *error = QStringLiteral("the XFCE desktop has no backdrop settings");
+        *error = QStringLiteral("the XFCE desktop has no monitors to set the wallpaper of");
         return false;
     }
     for (const QString &key : qAsConst(keys)) {
         QStringList arguments { QStringLiteral("-c"), channel, QStringLiteral("-p"), key };
-        if (create)
+        if (!values.contains(key))
             arguments << QStringLiteral("-n") << QStringLiteral("-t") << QStringLiteral("string");
         arguments << QStringLiteral("-s") << file;
         if (!runTool(tool, arguments, error))

@@ -15,7 +15,16 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include <QElapsedTimer>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <memory>
 #include <optional>
+#include <vector>
+
+#include <signal.h>
+#include <unistd.h>
 
 using platform::DesktopKind;
 using platform::setDesktopWallpaper;
@@ -230,6 +239,129 @@ QString installThroughCopyCommand(const QString &picture)
     return files.size() == 1 ? files.first() : QString();
 }
 
+// A process in a process group of its own, so that everything it starts
+// (the bus daemon, services it activates) can be ended together.
+class GroupProcess : public QProcess
+{
+protected:
+    void setupChildProcess() override { ::setpgid(0, 0); }
+};
+
+// A real desktop program on the test's own X server, inside its own D-Bus
+// session; everything is killed when the session goes, even on failure.
+class DesktopSession
+{
+public:
+    ~DesktopSession()
+    {
+        for (auto it = m_processes.rbegin(); it != m_processes.rend(); ++it) {
+            GroupProcess *process = it->get();
+            if (process->state() == QProcess::NotRunning)
+                continue;
+            ::kill(-pid_t(process->processId()), SIGTERM);
+            if (!process->waitForFinished(3000))
+                ::kill(-pid_t(process->processId()), SIGKILL);
+            process->waitForFinished(3000);
+        }
+    }
+    bool start(const QString &display, QString *error)
+    {
+        m_env = QProcessEnvironment::systemEnvironment();
+        m_env.insert(QStringLiteral("DISPLAY"), display);
+        GroupProcess *bus = add();
+        // The session lives as long as the shell waits on its input.
+        bus->start(QStringLiteral("dbus-run-session"),
+            { QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+                QStringLiteral("echo \"$DBUS_SESSION_BUS_ADDRESS\"; read x") });
+        QByteArray out;
+        while (!out.contains('\n')) {
+            if (!bus->waitForReadyRead(20000)) {
+                *error = QStringLiteral("dbus-run-session gave no address: ") + bus->errorString();
+                return false;
+            }
+            out += bus->readAllStandardOutput();
+        }
+        m_env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromUtf8(out.trimmed()));
+        return true;
+    }
+    QProcessEnvironment environment() const { return m_env; }
+    void launch(const QString &program, const QStringList &arguments)
+    {
+        GroupProcess *process = add();
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(program, arguments);
+    }
+    bool running(int index) const { return m_processes.at(size_t(index))->state() == QProcess::Running; }
+    // Runs a tool in the session and returns its output (null on failure).
+    QString run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(m_env);
+        tool.start(program, arguments);
+        if (!tool.waitForFinished(20000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
+            return QString();
+        const QString out = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+        return out.isNull() ? QStringLiteral("") : out;
+    }
+
+private:
+    GroupProcess *add()
+    {
+        m_processes.emplace_back(new GroupProcess);
+        m_processes.back()->setProcessEnvironment(m_env);
+        return m_processes.back().get();
+    }
+    QProcessEnvironment m_env;
+    std::vector<std::unique_ptr<GroupProcess>> m_processes;
+};
+
+// Polls until `ready` holds; false after a generous limit.
+template<typename Ready> bool waitUntil(Ready ready, int limitMs = 30000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!ready()) {
+        if (timer.elapsed() > limitMs)
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+QImage solidPicture(QRgb colour)
+{
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The desktop shows the colour in the middle and near a corner (desktop
+// icons sit at the top left).
+bool showsColour(const QString &display, QRgb colour)
+{
+    const QImage shown = readRoot(display);
+    if (shown.isNull())
+        return false;
+    for (const QPoint point : { QPoint(320, 240), QPoint(600, 440) }) {
+        const QRgb pixel = shown.pixel(point);
+        if (qAbs(qRed(pixel) - qRed(colour)) > 8 || qAbs(qGreen(pixel) - qGreen(colour)) > 8
+            || qAbs(qBlue(pixel) - qBlue(colour)) > 8)
+            return false;
+    }
+    return true;
+}
+
+bool haveTools(const QStringList &tools, QString *missing)
+{
+    for (const QString &tool : tools) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            *missing = tool + QStringLiteral(" is not installed");
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 class DesktopWallpaperTest : public QObject
@@ -282,7 +414,8 @@ private slots:
             { "XDG_CURRENT_DESKTOP=GNOME;XDG_SESSION_TYPE=wayland", DesktopKind::Gnome },
         };
         for (const auto &row : rows)
-            QTest::newRow(row.first[0] ? row.first : "nothing") << QString::fromLatin1(row.first) << row.second;
+            QTest::newRow(row.first[0] ? row.first : "nothing")
+                << QString::fromLatin1(row.first) << row.second;
     }
 
     void detection()
@@ -338,6 +471,91 @@ private slots:
         QVERIFY2(!pixmapAlive(server.display(), firstPixmap), "the previous pixmap was not freed");
         QVERIFY(pixmapAlive(server.display(), secondPixmap));
         QVERIFY(copyFiles().isEmpty());
+    }
+
+    void xfceEndToEnd_data()
+    {
+        QTest::addColumn<int>("currentWorkspace");
+        QTest::addColumn<int>("singleWorkspace"); // -1: not in single-workspace mode
+        QTest::addColumn<int>("expectedWorkspace");
+
+        QTest::newRow("first workspace") << 0 << -1 << 0;
+        QTest::newRow("third workspace is current") << 2 << -1 << 2;
+        QTest::newRow("single-workspace mode") << 2 << 1 << 1;
+    }
+
+    void xfceEndToEnd()
+    {
+        QFETCH(int, currentWorkspace);
+        QFETCH(int, singleWorkspace);
+        QFETCH(int, expectedWorkspace);
+        QString error;
+        if (!haveTools({ QStringLiteral("xfdesktop"), QStringLiteral("xfconf-query"),
+                           QStringLiteral("dbus-run-session"), QStringLiteral("xprop") },
+                &error))
+            QSKIP(qPrintable(error));
+
+        Xvfb server;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        EnvGuard env;
+        // A settings folder of its own per row: xfconfd keeps what it saved.
+        env.set("XDG_CONFIG_HOME",
+            fotoria::test::testHome() + QStringLiteral("/xfce-%1").arg(QTest::currentDataTag()));
+        env.set("XDG_CURRENT_DESKTOP", QStringLiteral("XFCE"));
+        DesktopSession session;
+        QVERIFY2(session.start(server.display(), &error), qPrintable(error));
+        env.set("DISPLAY", server.display());
+        env.set("DBUS_SESSION_BUS_ADDRESS",
+            session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+
+        const QString xfconf = QStringLiteral("xfconf-query");
+        const QStringList channel { QStringLiteral("-c"), QStringLiteral("xfce4-desktop") };
+        // Workspaces as a window manager would announce them.
+        session.run(QStringLiteral("xprop"),
+            { QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("_NET_NUMBER_OF_DESKTOPS"),
+                QStringLiteral("32c"), QStringLiteral("-set"), QStringLiteral("_NET_NUMBER_OF_DESKTOPS"),
+                QStringLiteral("3") });
+        session.run(QStringLiteral("xprop"),
+            { QStringLiteral("-root"), QStringLiteral("-f"), QStringLiteral("_NET_CURRENT_DESKTOP"),
+                QStringLiteral("32c"), QStringLiteral("-set"), QStringLiteral("_NET_CURRENT_DESKTOP"),
+                QString::number(currentWorkspace) });
+        if (singleWorkspace >= 0) {
+            QVERIFY(!session
+                         .run(xfconf,
+                             channel
+                                 + QStringList { QStringLiteral("-p"),
+                                     QStringLiteral("/backdrop/single-workspace-mode"), QStringLiteral("-n"),
+                                     QStringLiteral("-t"), QStringLiteral("bool"), QStringLiteral("-s"),
+                                     QStringLiteral("true") })
+                         .isNull());
+            QVERIFY(!session
+                         .run(xfconf,
+                             channel
+                                 + QStringList { QStringLiteral("-p"),
+                                     QStringLiteral("/backdrop/single-workspace-number"),
+                                     QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("int"),
+                                     QStringLiteral("-s"), QString::number(singleWorkspace) })
+                         .isNull());
+        }
+        session.launch(QStringLiteral("xfdesktop"), { QStringLiteral("--disable-wm-check") });
+        // xfdesktop writes its picture keys once it has drawn.
+        QVERIFY2(waitUntil([&] {
+            return session.run(xfconf, channel + QStringList { QStringLiteral("-l") })
+                .contains(QLatin1String("last-image"));
+        }),
+            "xfdesktop did not start");
+
+        const QRgb colour = qRgb(200, 60, 30);
+        QVERIFY2(setDesktopWallpaper(
+                     writePicture(solidPicture(colour), QStringLiteral("x.bmp")), QString(), &error),
+            qPrintable(error));
+        QVERIFY2(waitUntil([&] { return showsColour(server.display(), colour); }),
+            "xfdesktop does not show the picture");
+        const QStringList copies = copyFiles();
+        QCOMPARE(copies.size(), 1);
+        const QString key
+            = QStringLiteral("/backdrop/screen0/monitorscreen/workspace%1/last-image").arg(expectedWorkspace);
+        QCOMPARE(session.run(xfconf, channel + QStringList { QStringLiteral("-p"), key }), copies.first());
     }
 
     void rootWindowWithoutDisplay()
