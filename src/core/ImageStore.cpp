@@ -3,6 +3,7 @@
 #include "FileLocations.h"
 #include "ImageStoreIndex.h"
 
+#include <platform/FileCommit.h>
 #include <platform/DirectoryListing.h>
 
 #include <QAtomicPointer>
@@ -176,9 +177,16 @@ bool ImageStore::saveLocked()
     // half-written index.
     const QByteArray content = ImageStoreIndex::render(m_playlists);
     QSaveFile out(m_indexFile);
-    const bool ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
-    if (!ok)
-        qWarning() << "ImageStore: cannot write" << m_indexFile << out.errorString();
+    QString error;
+    const bool opened = out.open(QIODevice::WriteOnly);
+    const bool ok = opened && out.write(content) == content.size() && platform::commitFile(out, &error);
+    if (!ok) {
+        if (error.isEmpty())
+            error = out.errorString();
+        if (opened)
+            out.cancelWriting();
+        qWarning() << "ImageStore: cannot write" << m_indexFile << error;
+    }
     return ok;
 }
 

@@ -5,6 +5,7 @@
 #include "PhotoPaths.h"
 #include "Settings.h"
 
+#include <platform/FileCommit.h>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -97,10 +98,8 @@ bool movePicture(const QString &source, const QString &target, QString *error)
         out.cancelWriting();
         return false;
     }
-    if (!out.commit()) {
-        *error = out.errorString();
+    if (!platform::commitFile(out, error))
         return false;
-    }
     if (!QFile::remove(source))
         qWarning() << "Copied to" << target << "but cannot remove" << source;
     return true;

@@ -1,5 +1,6 @@
 #include "NetworkManager.h"
 
+#include <platform/FileCommit.h>
 #include <core/FileLocations.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
@@ -256,8 +257,9 @@ bool NetworkManager::downloadToFile(const QString &url, const QString &filePath)
         out.cancelWriting();
         return false;
     }
-    if (!out.commit()) {
-        qDebug() << "ERROR: cannot write" << filePath << out.errorString();
+    QString error;
+    if (!platform::commitFile(out, &error)) {
+        qDebug() << "ERROR: cannot write" << filePath << error;
         return false;
     }
     return true;

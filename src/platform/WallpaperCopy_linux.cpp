@@ -1,5 +1,6 @@
 #include "WallpaperCopy_linux.h"
 
+#include "FileCommit.h"
 #include <QBuffer>
 #include <QDateTime>
 #include <QDir>
@@ -101,8 +102,13 @@ bool WallpaperCopy::write(
         m_path.clear();
         return false;
     }
-    if (file.write(data) != data.size() || !file.commit()) {
-        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(m_path, file.errorString());
+    QString reason;
+    if (file.write(data) != data.size() || !commitFile(file, &reason)) {
+        if (reason.isEmpty()) {
+            reason = file.errorString();
+            file.cancelWriting();
+        }
+        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(m_path, reason);
         m_path.clear();
         return false;
     }

@@ -3,6 +3,7 @@
 #include "CrashReporter.h"
 #include "Logger.h"
 
+#include <platform/FileCommit.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
@@ -81,8 +82,9 @@ bool handOverToRunningInstance()
 {
     // Written whole: the running instance may poll while this is written.
     QSaveFile file(FileLocations().bringToFrontFile());
-    if (!file.open(QIODevice::WriteOnly) || file.write("pull to front\n") < 0 || !file.commit()) {
-        qDebug() << "cannot write" << file.fileName() << ":" << file.errorString();
+    QString error;
+    if (!file.open(QIODevice::WriteOnly) || file.write("pull to front\n") < 0 || !platform::commitFile(file, &error)) {
+        qDebug() << "cannot write" << file.fileName() << ":" << (error.isEmpty() ? file.errorString() : error);
         return false;
     }
     return true;

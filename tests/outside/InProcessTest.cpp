@@ -216,10 +216,7 @@ private slots:
         getter.stop();
         const QStringList log = takeLog();
 
-        // QSaveFile commits even when its buffered data could not be flushed.
-        QEXPECT_FAIL("", "a failed save leaves the index empty", Continue);
         QCOMPARE(readFile(index), indexBefore);
-        QEXPECT_FAIL("", "the failed save is taken for a success", Continue);
         QVERIFY2(countMatching(log, "cannot write.*active\\.xml") == 1, qPrintable(log.join('\n')));
         // The caller logs the reason.
         QCOMPARE(int(moved.status), int(PlaylistLibrary::AddResult::Failed));
@@ -235,7 +232,6 @@ private slots:
         const QString copy = fotoria::test::testHome() + "/index-copy.xml";
         QFile source(index);
         QVERIFY2(source.copy(copy), qPrintable(source.errorString()));
-        QEXPECT_FAIL("", "a failed save leaves the index empty", Continue);
         QCOMPARE(ImageStore(copy, playlists).playlists(), listed);
     }
 
@@ -257,7 +253,6 @@ private slots:
         QVERIFY(!QImage(thumbnails + "/good-256x144.jpg").isNull());
         const QStringList log = takeLog();
         if (isFile) {
-            badpictures::expectCutJpegShown(name);
             QVERIFY2(countMatching(log, "No thumbnail:.*" + QRegularExpression::escape(name)) == 1,
                 qPrintable(log.join('\n')));
         }
@@ -284,7 +279,6 @@ private slots:
         manager.showWallpaper(root + "/Bad/" + name);
         QTRY_VERIFY_WITH_TIMEOUT(!manager.isChanging(), 30000);
         const QStringList log = takeLog();
-        badpictures::expectCutJpegShown(name);
         QVERIFY2(countMatching(log, "^Wallpaper unchanged:") == 1 && changed.isEmpty(), qPrintable(log.join('\n')));
         QVERIFY(!QFileInfo::exists(shown));
 

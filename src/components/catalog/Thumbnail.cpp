@@ -1,5 +1,6 @@
 #include "Thumbnail.h"
 
+#include <platform/FileCommit.h>
 #include <core/PhotoPaths.h>
 #include <core/PictureDecoder.h>
 
@@ -30,8 +31,9 @@ bool writeJpeg(const QImage &image, const QString &path)
         out.cancelWriting();
         return false;
     }
-    if (!out.commit()) {
-        qDebug().noquote() << "Cannot write thumbnail" << path << out.errorString();
+    QString error;
+    if (!platform::commitFile(out, &error)) {
+        qDebug().noquote() << "Cannot write thumbnail" << path << error;
         return false;
     }
     return true;
