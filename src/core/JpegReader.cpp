@@ -47,6 +47,7 @@ struct Source
 {
     jpeg_source_mgr base;
     QFile *file;
+    bool endedEarly;
     JOCTET buffer[64 * 1024];
 };
 
@@ -57,7 +58,9 @@ boolean fillInput(j_decompress_ptr info)
     auto *src = reinterpret_cast<Source *>(info->src);
     qint64 n = src->file->read(reinterpret_cast<char *>(src->buffer), sizeof(src->buffer));
     if (n <= 0) {
-        // A cut-off file: end it with an EOI marker, as libjpeg's own sources do.
+        // A cut-off file: end it with an EOI marker, as libjpeg's own sources
+        // do, and remember that the rest of the picture is made up.
+        src->endedEarly = true;
         src->buffer[0] = 0xFF;
         src->buffer[1] = JPEG_EOI;
         n = 2;
@@ -454,6 +457,10 @@ bool readPixels(jpeg_decompress_struct *info, ErrorManager *errors, QImage *out,
         if (pipe)
             pipe->submit(band, int(read));
     }
+    // Rows libjpeg had to make up after the file ended are not a picture;
+    // only a missing end marker after the last row is forgiven.
+    if (reinterpret_cast<Source *>(info->src)->endedEarly)
+        return false;
     jpeg_finish_decompress(info);
     return true;
 }
@@ -486,6 +493,7 @@ public:
         auto *source = static_cast<Source *>((*m_info.mem->alloc_small)(
             reinterpret_cast<j_common_ptr>(&m_info), JPOOL_PERMANENT, sizeof(Source)));
         source->file = &m_file;
+        source->endedEarly = false;
         source->base.init_source = initSource;
         source->base.fill_input_buffer = fillInput;
         source->base.skip_input_data = skipInput;
@@ -499,6 +507,8 @@ public:
     ~Decoding() { jpeg_destroy_decompress(&m_info); }
 
     bool ready() const { return m_ready; }
+    // The file ended before the picture did.
+    bool cutOff() const { return m_info.src && reinterpret_cast<const Source *>(m_info.src)->endedEarly; }
     QSize decoded() const { return QSize(int(m_info.output_width), int(m_info.output_height)); }
 
     // Straight into `image`, which has the decoded size.
@@ -526,8 +536,10 @@ private:
 
 } // namespace
 
-QImage readScaled(const QString &path, const QSize &size)
+QImage readScaled(const QString &path, const QSize &size, bool *cutOff)
 {
+    if (cutOff)
+        *cutOff = false;
     Decoding decoding(path, size);
     if (!decoding.ready())
         return QImage();
@@ -538,11 +550,16 @@ QImage readScaled(const QString &path, const QSize &size)
     QImage out(scale ? size : decoded, QImage::Format_RGB32);
     if (out.isNull())
         return QImage();
+    bool ok = false;
     if (scale) {
         ImageSink sink(&out);
-        return decoding.readScaled(size, &sink) ? out : QImage();
+        ok = decoding.readScaled(size, &sink);
+    } else {
+        ok = decoding.readInto(&out);
     }
-    return decoding.readInto(&out) ? out : QImage();
+    if (cutOff)
+        *cutOff = decoding.cutOff();
+    return ok ? out : QImage();
 }
 
 BmpResult writeScaledBmp(const QString &path, const QSize &size, QIODevice *out)
@@ -557,7 +574,7 @@ BmpResult writeScaledBmp(const QString &path, const QSize &size, QIODevice *out)
     if (!sink.ok())
         return BmpResult::WriteFailed;
     if (!decoding.readScaled(size, &sink))
-        return BmpResult::CannotDecode;
+        return decoding.cutOff() ? BmpResult::CutOff : BmpResult::CannotDecode;
     return sink.ok() ? BmpResult::Written : BmpResult::WriteFailed;
 }
 
@@ -572,8 +589,10 @@ bool available()
     return false;
 }
 
-QImage readScaled(const QString &, const QSize &)
+QImage readScaled(const QString &, const QSize &, bool *cutOff)
 {
+    if (cutOff)
+        *cutOff = false;
     return QImage();
 }
 

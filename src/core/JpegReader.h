@@ -19,9 +19,11 @@ namespace JpegReader {
 
 bool available();
 
-QImage readScaled(const QString &path, const QSize &size);
+// *cutOff (if given) tells a file that ends before the picture does: no
+// other reader should be tried then, since they would make up the rest.
+QImage readScaled(const QString &path, const QSize &size, bool *cutOff = nullptr);
 
-enum class BmpResult { Written, CannotDecode, WriteFailed };
+enum class BmpResult { Written, CannotDecode, CutOff, WriteFailed };
 
 // The same, written as a 24-bit BMP into `out` (which must allow seeking)
 // without holding the picture in memory; only for a reduction (`size` no

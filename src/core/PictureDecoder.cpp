@@ -90,18 +90,25 @@ QImage oriented(QImage image, QImageIOHandler::Transformations t)
 }
 
 // JPEG through libjpeg at a finer reduced size; null when that path is not
-// available for this file.
-QImage readJpegScaled(QImageReader &reader, const QString &path, const Header &header, const QSize &wanted)
+// available for this file. *cutOff tells a file that ends before its picture.
+QImage readJpegScaled(
+    QImageReader &reader, const QString &path, const Header &header, const QSize &wanted, bool *cutOff)
 {
+    *cutOff = false;
     if (!JpegReader::available() || reader.format() != "jpeg")
         return QImage();
     const QSize rawWanted = toRaw(header, wanted);
-    QImage image = JpegReader::readScaled(path, rawWanted);
+    QImage image = JpegReader::readScaled(path, rawWanted, cutOff);
     if (image.isNull())
         return image;
     if (image.size() != rawWanted)
         image = image.scaled(rawWanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return oriented(image, header.transformation);
+}
+
+QString cutOffMessage(const QString &path)
+{
+    return QStringLiteral("Picture %1 is cut off: the file ends before the picture does").arg(path);
 }
 
 // The header of a picture that is to be scaled to `target`: refuses an
@@ -146,9 +153,14 @@ QImage PictureDecoder::loadScaled(
         fail(error, QStringLiteral("Picture %1 scales to nothing").arg(path));
         return QImage();
     }
-    const QImage jpeg = readJpegScaled(reader, path, header, wanted);
+    bool cutOff = false;
+    const QImage jpeg = readJpegScaled(reader, path, header, wanted, &cutOff);
     if (!jpeg.isNull())
         return jpeg;
+    if (cutOff) {
+        fail(error, cutOffMessage(path));
+        return QImage();
+    }
     // The reader scales before it applies the orientation.
     reader.setScaledSize(toRaw(header, wanted));
     QImage image = decode(reader, path, error);
@@ -176,6 +188,10 @@ PictureDecoder::BitmapResult PictureDecoder::writeScaledBitmap(
             const auto result = JpegReader::writeScaledBmp(path, wanted, out);
             if (result == JpegReader::BmpResult::Written)
                 return BitmapResult::Written;
+            if (result == JpegReader::BmpResult::CutOff) {
+                fail(error, cutOffMessage(path));
+                return BitmapResult::UnreadablePicture;
+            }
             if (result == JpegReader::BmpResult::WriteFailed) {
                 fail(error, QStringLiteral("cannot write the bitmap: %1").arg(out->errorString()));
                 return BitmapResult::WriteFailed;

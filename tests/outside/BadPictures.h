@@ -74,13 +74,6 @@ inline void addRows()
     QTest::newRow("a.jpg (a link loop)") << QStringLiteral("a.jpg") << false;
 }
 
-// A cut JPEG still decodes: libjpeg ends it for us and the rest is grey.
-inline void expectCutJpegShown(const QString &name)
-{
-    if (name == QLatin1String("truncated.jpg"))
-        QEXPECT_FAIL("", "a JPEG cut in half is decoded as far as it goes, not refused", Abort);
-}
-
 // Makes the bad entry `name` in `folder`, with a good red "good.jpg" beside
 // it unless `withGood` is false.
 inline void make(const QString &folder, const QString &name, bool withGood = true)
