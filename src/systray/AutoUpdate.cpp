@@ -1,5 +1,6 @@
 #include "AutoUpdate.h"
 
+#include <platform/FileCommit.h>
 #include <core/AppInfo.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
@@ -118,6 +119,10 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
     const QVariantMap document = NetworkManager::jsonToMap(body);
     const QString versionKey = platform::updateVersionKey();
     const QString linkKey = platform::updateLinkKey();
+    if (document.isEmpty())
+        qDebug() << "update check: the version document is not a JSON object";
+    else if (!document.contains(versionKey) || !document.contains(linkKey))
+        qDebug().noquote() << "update check: the version document lacks" << versionKey << "or" << linkKey;
     if (document.contains(versionKey) && document.contains(linkKey)) {
         QMutexLocker locker(&m_lock);
         m_availableVersion = document.value(versionKey).toString();
@@ -306,10 +311,15 @@ void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
     // The installer is complete or absent, never half written.
     const QString path = installerPath();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit()) {
-        qDebug() << "ERROR: cannot write the installer to" << path << file.errorString();
-        file.cancelWriting();
-        failDownload(file.errorString());
+    QString error;
+    const bool opened = file.open(QIODevice::WriteOnly);
+    if (!opened || file.write(body) != body.size() || !platform::commitFile(file, &error)) {
+        if (error.isEmpty())
+            error = file.errorString();
+        qDebug() << "ERROR: cannot write the installer to" << path << error;
+        if (opened)
+            file.cancelWriting();
+        failDownload(error);
         return;
     }
     emit UpdateDownloaded(true);
