@@ -290,6 +290,7 @@ public:
         GroupProcess *process = add();
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(program, arguments);
+        process->waitForStarted(20000);
     }
     bool running(int index) const { return m_processes.at(size_t(index))->state() == QProcess::Running; }
     // Runs a tool in the session and returns its output (null on failure).
@@ -556,6 +557,40 @@ private slots:
         const QString key
             = QStringLiteral("/backdrop/screen0/monitorscreen/workspace%1/last-image").arg(expectedWorkspace);
         QCOMPARE(session.run(xfconf, channel + QStringList { QStringLiteral("-p"), key }), copies.first());
+    }
+
+    void lxdeEndToEnd()
+    {
+        QString error;
+        if (!haveTools(
+                { QStringLiteral("pcmanfm"), QStringLiteral("dbus-run-session"), QStringLiteral("xwininfo") },
+                &error))
+            QSKIP(qPrintable(error));
+        Xvfb server;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        EnvGuard env;
+        env.set("XDG_CURRENT_DESKTOP", QStringLiteral("LXDE"));
+        DesktopSession session;
+        QVERIFY2(session.start(server.display(), &error), qPrintable(error));
+        env.set("DISPLAY", server.display());
+        env.set("DBUS_SESSION_BUS_ADDRESS",
+            session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+        session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
+        // Until its desktop window exists, a second pcmanfm would become the
+        // main instance itself.
+        QVERIFY2(waitUntil([&] {
+            return session
+                .run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") })
+                .contains(QLatin1String("pcmanfm"));
+        }),
+            "pcmanfm did not start");
+        const QRgb colour = qRgb(30, 160, 90);
+        QVERIFY2(setDesktopWallpaper(
+                     writePicture(solidPicture(colour), QStringLiteral("l.bmp")), QString(), &error),
+            qPrintable(error));
+        QVERIFY2(waitUntil([&] { return showsColour(server.display(), colour); }),
+            "pcmanfm does not show the picture");
+        QVERIFY(session.running(1));
     }
 
     void rootWindowWithoutDisplay()
