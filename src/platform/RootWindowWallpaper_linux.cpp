@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
 
 #include <cstring>
 #include <vector>
@@ -126,6 +127,28 @@ void fillImage(XImage *target, const QImage &picture)
     }
 }
 
+// A client that still owns a window is a live program (some desktops
+// announce their own background through both properties), not a setter's
+// left-over; when we cannot tell, it is left alone.
+bool ownsWindows(Display *display, XID resource)
+{
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XResQueryExtension(display, &eventBase, &errorBase))
+        return true;
+    int count = 0;
+    XResType *types = nullptr;
+    if (!XResQueryClientResources(display, resource, &count, &types))
+        return true;
+    const Atom window = XInternAtom(display, "WINDOW", False);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        found = found || (types[i].resource_type == window && types[i].count > 0);
+    if (types)
+        XFree(types);
+    return found;
+}
+
 } // namespace
 
 QImage coverImage(const QImage &image, int width, int height)
@@ -215,8 +238,12 @@ bool setRootWindowWallpaper(const QImage &image, QString *error)
     // client; when both properties name the same pixmap it is such a
     // left-over, and killing that client frees it.
     if (oldRoot != None && oldRoot == oldEsetroot && oldRoot != pixmap) {
-        XKillClient(display, oldRoot);
-        trap.sync(display); // already gone is fine
+        const bool live = ownsWindows(display, oldRoot);
+        trap.sync(display); // a client already gone is fine
+        if (!live) {
+            XKillClient(display, oldRoot);
+            trap.sync(display);
+        }
     }
 
     XSetCloseDownMode(display, RetainPermanent);

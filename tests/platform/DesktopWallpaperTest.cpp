@@ -472,6 +472,15 @@ private slots:
         QVERIFY2(!pixmapAlive(server.display(), firstPixmap), "the previous pixmap was not freed");
         QVERIFY(pixmapAlive(server.display(), secondPixmap));
         QVERIFY(copyFiles().isEmpty());
+
+        // Further changes leave the server with no more pixmaps than before.
+        const int pixmaps = serverPixmapCount(server.display());
+        QVERIFY(pixmaps >= 1);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(setDesktopWallpaper(writePicture(gradientPicture(64 + i, 48), QStringLiteral("n.bmp")),
+                         QString(), &error),
+                qPrintable(error));
+        QCOMPARE(serverPixmapCount(server.display()), pixmaps);
     }
 
     void xfceEndToEnd_data()
@@ -479,10 +488,12 @@ private slots:
         QTest::addColumn<int>("currentWorkspace");
         QTest::addColumn<int>("singleWorkspace"); // -1: not in single-workspace mode
         QTest::addColumn<int>("expectedWorkspace");
+        // Without a window manager xfdesktop itself stays on the first workspace.
+        QTest::addColumn<bool>("drawnAtStart");
 
-        QTest::newRow("first workspace") << 0 << -1 << 0;
-        QTest::newRow("third workspace is current") << 2 << -1 << 2;
-        QTest::newRow("single-workspace mode") << 2 << 1 << 1;
+        QTest::newRow("first workspace") << 0 << -1 << 0 << true;
+        QTest::newRow("third workspace is current") << 2 << -1 << 2 << false;
+        QTest::newRow("single-workspace mode") << 2 << 1 << 1 << true;
     }
 
     void xfceEndToEnd()
@@ -490,6 +501,7 @@ private slots:
         QFETCH(int, currentWorkspace);
         QFETCH(int, singleWorkspace);
         QFETCH(int, expectedWorkspace);
+        QFETCH(bool, drawnAtStart);
         QString error;
         if (!haveTools({ QStringLiteral("xfdesktop"), QStringLiteral("xfconf-query"),
                            QStringLiteral("dbus-run-session"), QStringLiteral("xprop") },
@@ -538,20 +550,25 @@ private slots:
                                      QStringLiteral("-s"), QString::number(singleWorkspace) })
                          .isNull());
         }
-        session.launch(QStringLiteral("xfdesktop"), { QStringLiteral("--disable-wm-check") });
-        // xfdesktop writes its picture keys once it has drawn.
-        QVERIFY2(waitUntil([&] {
-            return session.run(xfconf, channel + QStringList { QStringLiteral("-l") })
-                .contains(QLatin1String("last-image"));
-        }),
-            "xfdesktop did not start");
-
-        const QRgb colour = qRgb(200, 60, 30);
+        // Set before xfdesktop has written any key of its own (as at login),
+        // then changed again while it runs.
+        const QRgb first = qRgb(200, 60, 30);
         QVERIFY2(setDesktopWallpaper(
-                     writePicture(solidPicture(colour), QStringLiteral("x.bmp")), QString(), &error),
+                     writePicture(solidPicture(first), QStringLiteral("x.bmp")), QString(), &error),
             qPrintable(error));
-        QVERIFY2(waitUntil([&] { return showsColour(server.display(), colour); }),
-            "xfdesktop does not show the picture");
+        session.launch(QStringLiteral("xfdesktop"), { QStringLiteral("--disable-wm-check") });
+        QVERIFY2(waitUntil([&] {
+            return drawnAtStart ? showsColour(server.display(), first)
+                                : session.run(xfconf, channel + QStringList { QStringLiteral("-l") })
+                                      .contains(QLatin1String("workspace0/last-image"));
+        }),
+            "xfdesktop does not show the first picture");
+        const QRgb second = qRgb(40, 90, 220);
+        QVERIFY2(setDesktopWallpaper(
+                     writePicture(solidPicture(second), QStringLiteral("x.bmp")), QString(), &error),
+            qPrintable(error));
+        QVERIFY2(waitUntil([&] { return showsColour(server.display(), second); }),
+            "xfdesktop does not show the second picture");
         const QStringList copies = copyFiles();
         QCOMPARE(copies.size(), 1);
         const QString key
@@ -591,6 +608,47 @@ private slots:
         QVERIFY2(waitUntil([&] { return showsColour(server.display(), colour); }),
             "pcmanfm does not show the picture");
         QVERIFY(session.running(1));
+    }
+
+    void rootWindowSparesLiveDesktop()
+    {
+        QString error;
+        if (!haveTools(
+                { QStringLiteral("pcmanfm"), QStringLiteral("dbus-run-session"), QStringLiteral("xwininfo") },
+                &error))
+            QSKIP(qPrintable(error));
+        Xvfb server;
+        QVERIFY2(server.start(&error), qPrintable(error));
+        EnvGuard env;
+        for (const char *name : { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "SWAYSOCK",
+                 "WAYLAND_DISPLAY", "XDG_SESSION_TYPE" })
+            env.unset(name);
+        DesktopSession session;
+        QVERIFY2(session.start(server.display(), &error), qPrintable(error));
+        env.set("DISPLAY", server.display());
+        session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
+        const auto desktopShown = [&] {
+            return session
+                .run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") })
+                .contains(QLatin1String("pcmanfm"));
+        };
+        QVERIFY2(waitUntil(desktopShown), "pcmanfm did not start");
+        QVERIFY(!session
+                     .run(QStringLiteral("pcmanfm"),
+                         { QStringLiteral("--set-wallpaper"),
+                             writePicture(solidPicture(qRgb(1, 2, 3)), "p.bmp") })
+                     .isNull());
+        QVERIFY2(waitUntil([&] { return rootPixmap(server.display(), "_XROOTPMAP_ID") != 0; }),
+            "pcmanfm announced no background");
+        const quint64 desktopPixmap = rootPixmap(server.display(), "_XROOTPMAP_ID");
+        // As desktops that announce their background under both names do.
+        setRootPixmap(server.display(), "ESETROOT_PMAP_ID", desktopPixmap);
+
+        QVERIFY2(setDesktopWallpaper(writePicture(gradientPicture(64, 48), "r.bmp"), QString(), &error),
+            qPrintable(error));
+        QVERIFY2(desktopShown(), "the desktop program was killed");
+        QVERIFY(pixmapAlive(server.display(), desktopPixmap));
+        QVERIFY(rootPixmap(server.display(), "_XROOTPMAP_ID") != desktopPixmap);
     }
 
     void rootWindowWithoutDisplay()

@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
 
 namespace {
 
@@ -59,4 +60,47 @@ bool pixmapAlive(const QString &display, quint64 pixmap)
     XSetErrorHandler(previous);
     XCloseDisplay(dpy);
     return ok && g_error == 0;
+}
+
+void setRootPixmap(const QString &display, const char *property, quint64 pixmap)
+{
+    Display *dpy = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!dpy)
+        return;
+    const Pixmap value = Pixmap(pixmap);
+    XChangeProperty(dpy, DefaultRootWindow(dpy), XInternAtom(dpy, property, False), XA_PIXMAP, 32,
+        PropModeReplace, reinterpret_cast<const unsigned char *>(&value), 1);
+    XCloseDisplay(dpy);
+}
+
+int serverPixmapCount(const QString &display)
+{
+    Display *dpy = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!dpy)
+        return -1;
+    int eventBase = 0;
+    int errorBase = 0;
+    int clientCount = 0;
+    XResClient *clients = nullptr;
+    if (!XResQueryExtension(dpy, &eventBase, &errorBase) || !XResQueryClients(dpy, &clientCount, &clients)) {
+        XCloseDisplay(dpy);
+        return -1;
+    }
+    const Atom pixmapType = XInternAtom(dpy, "PIXMAP", False);
+    int total = 0;
+    for (int i = 0; i < clientCount; ++i) {
+        int count = 0;
+        XResType *types = nullptr;
+        if (XResQueryClientResources(dpy, clients[i].resource_base, &count, &types)) {
+            for (int t = 0; t < count; ++t) {
+                if (types[t].resource_type == pixmapType)
+                    total += int(types[t].count);
+            }
+        }
+        if (types)
+            XFree(types);
+    }
+    XFree(clients);
+    XCloseDisplay(dpy);
+    return total;
 }

@@ -10,3 +10,9 @@ quint64 rootPixmap(const QString &display, const char *property);
 
 // Whether the server still holds the pixmap.
 bool pixmapAlive(const QString &display, quint64 pixmap);
+
+// Points a root window property at a pixmap, as a desktop program would.
+void setRootPixmap(const QString &display, const char *property, quint64 pixmap);
+
+// How many pixmaps the whole server holds, or -1 without the X-Resource extension.
+int serverPixmapCount(const QString &display);
