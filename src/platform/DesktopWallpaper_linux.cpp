@@ -108,9 +108,10 @@ bool setXfce(const QString &file, QString *error)
     }
 
     const QString monitorPrefix = QStringLiteral("/backdrop/screen0/monitor");
+    // Without an X display (XFCE on Wayland) the keys already there must do.
     wallpaper::XDesktopInfo desktop;
-    if (!wallpaper::readXDesktopInfo(&desktop, error))
-        return false;
+    QString noDisplay;
+    wallpaper::readXDesktopInfo(&desktop, &noDisplay);
     QStringList monitors = desktop.monitors;
     QStringList keys;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
