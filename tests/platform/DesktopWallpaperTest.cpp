@@ -329,6 +329,17 @@ template<typename Ready> bool waitUntil(Ready ready, int limitMs = 30000)
     return true;
 }
 
+const QStringList kPcmanfmTools { QStringLiteral("pcmanfm"), QStringLiteral("dbus-run-session"),
+    QStringLiteral("xwininfo") };
+
+// pcmanfm's desktop window exists. Until then a second pcmanfm would become
+// the main instance itself.
+bool pcmanfmDesktopShown(const DesktopSession &session)
+{
+    return session.run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") })
+        .contains(QLatin1String("pcmanfm"));
+}
+
 QImage solidPicture(QRgb colour)
 {
     QImage image(640, 480, QImage::Format_RGB32);
@@ -579,9 +590,7 @@ private slots:
     void lxdeEndToEnd()
     {
         QString error;
-        if (!haveTools(
-                { QStringLiteral("pcmanfm"), QStringLiteral("dbus-run-session"), QStringLiteral("xwininfo") },
-                &error))
+        if (!haveTools(kPcmanfmTools, &error))
             QSKIP(qPrintable(error));
         Xvfb server;
         QVERIFY2(server.start(&error), qPrintable(error));
@@ -593,14 +602,7 @@ private slots:
         env.set("DBUS_SESSION_BUS_ADDRESS",
             session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
         session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
-        // Until its desktop window exists, a second pcmanfm would become the
-        // main instance itself.
-        QVERIFY2(waitUntil([&] {
-            return session
-                .run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") })
-                .contains(QLatin1String("pcmanfm"));
-        }),
-            "pcmanfm did not start");
+        QVERIFY2(waitUntil([&] { return pcmanfmDesktopShown(session); }), "pcmanfm did not start");
         const QRgb colour = qRgb(30, 160, 90);
         QVERIFY2(setDesktopWallpaper(
                      writePicture(solidPicture(colour), QStringLiteral("l.bmp")), QString(), &error),
@@ -613,9 +615,7 @@ private slots:
     void rootWindowSparesLiveDesktop()
     {
         QString error;
-        if (!haveTools(
-                { QStringLiteral("pcmanfm"), QStringLiteral("dbus-run-session"), QStringLiteral("xwininfo") },
-                &error))
+        if (!haveTools(kPcmanfmTools, &error))
             QSKIP(qPrintable(error));
         Xvfb server;
         QVERIFY2(server.start(&error), qPrintable(error));
@@ -627,12 +627,7 @@ private slots:
         QVERIFY2(session.start(server.display(), &error), qPrintable(error));
         env.set("DISPLAY", server.display());
         session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
-        const auto desktopShown = [&] {
-            return session
-                .run(QStringLiteral("xwininfo"), { QStringLiteral("-root"), QStringLiteral("-tree") })
-                .contains(QLatin1String("pcmanfm"));
-        };
-        QVERIFY2(waitUntil(desktopShown), "pcmanfm did not start");
+        QVERIFY2(waitUntil([&] { return pcmanfmDesktopShown(session); }), "pcmanfm did not start");
         QVERIFY(!session
                      .run(QStringLiteral("pcmanfm"),
                          { QStringLiteral("--set-wallpaper"),
@@ -646,7 +641,7 @@ private slots:
 
         QVERIFY2(setDesktopWallpaper(writePicture(gradientPicture(64, 48), "r.bmp"), QString(), &error),
             qPrintable(error));
-        QVERIFY2(desktopShown(), "the desktop program was killed");
+        QVERIFY2(pcmanfmDesktopShown(session), "the desktop program was killed");
         QVERIFY(pixmapAlive(server.display(), desktopPixmap));
         QVERIFY(rootPixmap(server.display(), "_XROOTPMAP_ID") != desktopPixmap);
     }
