@@ -26,6 +26,7 @@
 
 namespace {
 
+using fotoria::test::countMatching;
 using fotoria::test::readFile;
 using fotoria::test::writeFile;
 using Params = QMap<QString, QString>;
@@ -51,15 +52,6 @@ QStringList takeLog()
     QStringList log;
     log.swap(g_log);
     return log;
-}
-
-int countMatching(const QStringList &lines, const QString &pattern)
-{
-    const QRegularExpression re(pattern);
-    int n = 0;
-    for (const QString &line : lines)
-        n += re.match(line).hasMatch() ? 1 : 0;
-    return n;
 }
 
 // Files beside the expected ones: temporary or partial downloads.

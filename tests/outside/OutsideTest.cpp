@@ -29,6 +29,7 @@
 namespace {
 
 using fotoria::test::FotoriaService;
+using fotoria::test::countMatching;
 using fotoria::test::readFile;
 using fotoria::test::testHome;
 
@@ -125,15 +126,6 @@ private:
     QString m_home;
     QProcess m_process;
 };
-
-int countMatching(const QStringList &lines, const QString &pattern)
-{
-    const QRegularExpression re(pattern);
-    int n = 0;
-    for (const QString &line : lines)
-        n += re.match(line).hasMatch() ? 1 : 0;
-    return n;
-}
 
 int requestsTo(FotoriaService &service, const QString &path, const QString &method = QString())
 {

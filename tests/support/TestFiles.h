@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 #include <QtTest>
 
 namespace fotoria::test {
@@ -23,6 +25,16 @@ inline QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// How many of `lines` match `pattern` (log lines, mostly).
+inline int countMatching(const QStringList &lines, const QString &pattern)
+{
+    const QRegularExpression re(pattern);
+    int n = 0;
+    for (const QString &line : lines)
+        n += re.match(line).hasMatch() ? 1 : 0;
+    return n;
 }
 
 } // namespace fotoria::test
