@@ -18,12 +18,18 @@ QString defaultPath()
 
 QSize screenSize()
 {
-    const QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-        ? QGuiApplication::primaryScreen()
-        : nullptr;
-    if (!screen || screen->availableGeometry().isEmpty())
-        return QSize(1920, 1080);
-    return screen->availableGeometry().size() * screen->devicePixelRatio();
+    // Desktops that take one picture for all monitors scale it themselves;
+    // covering the largest one keeps it sharp everywhere.
+    QSize largest;
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        for (const QScreen *screen : screens) {
+            const QSize size = screen->availableGeometry().size() * screen->devicePixelRatio();
+            if (qint64(size.width()) * size.height() > qint64(largest.width()) * largest.height())
+                largest = size;
+        }
+    }
+    return largest.isEmpty() ? QSize(1920, 1080) : largest;
 }
 
 namespace {

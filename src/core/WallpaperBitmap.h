@@ -15,8 +15,8 @@ namespace WallpaperBitmap {
 // "FotoriaWallpaper.bmp" in the temporary folder.
 QString defaultPath();
 
-// The size the wallpaper has to cover: the primary screen's available
-// area (without panels), in device pixels; 1920x1080 without a screen.
+// The size the wallpaper has to cover: the available area (without panels)
+// of the largest screen, in device pixels; 1920x1080 without a screen.
 QSize screenSize();
 
 enum class Result { Written, UnreadablePicture, WriteFailed };

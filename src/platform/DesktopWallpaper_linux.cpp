@@ -91,8 +91,10 @@ bool setMate(const QString &file, QString *error)
 // xfdesktop reads /backdrop/screen0/monitor<NAME>/workspace<N>/last-image
 // and writes its keys only once it has drawn, so a fresh session may lack
 // them: the current workspace's key of every monitor is created when missing,
-// and every other picture key already there is pointed at the file too.
-bool setXfce(const QString &file, QString *error)
+// and every other picture key already there is pointed at the picture too.
+// Each lit monitor gets a copy that covers exactly its own size, so that it
+// looks right whatever picture style the user chose.
+bool setXfce(wallpaper::WallpaperCopy &copy, const QImage &image, QString *error)
 {
     const QString tool = QStringLiteral("xfconf-query");
     const QString channel = QStringLiteral("xfce4-desktop");
@@ -112,7 +114,19 @@ bool setXfce(const QString &file, QString *error)
     wallpaper::XDesktopInfo desktop;
     QString noDisplay;
     wallpaper::readXDesktopInfo(&desktop, &noDisplay);
-    QStringList monitors = desktop.monitors;
+    QHash<QString, QString> pictureOf; // monitor name -> its own copy
+    QStringList monitors;
+    for (const wallpaper::XMonitor &monitor : qAsConst(desktop.monitors)) {
+        monitors.append(monitor.name);
+        const QSize size = monitor.geometry.size();
+        if (size == image.size() || pictureOf.contains(monitor.name))
+            continue;
+        const QString variant = copy.writeVariant(
+            monitor.name, wallpaper::coverImage(image, size.width(), size.height()), error);
+        if (variant.isEmpty())
+            return false;
+        pictureOf.insert(monitor.name, variant);
+    }
     QStringList keys;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
         if (!it.key().startsWith(monitorPrefix))
@@ -137,10 +151,11 @@ bool setXfce(const QString &file, QString *error)
         return false;
     }
     for (const QString &key : qAsConst(keys)) {
+        const QString monitor = key.mid(monitorPrefix.size()).section(QLatin1Char('/'), 0, 0);
         QStringList arguments { QStringLiteral("-c"), channel, QStringLiteral("-p"), key };
         if (!values.contains(key))
             arguments << QStringLiteral("-n") << QStringLiteral("-t") << QStringLiteral("string");
-        arguments << QStringLiteral("-s") << file;
+        arguments << QStringLiteral("-s") << pictureOf.value(monitor, copy.path());
         if (!runTool(tool, arguments, error))
             return false;
     }
@@ -186,8 +201,9 @@ QString swayQuoted(const QString &path)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-bool installOnDesktop(DesktopKind kind, const QString &file, QString *error)
+bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QImage &image, QString *error)
 {
+    const QString file = copy.path();
     switch (kind) {
     case DesktopKind::Gnome:
         return setGnome(file, error);
@@ -196,7 +212,7 @@ bool installOnDesktop(DesktopKind kind, const QString &file, QString *error)
     case DesktopKind::Mate:
         return setMate(file, error);
     case DesktopKind::Xfce:
-        return setXfce(file, error);
+        return setXfce(copy, image, error);
     case DesktopKind::Kde:
         return setKde(file, error);
     case DesktopKind::Lxde:
@@ -249,7 +265,7 @@ bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverrid
     if (!copy.write(bytes, format, image, kind == DesktopKind::Sway, error))
         return false;
     const bool installed = useCommand ? wallpaper::runCommandOverride(commandOverride, copy.path(), error)
-                                      : installOnDesktop(kind, copy.path(), error);
+                                      : installOnDesktop(kind, copy, image, error);
     if (!installed) {
         copy.discard();
         return false;

@@ -1,6 +1,10 @@
 #include "RootWindowWallpaper_linux.h"
 
+#include "WallpaperTools.h"
+#include "XDesktopInfo_linux.h"
+
 #include <QByteArray>
+#include <QPainter>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -149,16 +153,23 @@ bool ownsWindows(Display *display, XID resource)
     return found;
 }
 
-} // namespace
-
-QImage coverImage(const QImage &image, int width, int height)
+// Each monitor gets the picture covering its own size; the parts of the
+// root no monitor shows stay black.
+QImage rootPicture(const QImage &image, int width, int height, const QVector<XMonitor> &monitors)
 {
-    if (image.width() == width && image.height() == height)
-        return image;
-    const QImage scaled
-        = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
+    if (monitors.isEmpty())
+        return coverImage(image, width, height).convertToFormat(QImage::Format_RGB32);
+    QImage root(width, height, QImage::Format_RGB32);
+    root.fill(Qt::black);
+    QPainter painter(&root);
+    for (const XMonitor &monitor : monitors) {
+        const QRect area = monitor.geometry;
+        painter.drawImage(area.topLeft(), coverImage(image, area.width(), area.height()));
+    }
+    return root;
 }
+
+} // namespace
 
 bool setRootWindowWallpaper(const QImage &image, QString *error)
 {
@@ -188,7 +199,7 @@ bool setRootWindowWallpaper(const QImage &image, QString *error)
         return false;
     }
 
-    const QImage picture = coverImage(image, width, height).convertToFormat(QImage::Format_RGB32);
+    const QImage picture = rootPicture(image, width, height, readMonitors(display));
     XImage *ximage = XCreateImage(
         display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
     if (!ximage) {

@@ -95,11 +95,45 @@ bool WallpaperCopy::write(
         suffix = QStringLiteral("png");
     }
 
+    m_pngOnly = pngOnly;
     m_path = QDir(m_folder).filePath(slotBaseName(m_slot) + QLatin1Char('.') + suffix);
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(m_path, file.errorString());
+    if (!saveAtomically(m_path, data, error)) {
         m_path.clear();
+        return false;
+    }
+    return true;
+}
+
+QString WallpaperCopy::writeVariant(const QString &tag, const QImage &image, QString *error)
+{
+    if (m_path.isEmpty()) {
+        *error = QStringLiteral("no wallpaper copy to write a variant of");
+        return QString();
+    }
+    // The tag comes from the display server: only plain letters go into a name.
+    QString safeTag;
+    for (const QChar c : tag)
+        safeTag
+            += (c.isLetterOrNumber() && c.unicode() < 128) || c == QLatin1Char('-') ? c : QLatin1Char('_');
+    // Bitmaps are quick to write and lossless; PNG where only PNG is read.
+    const char *format = m_pngOnly ? "png" : "bmp";
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format)) {
+        *error = QStringLiteral("cannot convert the picture for monitor %1").arg(tag);
+        return QString();
+    }
+    const QString path = QDir(m_folder).filePath(
+        slotBaseName(m_slot) + QLatin1Char('.') + safeTag + QLatin1Char('.') + QLatin1String(format));
+    return saveAtomically(path, data, error) ? path : QString();
+}
+
+bool WallpaperCopy::saveAtomically(const QString &path, const QByteArray &data, QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(path, file.errorString());
         return false;
     }
     QString reason;
@@ -108,8 +142,7 @@ bool WallpaperCopy::write(
             reason = file.errorString();
             file.cancelWriting();
         }
-        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(m_path, reason);
-        m_path.clear();
+        *error = QStringLiteral("cannot write the wallpaper copy %1: %2").arg(path, reason);
         return false;
     }
     return true;
@@ -126,8 +159,11 @@ void WallpaperCopy::commit()
 
 void WallpaperCopy::discard()
 {
-    if (!m_path.isEmpty())
-        QFile::remove(m_path);
+    if (m_slot != 0) {
+        const QStringList written = filesOfSlot(m_slot);
+        for (const QString &file : written)
+            QFile::remove(file);
+    }
     m_path.clear();
 }
 

@@ -27,6 +27,11 @@ public:
     // The new copy written by write().
     QString path() const { return m_path; }
 
+    // Writes `image` beside the new copy, for desktops that take a picture
+    // per monitor; `tag` tells the files apart. Kept and removed with it.
+    // Returns the file's path, or an empty string with the reason in *error.
+    QString writeVariant(const QString &tag, const QImage &image, QString *error);
+
     // The desktop took the new copy: the previous one goes.
     void commit();
     // The desktop refused it: the new copy goes, the previous one stays.
@@ -34,10 +39,12 @@ public:
 
 private:
     QStringList filesOfSlot(int slot) const;
+    bool saveAtomically(const QString &path, const QByteArray &data, QString *error);
 
     QString m_folder;
     QString m_path;
     int m_slot = 0;
+    bool m_pngOnly = false;
 };
 
 } // namespace platform::wallpaper

@@ -82,6 +82,15 @@ bool loadPicture(const QString &path, QByteArray *bytes, QImage *image, QByteArr
     return true;
 }
 
+QImage coverImage(const QImage &image, int width, int height)
+{
+    if (image.width() == width && image.height() == height)
+        return image;
+    const QImage scaled
+        = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
+}
+
 int toolTimeout()
 {
     return g_toolTimeout.load();

@@ -13,6 +13,9 @@ namespace platform::wallpaper {
 // empty, broken and oversized pictures with a readable reason.
 bool loadPicture(const QString &path, QByteArray *bytes, QImage *image, QByteArray *format, QString *error);
 
+// The picture scaled to cover width x height and cropped to it, centred.
+QImage coverImage(const QImage &image, int width, int height);
+
 // Pictures above this many pixels are refused before decoding.
 constexpr qint64 kMaxPicturePixels = 250LL * 1000 * 1000;
 

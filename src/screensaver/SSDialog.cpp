@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -50,6 +51,14 @@ SSDialog::SSDialog(QWidget *parent)
     watchInput(m_background);
     watchInput(m_imageContainer);
     m_fader->installEventFilter(this);
+}
+
+void SSDialog::placeOnScreen(QScreen *screen)
+{
+    m_screenRect = screen->geometry();
+    winId(); // the native window must exist to be given a screen
+    windowHandle()->setScreen(screen);
+    setGeometry(m_screenRect);
 }
 
 void SSDialog::watchInput(QObject *object)

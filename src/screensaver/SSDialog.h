@@ -7,6 +7,7 @@
 
 class FaderWidget;
 class QLabel;
+class QScreen;
 
 // The window that shows the pictures: full screen, or inside a host window
 // (preview). Each picture is fitted to the window with its aspect ratio kept,
@@ -39,6 +40,9 @@ public:
     // Embeds the window into a host window of another program, at the host's
     // client size. False when the host does not exist.
     bool initFromNativeParent(quintptr parentWindow);
+
+    // Covers `screen` (another monitor than the first) instead.
+    void placeOnScreen(QScreen *screen);
 
     QRect screenRect() const { return m_screenRect; }
     void setScreenRect(const QRect &rect) { m_screenRect = rect; }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QScreen>
 
 const QString ScreenSaver::kDisplayIntervalKey = QStringLiteral("kSSDisplayInterval");
 
@@ -43,6 +44,8 @@ ScreenSaver::~ScreenSaver()
         m_imageQueue = nullptr;
     }
     delete m_screenSaverWindow.data();
+    for (const QPointer<SSDialog> &window : qAsConst(m_otherScreenWindows))
+        delete window.data();
     delete m_previewWindow.data();
     delete m_configurationDialog.data();
 }
@@ -128,13 +131,31 @@ bool ScreenSaver::openScreenSaverWindow()
     }
     closeWithApplication(m_screenSaverWindow);
     reportFirstPicture(m_screenSaverWindow);
-    if (m_parentWindow != 0)
+    if (m_parentWindow != 0) {
         m_screenSaverWindow->show();
-    else
+    } else {
         m_screenSaverWindow->showFullScreen();
+        openOtherScreenWindows();
+    }
     m_screenSaverWindow->setCursor(Qt::BlankCursor);
     QApplication::setOverrideCursor(Qt::BlankCursor);
     return true;
+}
+
+void ScreenSaver::openOtherScreenWindows()
+{
+    for (const QPointer<SSDialog> &window : qAsConst(m_otherScreenWindows))
+        delete window.data();
+    m_otherScreenWindows.clear();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (int i = 1; i < screens.size(); ++i) {
+        auto *window = new SSDialog();
+        window->placeOnScreen(screens.at(i));
+        closeWithApplication(window);
+        window->showFullScreen();
+        window->setCursor(Qt::BlankCursor);
+        m_otherScreenWindows.append(window);
+    }
 }
 
 bool ScreenSaver::openPreviewWindow()
@@ -179,6 +200,12 @@ void ScreenSaver::loadNewImageSlot(QString newImage)
         window = m_previewWindow;
     if (window)
         window->setImage(newImage);
+    if (window == m_screenSaverWindow) {
+        for (const QPointer<SSDialog> &other : qAsConst(m_otherScreenWindows)) {
+            if (other)
+                other->setImage(newImage);
+        }
+    }
 }
 
 void ScreenSaver::displayIntervalChanged(int seconds)

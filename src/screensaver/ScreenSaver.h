@@ -3,6 +3,7 @@
 #include "SSConfigurationDialogDelegate.h"
 #include "SSImageDelegate.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,8 +13,8 @@ class SSConfigurationDialog;
 class SSDialog;
 class SSImageQueue;
 
-// The screensaver's controller: opens the one window its mode asks for,
-// runs the picture queue and passes each picture on to the window.
+// The screensaver's controller: opens the window its mode asks for (one per
+// monitor in full screen), runs the picture queue and passes each picture on.
 class ScreenSaver : public QObject, public SSImageDelegate, public SSConfigurationDialogDelegate
 {
     Q_OBJECT
@@ -54,6 +55,7 @@ public slots:
 private:
     void openConfigurationDialog();
     bool openScreenSaverWindow();
+    void openOtherScreenWindows();
     bool openPreviewWindow();
     void closeWithApplication(QWidget *window);
     void watchHost(quintptr window);
@@ -64,6 +66,8 @@ private:
     int m_mode = 0;
     quintptr m_parentWindow = 0;
     QPointer<SSDialog> m_screenSaverWindow;
+    // Full screen without a host: the same pictures on every further monitor.
+    QList<QPointer<SSDialog>> m_otherScreenWindows;
     QPointer<SSConfigurationDialog> m_configurationDialog;
     QPointer<SSDialog> m_previewWindow;
     SSImageQueue *m_imageQueue = nullptr;

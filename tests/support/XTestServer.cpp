@@ -2,7 +2,11 @@
 
 #include <QDeadlineTimer>
 #include <QDebug>
+#include <QFile>
+#include <QStandardPaths>
 #include <QtEndian>
+
+#include <unistd.h>
 
 XTestServer::~XTestServer()
 {
@@ -11,14 +15,86 @@ XTestServer::~XTestServer()
 
 bool XTestServer::start(const QSize &size)
 {
-    // fd 3 of Xvfb is our stdout pipe: it writes the display number there.
     const QString screen = QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height());
+    return startServer(QStringLiteral("Xvfb -displayfd 3 -screen 0 %1 -nolisten tcp -noreset").arg(screen));
+}
+
+bool XTestServer::startMonitors(const QVector<QRect> &monitors, QString *error)
+{
+    if (::geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("Xorg")).isEmpty()
+        || !QFile::exists(QStringLiteral("/usr/lib/xorg/modules/drivers/dummy_drv.so"))) {
+        *error = QStringLiteral("several monitors need Xorg with the dummy driver, run as root");
+        return false;
+    }
+    QRect all;
+    for (const QRect &monitor : monitors)
+        all |= monitor;
+    QFile config(m_folder.filePath(QStringLiteral("xorg.conf")));
+    if (!config.open(QIODevice::WriteOnly)
+        || config.write(QStringLiteral("Section \"Device\"\n  Identifier \"d\"\n  Driver \"dummy\"\n"
+                                       "  VideoRam 256000\nEndSection\n"
+                                       "Section \"Monitor\"\n  Identifier \"m\"\n  HorizSync 5-1000\n"
+                                       "  VertRefresh 5-200\nEndSection\n"
+                                       "Section \"Screen\"\n  Identifier \"s\"\n  Device \"d\"\n"
+                                       "  Monitor \"m\"\n  DefaultDepth 24\n  SubSection \"Display\"\n"
+                                       "    Depth 24\n    Virtual %1 %2\n  EndSubSection\nEndSection\n")
+                            .arg(qMax(2048, all.right() + 1))
+                            .arg(qMax(1536, all.bottom() + 1))
+                            .toUtf8())
+            < 0) {
+        *error = QStringLiteral("cannot write the X server's configuration");
+        return false;
+    }
+    config.close();
+    if (!startServer(QStringLiteral("Xorg -displayfd 3 -config %1 -configdir %2 -logfile %3 -noreset "
+                                    "-nolisten tcp -novtswitch -sharevts")
+                         .arg(config.fileName(), m_folder.filePath(QStringLiteral("none")),
+                             m_folder.filePath(QStringLiteral("log"))))) {
+        *error = QStringLiteral("Xorg with the dummy driver did not start (see %1)")
+                     .arg(m_folder.filePath(QStringLiteral("log")));
+        return false;
+    }
+    // One mode per monitor (a simple modeline at 60 Hz), then all outputs at once.
+    QStringList layout;
+    for (int i = 0; i < monitors.size(); ++i) {
+        const int w = monitors[i].width();
+        const int h = monitors[i].height();
+        const QString mode = QStringLiteral("fotoria%1").arg(i);
+        const QString output = QStringLiteral("DUMMY%1").arg(i);
+        const QString clock = QString::number(double(w + 160) * (h + 30) * 60 / 1e6, 'f', 2);
+        QStringList line { QStringLiteral("--newmode"), mode, clock };
+        for (int v : { w, w + 48, w + 80, w + 160, h, h + 3, h + 6, h + 30 })
+            line << QString::number(v);
+        int status = -1;
+        runTool(QStringLiteral("xrandr"), line, &status);
+        runTool(QStringLiteral("xrandr"), { QStringLiteral("--addmode"), output, mode }, &status);
+        if (status != 0) {
+            *error = QStringLiteral("xrandr cannot give %1 the mode %2x%3").arg(output).arg(w).arg(h);
+            return false;
+        }
+        layout << QStringLiteral("--output") << output << QStringLiteral("--mode") << mode
+               << QStringLiteral("--pos")
+               << QStringLiteral("%1x%2").arg(monitors[i].x()).arg(monitors[i].y());
+    }
+    int status = -1;
+    runTool(QStringLiteral("xrandr"), layout, &status);
+    if (status != 0) {
+        *error = QStringLiteral("xrandr cannot lay out the monitors");
+        return false;
+    }
+    // The dummy driver reports a newly lit output as connected only after a
+    // full poll of the outputs; clients that merely ask for the current
+    // state would otherwise see one monitor.
+    runTool(QStringLiteral("xrandr"), {}, &status);
+    return status == 0;
+}
+
+bool XTestServer::startServer(const QString &command)
+{
+    // fd 3 of the server is our stdout pipe: it writes the display number there.
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
     m_server.start(QStringLiteral("/bin/sh"),
-        { QStringLiteral("-c"),
-            QStringLiteral("exec Xvfb -displayfd 3 -screen 0 %1 -nolisten tcp -noreset "
-                           "3>&1 1>/dev/null 2>/dev/null")
-                .arg(screen) });
+        { QStringLiteral("-c"), QStringLiteral("exec %1 3>&1 1>/dev/null 2>/dev/null").arg(command) });
     if (!m_server.waitForStarted(10000))
         return false;
     QByteArray out;

@@ -2,11 +2,14 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
 
-// A private Xvfb for one test: its own display number (chosen by the server
-// through -displayfd), so parallel tests never share a screen.
+// A private X server for one test: its own display number (chosen by the
+// server through -displayfd), so parallel tests never share a screen.
 class XTestServer
 {
 public:
@@ -14,6 +17,10 @@ public:
     ~XTestServer();
 
     bool start(const QSize &size = QSize(1920, 1080));
+    // Several monitors, each a RandR output the toolkit and desktops see.
+    // Xvfb has only one output, so this runs Xorg with its dummy driver,
+    // which needs root here; *error says why when it cannot start.
+    bool startMonitors(const QVector<QRect> &monitors, QString *error);
     void stop();
     QString display() const { return m_display; }
 
@@ -31,6 +38,9 @@ public:
     static QImage decodeXwd(const QByteArray &data);
 
 private:
+    bool startServer(const QString &command);
+
+    QTemporaryDir m_folder;
     QProcess m_server;
     QString m_display;
 };

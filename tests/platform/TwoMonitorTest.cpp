@@ -1,0 +1,194 @@
+// Two monitors of different shapes on a real X server: the wallpaper covers
+// each one on its own where the desktop allows it, the bitmap for desktops
+// with one picture covers the largest, and the screensaver covers both.
+#include <core/FileLocations.h>
+#include <core/ImageStore.h>
+#include <core/WallpaperBitmap.h>
+#include <platform/DesktopWallpaper.h>
+
+#include "DesktopTestSupport.h"
+#include "TestMain.h"
+#include "XTestServer.h"
+
+#include <QPainter>
+
+#include <cstdio>
+
+using namespace desktoptest;
+
+namespace {
+
+// The first monitor is the primary one; the second is larger and squarer.
+const QVector<QRect> kMonitors { QRect(0, 0, 1280, 720), QRect(1280, 0, 1280, 1024) };
+
+// Red and blue halves with green strips at both ends: on the 16:9 monitor
+// everything shows, covering the 5:4 one crops the strips away.
+QImage halvesPicture()
+{
+    QImage image(1280, 720, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 640, 720, Qt::red);
+    painter.fillRect(640, 0, 640, 720, Qt::blue);
+    painter.fillRect(0, 0, 100, 720, Qt::green);
+    painter.fillRect(1180, 0, 100, 720, Qt::green);
+    return image;
+}
+
+bool near(QRgb actual, QRgb expected)
+{
+    return qAbs(qRed(actual) - qRed(expected)) <= 24 && qAbs(qGreen(actual) - qGreen(expected)) <= 24
+        && qAbs(qBlue(actual) - qBlue(expected)) <= 24;
+}
+
+// The first point whose colour is not the expected one, or an empty string.
+QString wrongPoint(const QImage &shown, const QVector<QPair<QPoint, QRgb>> &expected)
+{
+    if (shown.isNull())
+        return QStringLiteral("no screen read back");
+    for (const auto &point : expected) {
+        const QRgb pixel = shown.pixel(point.first);
+        if (!near(pixel, point.second))
+            return QStringLiteral("(%1,%2) is #%3")
+                .arg(point.first.x())
+                .arg(point.first.y())
+                .arg(pixel & 0xffffff, 6, 16, QLatin1Char('0'));
+    }
+    return QString();
+}
+
+} // namespace
+
+class TwoMonitorTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QString error;
+        if (!m_server.startMonitors(kMonitors, &error))
+            QSKIP(qPrintable(error));
+    }
+    void cleanup()
+    {
+        m_server.stop();
+        fotoria::test::removeTestFolder(WallpaperCopy::defaultFolder());
+    }
+
+    void wallpaperCoversEachMonitor_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("root window") << QString();
+        QTest::newRow("XFCE") << QStringLiteral("XFCE");
+    }
+
+    void wallpaperCoversEachMonitor()
+    {
+        QFETCH(QString, desktop);
+        QString error;
+        const bool xfce = !desktop.isEmpty();
+        if (xfce && !haveTools({ QStringLiteral("xfdesktop"), QStringLiteral("dbus-run-session") }, &error))
+            QSKIP(qPrintable(error));
+        EnvGuard env;
+        env.set("DISPLAY", m_server.display());
+        env.set("XDG_CURRENT_DESKTOP", desktop);
+        env.set("XDG_CONFIG_HOME", fotoria::test::testHome() + QStringLiteral("/config-") + desktop);
+        DesktopSession session;
+        if (xfce) {
+            QVERIFY2(session.start(m_server.display(), &error), qPrintable(error));
+            env.set("DBUS_SESSION_BUS_ADDRESS",
+                session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+            session.launch(QStringLiteral("xfdesktop"), { QStringLiteral("--disable-wm-check") });
+            QVERIFY2(waitUntil([&] {
+                return session
+                    .run(QStringLiteral("xfconf-query"),
+                        { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-l") })
+                    .contains(QLatin1String("monitorDUMMY1"));
+            }),
+                "xfdesktop did not start on both monitors");
+            // Stretched: a picture not made for the monitor's shape would show distorted.
+            for (const QString monitor : { QStringLiteral("DUMMY0"), QStringLiteral("DUMMY1") })
+                session.run(QStringLiteral("xfconf-query"),
+                    { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"),
+                        QStringLiteral("/backdrop/screen0/monitor%1/workspace0/image-style").arg(monitor),
+                        QStringLiteral("-s"), QStringLiteral("3") });
+        }
+        QVERIFY2(platform::setDesktopWallpaper(
+                     writePicture(halvesPicture(), QStringLiteral("h.bmp")), QString(), &error),
+            qPrintable(error));
+
+        const QRgb green = qRgb(0, 255, 0);
+        const QRgb red = qRgb(255, 0, 0);
+        const QRgb blue = qRgb(0, 0, 255);
+        QVector<QPair<QPoint, QRgb>> expected { { { 50, 360 }, green }, { { 400, 360 }, red },
+            { { 900, 360 }, blue }, { { 1230, 360 }, green }, { { 1290, 512 }, red }, { { 2550, 512 }, blue },
+            { { 1290, 1015 }, red } };
+        if (!xfce)
+            expected.append({ { 640, 900 }, qRgb(0, 0, 0) }); // below the first monitor
+        QString wrong;
+        QVERIFY2(waitUntil([&] {
+            wrong = wrongPoint(readRoot(m_server.display()), expected);
+            return wrong.isEmpty();
+        }),
+            qPrintable(wrong));
+    }
+
+    void oneBitmapCoversTheLargestMonitor()
+    {
+        // The toolkit reads the monitors once, at start: a process of its own.
+        QProcess probe;
+        probe.setProcessEnvironment(m_server.environment());
+        probe.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--wallpaper-size") });
+        QVERIFY(probe.waitForFinished(20000));
+        QCOMPARE(QString::fromLatin1(probe.readAllStandardOutput()).trimmed(), QStringLiteral("1280x1024"));
+    }
+
+    void screenSaverCoversEveryMonitor()
+    {
+        const FileLocations locations;
+        const QString playlist = FileLocations::playlistFolder() + QStringLiteral("/Two");
+        QVERIFY(QDir().mkpath(playlist));
+        QVERIFY(solidPicture(qRgb(200, 60, 30)).save(playlist + QStringLiteral("/one.jpg"), "JPEG", 95));
+        ensureFolder(FileLocations::baseFolder());
+        ImageStore store(
+            FileLocations::baseFolder() + QStringLiteral("/active.xml"), FileLocations::playlistFolder());
+        store.setActive(QStringLiteral("Two"), true);
+
+        QProcess screenSaver;
+        screenSaver.setProcessEnvironment(m_server.environment());
+        screenSaver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        screenSaver.start(QStringLiteral(SCREENSAVER_BINARY), { QStringLiteral("/s") });
+        QVERIFY(screenSaver.waitForStarted(20000));
+        const QRgb colour = qRgb(200, 60, 30);
+        QString wrong;
+        QVERIFY2(waitUntil([&] {
+            wrong = wrongPoint(m_server.screenshot(),
+                { { kMonitors[0].center(), colour }, { kMonitors[1].center(), colour },
+                    { kMonitors[1].topLeft() + QPoint(5, 5), qRgb(0, 0, 0) } });
+            return wrong.isEmpty();
+        }),
+            qPrintable(wrong));
+        m_server.runTool(QStringLiteral("xdotool"), { QStringLiteral("key"), QStringLiteral("a") });
+        QVERIFY2(screenSaver.waitForFinished(20000), "a key press did not end the screensaver");
+        QCOMPARE(screenSaver.exitCode(), 0);
+    }
+
+private:
+    XTestServer m_server;
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 2 && qstrcmp(argv[1], "--wallpaper-size") == 0) {
+        QGuiApplication app(argc, argv);
+        const QSize size = WallpaperBitmap::screenSize();
+        std::printf("%dx%d\n", size.width(), size.height());
+        return 0;
+    }
+    fotoria::test::isolateEnvironment();
+    QApplication app(argc, argv);
+    TwoMonitorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TwoMonitorTest.moc"
