@@ -6,8 +6,7 @@
 #include "XDesktopInfo_linux.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
 #include <QDebug>
 #include <QHash>
 #include <QJsonArray>
@@ -162,6 +161,27 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const QImage &image, QString *error
     return true;
 }
 
+// Only desktops already showing a picture are changed: a colour or slideshow
+// desktop is the user's choice. The script prints how many it changed.
+QString plasmaScript(const QString &file)
+{
+    // The URI goes in as a JSON string literal, which is also valid script.
+    const QString quotedUri = QString::fromUtf8(
+        QJsonDocument(QJsonArray { fileUri(file) }).toJson(QJsonDocument::Compact).mid(1).chopped(1));
+    return QStringLiteral("var all = desktops();\n"
+                          "var changed = 0;\n"
+                          "for (var i = 0; i < all.length; i++) {\n"
+                          "    var d = all[i];\n"
+                          "    if (d.wallpaperPlugin != 'org.kde.image')\n"
+                          "        continue;\n"
+                          "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
+                          "    d.writeConfig('Image', %1);\n"
+                          "    changed++;\n"
+                          "}\n"
+                          "print(changed);\n")
+        .arg(quotedUri);
+}
+
 bool setKde(const QString &file, QString *error)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -169,35 +189,52 @@ bool setKde(const QString &file, QString *error)
         *error = QStringLiteral("cannot reach the KDE desktop: no D-Bus session bus");
         return false;
     }
-    // The path goes in as a JSON string literal, which is also valid script.
-    const QString quotedUri = QString::fromUtf8(
-        QJsonDocument(QJsonArray { fileUri(file) }).toJson(QJsonDocument::Compact).mid(1).chopped(1));
-    const QString script
-        = QStringLiteral("var all = desktops();\n"
-                         "for (var i = 0; i < all.length; i++) {\n"
-                         "    var d = all[i];\n"
-                         "    d.wallpaperPlugin = 'org.kde.image';\n"
-                         "    d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General'];\n"
-                         "    d.writeConfig('Image', %1);\n"
-                         "}\n")
-              .arg(quotedUri);
-    QDBusInterface shell(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
-        QStringLiteral("org.kde.PlasmaShell"), bus);
-    shell.setTimeout(wallpaper::toolTimeout());
-    const QDBusMessage reply = shell.call(QStringLiteral("evaluateScript"), script);
-    if (reply.type() == QDBusMessage::ErrorMessage) {
-        *error = QStringLiteral("the KDE desktop refused the wallpaper: %1").arg(reply.errorMessage());
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.kde.plasmashell"),
+        QStringLiteral("/PlasmaShell"), QStringLiteral("org.kde.PlasmaShell"),
+        QStringLiteral("evaluateScript"));
+    call << plasmaScript(file);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, wallpaper::toolTimeout());
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown"))
+            *error = QStringLiteral("cannot reach the KDE desktop: plasmashell is not running");
+        else
+            *error = QStringLiteral("the KDE desktop refused the wallpaper: %1").arg(reply.errorMessage());
+        return false;
+    }
+    // A Plasma whose evaluateScript answers nothing cannot tell; trust it.
+    if (reply.arguments().isEmpty())
+        return true;
+    // Our count is the last line printed; anything before it is Plasma's own.
+    const QString printed
+        = reply.arguments().constFirst().toString().trimmed().section(QLatin1Char('\n'), -1).trimmed();
+    bool isNumber = false;
+    const int changed = printed.toInt(&isNumber);
+    if (!isNumber) {
+        *error = QStringLiteral("the KDE desktop gave an unexpected answer: %1").arg(printed);
+        return false;
+    }
+    if (changed == 0) {
+        *error = QStringLiteral("no KDE desktop shows a picture wallpaper (they use a colour, slideshow or "
+                                "other wallpaper type), so none was changed");
         return false;
     }
     return true;
 }
 
-// sway reads its command from the joined arguments, so the path is quoted.
+// sway hands the path of "output bg" to wordexp(), which would expand $,
+// ~, * and quotes and refuses ; | & and the like: every ASCII character
+// other than letters, digits and / . _ - is escaped. The double quotes keep
+// the path one argument when swaymsg joins its arguments into a command.
 QString swayQuoted(const QString &path)
 {
-    QString quoted = path;
-    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    QString quoted;
+    for (const QChar c : path) {
+        const ushort u = c.unicode();
+        const bool plain = u > 127 || c.isLetterOrNumber() || u == '/' || u == '.' || u == '_' || u == '-';
+        if (!plain)
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 

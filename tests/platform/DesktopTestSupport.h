@@ -261,9 +261,8 @@ inline QImage solidPicture(QRgb colour)
 
 // The desktop shows the colour in the middle and near a corner (desktop
 // icons sit at the top left).
-inline bool showsColour(const QString &display, QRgb colour)
+inline bool showsColour(const QImage &shown, QRgb colour)
 {
-    const QImage shown = readRoot(display);
     if (shown.isNull())
         return false;
     for (const QPoint point : { QPoint(320, 240), QPoint(600, 440) }) {
@@ -273,6 +272,11 @@ inline bool showsColour(const QString &display, QRgb colour)
             return false;
     }
     return true;
+}
+
+inline bool showsColour(const QString &display, QRgb colour)
+{
+    return showsColour(readRoot(display), colour);
 }
 
 inline bool haveTools(const QStringList &tools, QString *missing)
