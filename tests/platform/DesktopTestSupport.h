@@ -275,6 +275,21 @@ inline bool showsColour(const QString &display, QRgb colour)
     return true;
 }
 
+// `gsettings get` prints a GVariant string: quoted, with backslash escapes.
+inline QString gvariantText(const QString &printed)
+{
+    const QString text = printed.trimmed();
+    if (text.size() < 2)
+        return QString();
+    QString value;
+    for (int i = 1; i < text.size() - 1; ++i) {
+        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size() - 1)
+            ++i;
+        value += text.at(i);
+    }
+    return value;
+}
+
 inline bool haveTools(const QStringList &tools, QString *missing)
 {
     for (const QString &tool : tools) {
