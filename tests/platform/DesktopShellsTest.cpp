@@ -109,6 +109,8 @@ private slots:
         QTest::addColumn<QString>("window");
         // "schema key value" set before the desktop starts.
         QTest::addColumn<QStringList>("presets");
+        // Settings that must name the copy: "schema key", or "/Group/Key" of
+        // the LXQt profile.
         QTest::addColumn<QStringList>("settings");
         QTest::addColumn<bool>("uri");
 
@@ -163,6 +165,7 @@ private slots:
         env.set("XDG_DATA_HOME", fotoria::test::testHome() + QStringLiteral("/data with 'quote'"));
         env.set("XDG_CURRENT_DESKTOP", desktop);
         env.set("GSETTINGS_BACKEND", QStringLiteral("dconf"));
+        // pcmanfm-qt draws on this row's X server whatever platform the run's Qt uses.
         env.set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
         if (desktop == QLatin1String("LXQt"))
             QVERIFY2(writeLxqtProfile(), "cannot write the LXQt profile");
