@@ -13,6 +13,8 @@
 #include <QJsonDocument>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace platform {
@@ -221,6 +223,22 @@ bool setKde(const QString &file, QString *error)
     return true;
 }
 
+// The LXQt desktop runs pcmanfm-qt with its "lxqt" profile, where a mode of
+// 'none' shows the colour only. The mode given on the command line is never
+// saved, so it goes along with every change while the profile hides the
+// picture.
+bool setLxqt(const QString &file, QString *error)
+{
+    const QSettings profile(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/pcmanfm-qt/lxqt/settings.conf"),
+        QSettings::IniFormat);
+    const QString mode = profile.value(QStringLiteral("Desktop/WallpaperMode")).toString();
+    QStringList arguments { QStringLiteral("--set-wallpaper"), file };
+    if (mode.isEmpty() || mode == QLatin1String("none"))
+        arguments << QStringLiteral("--wallpaper-mode=stretch");
+    return runTool(QStringLiteral("pcmanfm-qt"), arguments, error);
+}
+
 // sway hands the path of "output bg" to wordexp(), which would expand $,
 // ~, * and quotes and refuses ; | & and the like: every ASCII character
 // other than letters, digits and / . _ - is escaped. The double quotes keep
@@ -255,7 +273,7 @@ bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QI
     case DesktopKind::Lxde:
         return runTool(QStringLiteral("pcmanfm"), { QStringLiteral("--set-wallpaper"), file }, error);
     case DesktopKind::Lxqt:
-        return runTool(QStringLiteral("pcmanfm-qt"), { QStringLiteral("--set-wallpaper"), file }, error);
+        return setLxqt(file, error);
     case DesktopKind::Sway:
         return runTool(QStringLiteral("swaymsg"),
             { QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), swayQuoted(file),

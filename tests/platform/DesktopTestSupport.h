@@ -6,7 +6,7 @@
 #include <platform/WallpaperCopy_linux.h>
 
 #include "TestEnvironment.h"
-#include "XwdImage.h"
+#include "XTestServer.h"
 
 #include <QDebug>
 #include <QDir>
@@ -117,10 +117,9 @@ inline QImage readRoot(const QString &display)
         qWarning() << "xwd failed:" << xwd.readAllStandardError();
         return QImage();
     }
-    QString error;
-    const QImage image = readXwd(xwd.readAllStandardOutput(), &error);
+    const QImage image = XTestServer::decodeXwd(xwd.readAllStandardOutput());
     if (image.isNull())
-        qWarning() << "cannot read the dump:" << error;
+        qWarning() << "cannot read the dump of" << display;
     return image;
 }
 
@@ -277,6 +276,21 @@ inline bool showsColour(const QImage &shown, QRgb colour)
 inline bool showsColour(const QString &display, QRgb colour)
 {
     return showsColour(readRoot(display), colour);
+}
+
+// `gsettings get` prints a GVariant string: quoted, with backslash escapes.
+inline QString gvariantText(const QString &printed)
+{
+    const QString text = printed.trimmed();
+    if (text.size() < 2)
+        return QString();
+    QString value;
+    for (int i = 1; i < text.size() - 1; ++i) {
+        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size() - 1)
+            ++i;
+        value += text.at(i);
+    }
+    return value;
 }
 
 inline bool haveTools(const QStringList &tools, QString *missing)

@@ -66,23 +66,13 @@ void setGnomeSetting(const QString &key, const QString &value)
         { QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"), key, value });
 }
 
-// `gsettings get` prints a GVariant string: quoted, with backslash escapes.
 QString gnomeSetting(const QString &key)
 {
     QProcess gsettings;
     gsettings.start(QStringLiteral("gsettings"),
         { QStringLiteral("get"), QStringLiteral("org.gnome.desktop.background"), key });
     gsettings.waitForFinished(10000);
-    const QString text = QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
-    if (text.size() < 2)
-        return QString();
-    QString value;
-    for (int i = 1; i < text.size() - 1; ++i) {
-        if (text.at(i) == QLatin1Char('\\') && i + 1 < text.size() - 1)
-            ++i;
-        value += text.at(i);
-    }
-    return value;
+    return gvariantText(QString::fromUtf8(gsettings.readAllStandardOutput()));
 }
 
 // Sets a wallpaper through the user's command, giving a known previous state.
