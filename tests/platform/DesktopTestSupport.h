@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHash>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
@@ -249,6 +250,19 @@ template<typename Ready> bool waitUntil(Ready ready, int limitMs = 30000)
         QThread::msleep(100);
     }
     return true;
+}
+
+// Red and blue halves with green strips at both ends, which covering a
+// screen of another shape (4:3, 5:4) must crop away.
+inline QImage halvesPicture()
+{
+    QImage image(1280, 720, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 640, 720, Qt::red);
+    painter.fillRect(640, 0, 640, 720, Qt::blue);
+    painter.fillRect(0, 0, 100, 720, Qt::green);
+    painter.fillRect(1180, 0, 100, 720, Qt::green);
+    return image;
 }
 
 inline QImage solidPicture(QRgb colour)

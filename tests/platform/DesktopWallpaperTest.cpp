@@ -7,7 +7,6 @@
 #include "XRootInfo.h"
 
 #include <QImageReader>
-#include <QPainter>
 #include <QScopeGuard>
 #include <QUrl>
 
@@ -29,19 +28,6 @@ QImage gradientPicture(int width, int height)
         for (int x = 0; x < width; ++x)
             image.setPixel(
                 x, y, qRgb(x * 255 / (width - 1), y * 255 / (height - 1), 255 - x * 255 / (width - 1)));
-    return image;
-}
-
-// Red and blue halves with green strips at both ends that covering a 4:3
-// screen must crop away.
-QImage halvesPicture()
-{
-    QImage image(1280, 720, QImage::Format_RGB32);
-    QPainter painter(&image);
-    painter.fillRect(0, 0, 640, 720, Qt::red);
-    painter.fillRect(640, 0, 640, 720, Qt::blue);
-    painter.fillRect(0, 0, 100, 720, Qt::green);
-    painter.fillRect(1180, 0, 100, 720, Qt::green);
     return image;
 }
 
