@@ -2,6 +2,7 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <qnamespace.h>
 
 namespace platform {
 
@@ -9,8 +10,10 @@ namespace platform {
 // running desktop. `commandOverride` (the kWallpaperCommand setting, with %f
 // for the file) replaces the desktop detection when it is not empty.
 // On failure returns false with the reason in *error, and the old wallpaper
-// stays.
-bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverride, QString *error);
+// stays. Where a monitor of another shape crops the picture, the part named
+// by `keepInView` stays visible (the corner with a calendar on it).
+bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverride, QString *error,
+    Qt::Alignment keepInView = Qt::AlignCenter);
 
 // The desktops whose wallpaper we know how to set. RootWindow is the plain
 // X11 root window, used when no known desktop is running.

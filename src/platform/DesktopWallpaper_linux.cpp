@@ -95,7 +95,7 @@ bool setMate(const QString &file, QString *error)
 // and every other picture key already there is pointed at the picture too.
 // Each lit monitor gets a copy that covers exactly its own size, so that it
 // looks right whatever picture style the user chose.
-bool setXfce(wallpaper::WallpaperCopy &copy, const QImage &image, QString *error)
+bool setXfce(wallpaper::WallpaperCopy &copy, const QImage &image, Qt::Alignment keep, QString *error)
 {
     const QString tool = QStringLiteral("xfconf-query");
     const QString channel = QStringLiteral("xfce4-desktop");
@@ -123,7 +123,7 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const QImage &image, QString *error
         if (size == image.size() || pictureOf.contains(monitor.name))
             continue;
         const QString variant = copy.writeVariant(
-            monitor.name, wallpaper::coverImage(image, size.width(), size.height()), error);
+            monitor.name, wallpaper::coverImage(image, size.width(), size.height(), keep), error);
         if (variant.isEmpty())
             return false;
         pictureOf.insert(monitor.name, variant);
@@ -256,7 +256,8 @@ QString swayQuoted(const QString &path)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QImage &image, QString *error)
+bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QImage &image,
+    Qt::Alignment keepInView, QString *error)
 {
     const QString file = copy.path();
     switch (kind) {
@@ -267,7 +268,7 @@ bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QI
     case DesktopKind::Mate:
         return setMate(file, error);
     case DesktopKind::Xfce:
-        return setXfce(copy, image, error);
+        return setXfce(copy, image, keepInView, error);
     case DesktopKind::Kde:
         return setKde(file, error);
     case DesktopKind::Lxde:
@@ -292,7 +293,8 @@ bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QI
 
 } // namespace
 
-bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverride, QString *error)
+bool setDesktopWallpaper(
+    const QString &imagePath, const QString &commandOverride, QString *error, Qt::Alignment keepInView)
 {
     QString ignored;
     if (!error)
@@ -314,13 +316,13 @@ bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverrid
         = useCommand ? DesktopKind::RootWindow : detectDesktop(QProcessEnvironment::systemEnvironment());
 
     if (!useCommand && kind == DesktopKind::RootWindow)
-        return wallpaper::setRootWindowWallpaper(image, error);
+        return wallpaper::setRootWindowWallpaper(image, keepInView, error);
 
     wallpaper::WallpaperCopy copy;
     if (!copy.write(bytes, format, image, kind == DesktopKind::Sway, error))
         return false;
     const bool installed = useCommand ? wallpaper::runCommandOverride(commandOverride, copy.path(), error)
-                                      : installOnDesktop(kind, copy, image, error);
+                                      : installOnDesktop(kind, copy, image, keepInView, error);
     if (!installed) {
         copy.discard();
         return false;

@@ -29,8 +29,10 @@ QString lastErrorText(DWORD code)
 
 } // namespace
 
-bool setDesktopWallpaper(const QString &imagePath, const QString &commandOverride, QString *error)
+bool setDesktopWallpaper(
+    const QString &imagePath, const QString &commandOverride, QString *error, Qt::Alignment keepInView)
 {
+    Q_UNUSED(keepInView); // one bitmap for all monitors, which Windows places itself
     QString ignored;
     if (!error)
         error = &ignored;

@@ -155,23 +155,24 @@ bool ownsWindows(Display *display, XID resource)
 
 // Each monitor gets the picture covering its own size; the parts of the
 // root no monitor shows stay black.
-QImage rootPicture(const QImage &image, int width, int height, const QVector<XMonitor> &monitors)
+QImage rootPicture(
+    const QImage &image, int width, int height, const QVector<XMonitor> &monitors, Qt::Alignment keep)
 {
     if (monitors.isEmpty())
-        return coverImage(image, width, height).convertToFormat(QImage::Format_RGB32);
+        return coverImage(image, width, height, keep).convertToFormat(QImage::Format_RGB32);
     QImage root(width, height, QImage::Format_RGB32);
     root.fill(Qt::black);
     QPainter painter(&root);
     for (const XMonitor &monitor : monitors) {
         const QRect area = monitor.geometry;
-        painter.drawImage(area.topLeft(), coverImage(image, area.width(), area.height()));
+        painter.drawImage(area.topLeft(), coverImage(image, area.width(), area.height(), keep));
     }
     return root;
 }
 
 } // namespace
 
-bool setRootWindowWallpaper(const QImage &image, QString *error)
+bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QString *error)
 {
     const QByteArray displayName = qgetenv("DISPLAY");
     if (displayName.isEmpty()) {
@@ -199,7 +200,7 @@ bool setRootWindowWallpaper(const QImage &image, QString *error)
         return false;
     }
 
-    const QImage picture = rootPicture(image, width, height, readMonitors(display));
+    const QImage picture = rootPicture(image, width, height, readMonitors(display), keepInView);
     XImage *ximage = XCreateImage(
         display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
     if (!ximage) {

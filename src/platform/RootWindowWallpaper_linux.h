@@ -10,6 +10,6 @@ namespace platform::wallpaper {
 // whole root when the monitors are unknown). The pixmap outlives our short connection and is announced
 // through _XROOTPMAP_ID and ESETROOT_PMAP_ID, so transparent terminals and the next setter find it; the
 // previous setter's pixmap is freed.
-bool setRootWindowWallpaper(const QImage &image, QString *error);
+bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QString *error);
 
 } // namespace platform::wallpaper

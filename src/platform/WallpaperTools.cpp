@@ -82,13 +82,17 @@ bool loadPicture(const QString &path, QByteArray *bytes, QImage *image, QByteArr
     return true;
 }
 
-QImage coverImage(const QImage &image, int width, int height)
+QImage coverImage(const QImage &image, int width, int height, Qt::Alignment keep)
 {
     if (image.width() == width && image.height() == height)
         return image;
     const QImage scaled
         = image.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-    return scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height);
+    const int spareX = scaled.width() - width;
+    const int spareY = scaled.height() - height;
+    const int x = keep & Qt::AlignLeft ? 0 : keep & Qt::AlignRight ? spareX : spareX / 2;
+    const int y = keep & Qt::AlignTop ? 0 : keep & Qt::AlignBottom ? spareY : spareY / 2;
+    return scaled.copy(x, y, width, height);
 }
 
 int toolTimeout()

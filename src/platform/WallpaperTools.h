@@ -13,8 +13,9 @@ namespace platform::wallpaper {
 // empty, broken and oversized pictures with a readable reason.
 bool loadPicture(const QString &path, QByteArray *bytes, QImage *image, QByteArray *format, QString *error);
 
-// The picture scaled to cover width x height and cropped to it, centred.
-QImage coverImage(const QImage &image, int width, int height);
+// The picture scaled to cover width x height and cropped to it: centred, or
+// towards the sides named by `keep`.
+QImage coverImage(const QImage &image, int width, int height, Qt::Alignment keep = Qt::AlignCenter);
 
 // Pictures above this many pixels are refused before decoding.
 constexpr qint64 kMaxPicturePixels = 250LL * 1000 * 1000;

@@ -15,6 +15,13 @@ QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar
     return topLeft + QPoint(x, y);
 }
 
+Qt::Alignment corner(int position)
+{
+    const bool right = position == 1 || position == 3;
+    const bool bottom = position == 2 || position == 3;
+    return (right ? Qt::AlignRight : Qt::AlignLeft) | (bottom ? Qt::AlignBottom : Qt::AlignTop);
+}
+
 void paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position)
 {
     if (calendar.isNull() || wallpaper->isNull())

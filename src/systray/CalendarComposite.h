@@ -14,6 +14,9 @@ namespace CalendarComposite {
 // the lower edge (the page has its own margin below the last month).
 constexpr int kMargin = 32;
 
+// The corner the calendar sits in, for desktops that crop the wallpaper.
+Qt::Alignment corner(int position);
+
 // Where the calendar's top-left corner goes. position: 0 top left,
 // 1 top right, 2 bottom left, 3 bottom right.
 QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position);

@@ -206,8 +206,10 @@ QString WallpaperManager::change(const WallpaperRequest &request)
         qDebug().noquote() << "Failed to create bmp file needed by Windows." << error;
         return QString();
     }
+    const Qt::Alignment keepInView = request.calendar.isNull() ? Qt::Alignment(Qt::AlignCenter)
+                                                               : CalendarComposite::corner(request.position);
     if (!platform::setDesktopWallpaper(
-            bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error)) {
+            bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView)) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;
         return bitmap;
     }

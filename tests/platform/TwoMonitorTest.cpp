@@ -10,7 +10,6 @@
 #include "TestMain.h"
 #include "XTestServer.h"
 
-
 #include <cstdio>
 
 using namespace desktoptest;
@@ -54,7 +53,7 @@ private slots:
     void init()
     {
         // Xvfb with RandR 1.5 monitors is enough for what reads those itself.
-        if (QByteArray(QTest::currentDataTag()) == "root window, Xvfb monitors") {
+        if (QByteArray(QTest::currentDataTag()).contains("Xvfb")) {
             QVERIFY(m_server.start(kMonitors[0].united(kMonitors[1]).size()));
             for (int i = 0; i < kMonitors.size(); ++i) {
                 const QRect &m = kMonitors[i];
@@ -85,14 +84,20 @@ private slots:
     void wallpaperCoversEachMonitor_data()
     {
         QTest::addColumn<QString>("desktop");
-        QTest::newRow("root window") << QString();
-        QTest::newRow("root window, Xvfb monitors") << QString();
-        QTest::newRow("XFCE") << QStringLiteral("XFCE");
+        // The corner that must stay in view (a calendar's), else the centre.
+        QTest::addColumn<int>("keep");
+        const int bottomRight = Qt::AlignBottom | Qt::AlignRight;
+        QTest::newRow("root window") << QString() << int(Qt::AlignCenter);
+        QTest::newRow("root window, Xvfb monitors") << QString() << int(Qt::AlignCenter);
+        QTest::newRow("root window, calendar bottom right") << QString() << bottomRight;
+        QTest::newRow("XFCE") << QStringLiteral("XFCE") << int(Qt::AlignCenter);
+        QTest::newRow("XFCE, calendar bottom right") << QStringLiteral("XFCE") << bottomRight;
     }
 
     void wallpaperCoversEachMonitor()
     {
         QFETCH(QString, desktop);
+        QFETCH(int, keep);
         QString error;
         const bool xfce = !desktop.isEmpty();
         if (xfce && !haveTools({ QStringLiteral("xfdesktop"), QStringLiteral("dbus-run-session") }, &error))
@@ -100,7 +105,9 @@ private slots:
         EnvGuard env;
         env.set("DISPLAY", m_server.display());
         env.set("XDG_CURRENT_DESKTOP", desktop);
-        env.set("XDG_CONFIG_HOME", fotoria::test::testHome() + QStringLiteral("/config-") + desktop);
+        env.set("XDG_CONFIG_HOME",
+            fotoria::test::testHome() + QStringLiteral("/config-")
+                + QString::fromUtf8(QTest::currentDataTag()));
         DesktopSession session;
         if (xfce) {
             QVERIFY2(session.start(m_server.display(), &error), qPrintable(error));
@@ -121,16 +128,16 @@ private slots:
                         QStringLiteral("/backdrop/screen0/monitor%1/workspace0/image-style").arg(monitor),
                         QStringLiteral("-s"), QStringLiteral("3") });
         }
-        QVERIFY2(platform::setDesktopWallpaper(
-                     writePicture(halvesPicture(), QStringLiteral("h.bmp")), QString(), &error),
+        QVERIFY2(platform::setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("h.bmp")),
+                     QString(), &error, Qt::Alignment(keep)),
             qPrintable(error));
 
         const QRgb green = qRgb(0, 255, 0);
         const QRgb red = qRgb(255, 0, 0);
         const QRgb blue = qRgb(0, 0, 255);
         QVector<QPair<QPoint, QRgb>> expected { { { 50, 360 }, green }, { { 400, 360 }, red },
-            { { 900, 360 }, blue }, { { 1230, 360 }, green }, { { 1290, 512 }, red }, { { 2550, 512 }, blue },
-            { { 1290, 1015 }, red } };
+            { { 900, 360 }, blue }, { { 1230, 360 }, green }, { { 1290, 512 }, red },
+            { { 2550, 512 }, keep & Qt::AlignRight ? green : blue }, { { 1290, 1015 }, red } };
         if (!xfce)
             expected.append({ { 640, 900 }, qRgb(0, 0, 0) }); // below the first monitor
         QString wrong;
