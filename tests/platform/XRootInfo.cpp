@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 
 namespace {
@@ -103,4 +104,21 @@ int serverPixmapCount(const QString &display)
     XFree(clients);
     XCloseDisplay(dpy);
     return total;
+}
+
+unsigned pixmapPixel(const QString &display, quint64 pixmap, int x, int y)
+{
+    Display *dpy = XOpenDisplay(display.toLocal8Bit().constData());
+    if (!dpy)
+        return 0;
+    XErrorHandler previous = XSetErrorHandler(recordError);
+    unsigned pixel = 0;
+    if (XImage *image = XGetImage(dpy, Drawable(pixmap), x, y, 1, 1, AllPlanes, ZPixmap)) {
+        pixel = unsigned(XGetPixel(image, 0, 0)) & 0xffffff;
+        XDestroyImage(image);
+    }
+    XSync(dpy, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(dpy);
+    return pixel;
 }

@@ -16,3 +16,6 @@ void setRootPixmap(const QString &display, const char *property, quint64 pixmap)
 
 // How many pixmaps the whole server holds, or -1 without the X-Resource extension.
 int serverPixmapCount(const QString &display);
+
+// One pixel of a pixmap as 0xRRGGBB (a 24-bit true-colour server), 0 when unreadable.
+unsigned pixmapPixel(const QString &display, quint64 pixmap, int x, int y);
