@@ -113,20 +113,46 @@ private slots:
             QVERIFY2(session.start(m_server.display(), &error), qPrintable(error));
             env.set("DBUS_SESSION_BUS_ADDRESS",
                 session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+            // xfdesktop can crash when a change comes while it still loads its
+            // first picture, and it cannot load its own default here: it starts
+            // with a grey picture, shown on both monitors before the change.
+            const QStringList channel { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"),
+                QStringLiteral("-p") };
+            const QString key = QStringLiteral("/backdrop/screen0/monitor%1/workspace0/%2");
+            const QRgb grey = qRgb(128, 128, 128);
+            const QString first = writePicture(solidPicture(grey), QStringLiteral("grey.bmp"));
+            for (const QString &monitor : { QStringLiteral("DUMMY0"), QStringLiteral("DUMMY1") })
+                QVERIFY(!session
+                             .run(QStringLiteral("xfconf-query"),
+                                 channel
+                                     + QStringList { key.arg(monitor, QStringLiteral("last-image")),
+                                         QStringLiteral("-n"), QStringLiteral("-t"), QStringLiteral("string"),
+                                         QStringLiteral("-s"), first })
+                             .isNull());
             session.launch(QStringLiteral("xfdesktop"), { QStringLiteral("--disable-wm-check") });
             QVERIFY2(waitUntil([&] {
                 return session
                     .run(QStringLiteral("xfconf-query"),
-                        { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-l") })
-                    .contains(QLatin1String("monitorDUMMY1"));
+                        channel.mid(0, 2) + QStringList { QStringLiteral("-l") })
+                    .contains(key.arg(QStringLiteral("DUMMY1"), QStringLiteral("image-style")));
             }),
-                "xfdesktop did not start on both monitors");
-            // Stretched: a picture not made for the monitor's shape would show distorted.
-            for (const QString monitor : { QStringLiteral("DUMMY0"), QStringLiteral("DUMMY1") })
-                session.run(QStringLiteral("xfconf-query"),
-                    { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"),
-                        QStringLiteral("/backdrop/screen0/monitor%1/workspace0/image-style").arg(monitor),
-                        QStringLiteral("-s"), QStringLiteral("3") });
+                "xfdesktop did not start");
+            // Stretched: a picture not made for the monitor's shape would show
+            // distorted. The change also makes xfdesktop cover the whole screen.
+            for (const QString &monitor : { QStringLiteral("DUMMY0"), QStringLiteral("DUMMY1") })
+                QVERIFY(!session
+                             .run(QStringLiteral("xfconf-query"),
+                                 channel
+                                     + QStringList { key.arg(monitor, QStringLiteral("image-style")),
+                                         QStringLiteral("-s"), QStringLiteral("3") })
+                             .isNull());
+            QString wrong;
+            QVERIFY2(waitUntil([&] {
+                wrong = wrongPoint(readRoot(m_server.display()),
+                    { { kMonitors[0].center(), grey }, { kMonitors[1].center(), grey } });
+                return wrong.isEmpty();
+            }),
+                qPrintable(QStringLiteral("xfdesktop does not show its first picture: ") + wrong));
         }
         QVERIFY2(platform::setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("h.bmp")),
                      QString(), &error, Qt::Alignment(keep)),
