@@ -189,9 +189,8 @@ private slots:
             QVERIFY2(writeLxqtProfile(), "cannot write the LXQt profile");
         DesktopSession session;
         QVERIFY2(session.start(server.display(), &error), qPrintable(error));
-        env.set("DISPLAY", server.display());
-        const QString bus = session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-        env.set("DBUS_SESSION_BUS_ADDRESS", bus);
+        session.enter(env);
+        const QString bus = session.busAddress();
 
         for (const QString &preset : presets)
             QVERIFY2(!session

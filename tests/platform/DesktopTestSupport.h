@@ -208,6 +208,13 @@ public:
         return true;
     }
     QProcessEnvironment environment() const { return m_env; }
+    QString busAddress() const { return m_env.value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); }
+    // Points this process, as the programs of the session, at its display and bus.
+    void enter(EnvGuard &env) const
+    {
+        env.set("DISPLAY", m_env.value(QStringLiteral("DISPLAY")));
+        env.set("DBUS_SESSION_BUS_ADDRESS", busAddress());
+    }
     void launch(const QString &program, const QStringList &arguments)
     {
         GroupProcess *process = add();

@@ -238,9 +238,7 @@ private slots:
         env.set("XDG_CURRENT_DESKTOP", QStringLiteral("XFCE"));
         DesktopSession session;
         QVERIFY2(session.start(server.display(), &error), qPrintable(error));
-        env.set("DISPLAY", server.display());
-        env.set("DBUS_SESSION_BUS_ADDRESS",
-            session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+        session.enter(env);
 
         const QString xfconf = QStringLiteral("xfconf-query");
         const QStringList channel { QStringLiteral("-c"), QStringLiteral("xfce4-desktop") };
@@ -308,9 +306,7 @@ private slots:
         env.set("XDG_CURRENT_DESKTOP", QStringLiteral("LXDE"));
         DesktopSession session;
         QVERIFY2(session.start(server.display(), &error), qPrintable(error));
-        env.set("DISPLAY", server.display());
-        env.set("DBUS_SESSION_BUS_ADDRESS",
-            session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+        session.enter(env);
         session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
         QVERIFY2(waitUntil([&] { return pcmanfmDesktopShown(session); }), "pcmanfm did not start");
         const QRgb colour = qRgb(30, 160, 90);

@@ -114,8 +114,7 @@ private slots:
         if (!m_bus) {
             m_bus = std::make_unique<DesktopSession>();
             QVERIFY2(m_bus->start(QString(), &error), qPrintable(error));
-            m_busEnv.set("DBUS_SESSION_BUS_ADDRESS",
-                m_bus->environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+            m_busEnv.set("DBUS_SESSION_BUS_ADDRESS", m_bus->busAddress());
         }
         EnvGuard env;
         env.set("XDG_CURRENT_DESKTOP", QStringLiteral("KDE"));

@@ -111,8 +111,7 @@ private slots:
         DesktopSession session;
         if (xfce) {
             QVERIFY2(session.start(m_server.display(), &error), qPrintable(error));
-            env.set("DBUS_SESSION_BUS_ADDRESS",
-                session.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")));
+            session.enter(env);
             // xfdesktop can crash when a change comes while it still loads its
             // first picture, and it cannot load its own default here: it starts
             // with a grey picture, shown on both monitors before the change.
