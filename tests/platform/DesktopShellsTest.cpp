@@ -152,6 +152,8 @@ private slots:
                                << QStringList { "org.gnome.desktop.background picture-uri",
                                       "org.gnome.desktop.background picture-uri-dark" }
                                << true;
+        QTest::newRow("LXDE") << "LXDE" << QStringList { "pcmanfm --desktop" } << "(\"pcmanfm\" \"Pcmanfm\")"
+                              << QStringList {} << QStringList {} << false;
         QTest::newRow("LXQt") << "LXQt" << QStringList { "pcmanfm-qt --desktop --profile=lxqt" }
                               << "(\"pcmanfm-qt\" \"pcmanfm-qt\")" << QStringList {}
                               << QStringList { "/Desktop/Wallpaper" } << false;

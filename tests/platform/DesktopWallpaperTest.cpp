@@ -295,29 +295,6 @@ private slots:
         QCOMPARE(session.run(xfconf, channel + QStringList { QStringLiteral("-p"), key }), copies.first());
     }
 
-    void lxdeEndToEnd()
-    {
-        QString error;
-        if (!haveTools(kPcmanfmTools, &error))
-            QSKIP(qPrintable(error));
-        Xvfb server;
-        QVERIFY2(server.start(&error), qPrintable(error));
-        EnvGuard env;
-        env.set("XDG_CURRENT_DESKTOP", QStringLiteral("LXDE"));
-        DesktopSession session;
-        QVERIFY2(session.start(server.display(), &error), qPrintable(error));
-        session.enter(env);
-        session.launch(QStringLiteral("pcmanfm"), { QStringLiteral("--desktop") });
-        QVERIFY2(waitUntil([&] { return pcmanfmDesktopShown(session); }), "pcmanfm did not start");
-        const QRgb colour = qRgb(30, 160, 90);
-        QVERIFY2(setDesktopWallpaper(
-                     writePicture(solidPicture(colour), QStringLiteral("l.bmp")), QString(), &error),
-            qPrintable(error));
-        QVERIFY2(waitUntil([&] { return showsColour(server.display(), colour); }),
-            "pcmanfm does not show the picture");
-        QVERIFY(session.running(1));
-    }
-
     void rootWindowSparesLiveDesktop()
     {
         QString error;
