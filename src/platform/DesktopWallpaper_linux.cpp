@@ -17,6 +17,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -276,6 +278,14 @@ bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QI
     case DesktopKind::Lxqt:
         return setLxqt(file, error);
     case DesktopKind::Sway:
+        // wordexp() drops an escaped line break and refuses a bare one;
+        // sway would show an error bar while swaymsg reports success.
+        if (std::any_of(file.cbegin(), file.cend(), [](QChar c) { return c.unicode() < 32; })) {
+            *error = QStringLiteral("sway cannot be given a picture whose path holds a line break "
+                                    "or another control character: %1")
+                         .arg(file);
+            return false;
+        }
         return runTool(QStringLiteral("swaymsg"),
             { QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), swayQuoted(file),
                 QStringLiteral("fill") },

@@ -173,16 +173,20 @@ private slots:
     void sway_data()
     {
         QTest::addColumn<QString>("dataFolder"); // under the test home; empty: the usual one
+        QTest::addColumn<QString>("refusal"); // empty: the picture shows
 
-        QTest::newRow("usual data folder") << QString();
+        QTest::newRow("usual data folder") << QString() << QString();
         // sway passes the path through wordexp(), a small shell.
         QTest::newRow("spaces, quotes, shell characters")
-            << QStringLiteral("/data \"quoted\"  it's $HOME; *");
+            << QStringLiteral("/data \"quoted\"  it's $HOME; *") << QString();
+        // ... which loses a line break: refused rather than a silent failure.
+        QTest::newRow("line break") << QStringLiteral("/data\nline") << QStringLiteral("line break");
     }
 
     void sway()
     {
         QFETCH(QString, dataFolder);
+        QFETCH(QString, refusal);
         // sway refuses to run as root; in a user namespace it runs as an
         // ordinary user that still owns our files.
         const bool asRoot = ::geteuid() == 0;
@@ -214,6 +218,13 @@ private slots:
         env.unset("SWAYSOCK");
         if (!dataFolder.isEmpty())
             env.set("XDG_DATA_HOME", fotoria::test::testHome() + dataFolder);
+        // Refused before sway is asked.
+        if (!refusal.isEmpty()) {
+            QVERIFY(!setDesktopWallpaper(writePicture(solidPicture(qRgb(200, 60, 30)), "s.bmp"), {}, &error));
+            QVERIFY2(error.contains(refusal), qPrintable(error));
+            QVERIFY(copyFiles().isEmpty());
+            return;
+        }
         DesktopSession session;
         QVERIFY2(session.start(QString(), &error), qPrintable(error));
         const QStringList sway { QStringLiteral("sway"), QStringLiteral("-c"), config };
