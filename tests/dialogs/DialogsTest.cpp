@@ -15,6 +15,7 @@
 #include <io/ProtocolManager.h>
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -477,6 +478,9 @@ private slots:
         QCOMPARE(howl->size(), QSize(256, 64));
         QCOMPARE(howl->titleText(), QStringLiteral("Morning over the har ... "));
         QCOMPARE(howl->headlineText(), QStringLiteral("Today's New Photos!"));
+        // Whole, whatever font stands in for the notice's own.
+        const QLabel *headline = howl->findChild<QLabel *>(QStringLiteral("newPhotosLabel"));
+        QVERIFY(QFontMetrics(headline->font()).horizontalAdvance(headline->text()) <= headline->width());
         QVERIFY(!howl->pictureLabel()->pixmap(Qt::ReturnByValue).isNull());
         QTest::mouseClick(howl, Qt::LeftButton, {}, QPoint(40, 30));
         QCOMPARE(clicked.count(), 1);

@@ -1,5 +1,6 @@
 #include "HowlDialog.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -11,6 +12,17 @@ QFont noticeFont(int points, bool bold)
     QFont font(QStringLiteral("Lucida Sans Unicode"), points);
     font.setBold(bold);
     return font;
+}
+
+// The headline is the notice's own text and shows whole: where its font is
+// missing, a wider one stands in and would cut it, so it gets smaller instead.
+void shrinkToFit(QLabel *label, qreal smallestPoints)
+{
+    QFont font = label->font();
+    while (font.pointSizeF() - 0.5 >= smallestPoints
+        && QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    label->setFont(font);
 }
 } // namespace
 
@@ -47,6 +59,8 @@ void HowlDialog::showNotice(const QImage &thumbnail, const QString &title)
             thumbnail.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     m_title->setText(title + QStringLiteral(" ... "));
     m_headline->setText(tr("Today's New Photos!"));
+    m_headline->setFont(noticeFont(9, true));
+    shrinkToFit(m_headline, 6);
 
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(noticePosition(screen->geometry()));
