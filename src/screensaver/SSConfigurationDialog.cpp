@@ -3,11 +3,34 @@
 #include "SSConfigurationDialogDelegate.h"
 #include "ui_SSConfigurationDialog.h"
 
+#include <QFontMetrics>
+#include <QLabel>
+#include <QSpinBox>
+
 SSConfigurationDialog::SSConfigurationDialog(QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::SSConfigurationDialog)
 {
     m_ui->setupUi(this);
+    fitTexts();
+}
+
+// The form's places suit the Windows dialog font. Where a wider font stands
+// in, the spin box and "seconds" move right, and the dialog grows, so that
+// no text is covered or cut; with the narrower font nothing moves.
+void SSConfigurationDialog::fitTexts()
+{
+    QLabel *label = m_ui->label;
+    QSpinBox *box = m_ui->sbUpdateInterval;
+    QLabel *unit = m_ui->label_2;
+    const int gap = unit->x() - (box->x() + box->width());
+    const int labelText = label->fontMetrics().horizontalAdvance(label->text());
+    label->resize(qMax(label->width(), labelText), label->height());
+    box->move(qMax(box->x(), label->x() + labelText), box->y());
+    const int unitText = unit->fontMetrics().horizontalAdvance(unit->text());
+    unit->setGeometry(qMax(unit->x(), box->x() + box->width() + gap), unit->y(), qMax(unit->width(), unitText),
+        unit->height());
+    resize(qMax(width(), unit->x() + unit->width() + label->x()), height());
 }
 
 SSConfigurationDialog::~SSConfigurationDialog() = default;

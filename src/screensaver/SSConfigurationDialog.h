@@ -32,6 +32,8 @@ private slots:
     void on_sbUpdateInterval_valueChanged(int value);
 
 private:
+    void fitTexts();
+
     std::unique_ptr<Ui::SSConfigurationDialog> m_ui;
     SSConfigurationDialogDelegate *m_delegate = nullptr;
 };

@@ -14,6 +14,7 @@
 #include <core/Settings.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -206,6 +207,13 @@ void ScreenSaverControllerTest::dialogShowsStoredInterval()
     // Opening stores nothing, not even the clamped value.
     QCOMPARE(storedOnDisk(kIntervalKey), stored.isValid() ? QVariant(stored.toString()) : QVariant());
     QVERIFY(!screenSaver.imageQueue()->isRunning());
+    // No text covered or cut, whatever font stands in for the dialog's own.
+    const QLabel *label = dialog->findChild<QLabel *>(QStringLiteral("label"));
+    const QLabel *unit = dialog->findChild<QLabel *>(QStringLiteral("label_2"));
+    QVERIFY(label->x() + label->fontMetrics().horizontalAdvance(label->text().trimmed()) <= dialog->spinBox()->x());
+    QVERIFY(dialog->spinBox()->geometry().right() < unit->x());
+    QVERIFY(unit->fontMetrics().horizontalAdvance(unit->text()) <= unit->width());
+    QVERIFY(unit->geometry().right() < dialog->width());
 }
 
 void ScreenSaverControllerTest::steppingStoresAtOnce()
