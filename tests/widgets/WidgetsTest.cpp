@@ -5,6 +5,7 @@
 #include <CACompositeWidget.h>
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
+#include <CAPlaylistItemWidget.h>
 #include <PlaylistDrop.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
@@ -129,6 +130,26 @@ private slots:
             QVERIFY(movie.isValid());
             QVERIFY(movie.frameCount() > 1);
         }
+    }
+
+    void playlistTileShowsItsName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("short") << "Favorites";
+        QTest::newRow("long") << "Summer holiday on the coast of Portugal, 2026";
+    }
+
+    void playlistTileShowsItsName()
+    {
+        QFETCH(QString, name);
+        CAPlaylistItemWidget tile(name);
+        const QLabel *label = tile.nameLabel();
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= tile.width());
+        QVERIFY(label->text() == name || label->text().endsWith(QChar(0x2026)));
+        QCOMPARE(label->toolTip(), name);
+        QSignalSpy clicked(&tile, &CAPlaylistItemWidget::playlistClicked_Signal);
+        tile.playlistClicked_Slot();
+        QCOMPARE(clicked.value(0).value(0).toString(), name);
     }
 
     // Entries: a path under the test folder ("dir/" is a folder), "text:..."

@@ -20,6 +20,8 @@ CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *par
     m_picture->setAlignment(Qt::AlignCenter);
     m_name->setStyleSheet(QStringLiteral("QLabel { background: rgba(255, 255, 255, .7); color: #000000; }"));
     m_name->setAlignment(Qt::AlignCenter);
+    // A long name ends in "…" rather than losing both ends; the tooltip has it whole.
+    m_name->setText(m_name->fontMetrics().elidedText(playlist, Qt::ElideRight, kTileSize - 4));
     m_name->setToolTip(playlist);
 
     auto *layout = new QVBoxLayout(this);
