@@ -6,6 +6,7 @@
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
 #include <CAPlaylistItemWidget.h>
+#include <CUElidedLabel.h>
 #include <PlaylistDrop.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
 #include <QMovie>
@@ -132,21 +134,38 @@ private slots:
         }
     }
 
-    void playlistTileShowsItsName_data()
+    void longNamesAreElided_data()
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("short") << "Favorites";
-        QTest::newRow("long") << "Summer holiday on the coast of Portugal, 2026";
+        QTest::newRow("long") << "Summer holiday on the coast of Portugal, with the whole family, 2026";
     }
 
-    void playlistTileShowsItsName()
+    // Shown whole where it fits, else ending in "…"; never wider than its
+    // place, and never widening the window.
+    void longNamesAreElided()
     {
         QFETCH(QString, name);
         CAPlaylistItemWidget tile(name);
-        const QLabel *label = tile.nameLabel();
-        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= tile.width());
-        QVERIFY(label->text() == name || label->text().endsWith(QChar(0x2026)));
-        QCOMPARE(label->toolTip(), name);
+        QWidget toolbar;
+        auto *heading = new CUElidedLabel(&toolbar);
+        heading->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; padding-left: 8px;"));
+        heading->setFullText(name);
+        (new QHBoxLayout(&toolbar))->addWidget(heading);
+        toolbar.resize(200, 40);
+        for (QWidget *window : { static_cast<QWidget *>(&tile), &toolbar }) {
+            window->setAttribute(Qt::WA_DontShowOnScreen);
+            window->show();
+        }
+        QVERIFY(toolbar.minimumSizeHint().width() < 200);
+        QCOMPARE(tile.width(), int(CAPlaylistItemWidget::kTileSize));
+        for (const QLabel *label : { tile.nameLabel(), static_cast<QLabel *>(heading) }) {
+            const int overhead = label->sizeHint().width() - label->fontMetrics().horizontalAdvance(name);
+            QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) + overhead <= label->width());
+            QVERIFY(label->text() == name || label->text().endsWith(QChar(0x2026)));
+            QCOMPARE(label->text() == name, name.size() < 20);
+            QCOMPARE(label->toolTip(), name);
+        }
         QSignalSpy clicked(&tile, &CAPlaylistItemWidget::playlistClicked_Signal);
         tile.playlistClicked_Slot();
         QCOMPARE(clicked.value(0).value(0).toString(), name);

@@ -9,6 +9,7 @@
 #include "CAPlaylistItemWidget.h"
 #include "CAPlaylistLeadImage.h"
 #include "CATagGetter.h"
+#include "CUElidedLabel.h"
 #include "GalleryPage.h"
 #include "PhotoActions.h"
 #include "PlaylistActions.h"
@@ -366,7 +367,7 @@ void CABrowser::refreshLeadPicture(const QString &playlist)
 void CABrowser::selectPlaylist_Slot(QString playlist)
 {
     m_selectedPlaylist = playlist;
-    ui.playlistLabel->setText(playlist.isEmpty() ? QString() : BrowserMessages::playlistLabel(playlist));
+    ui.playlistLabel->setFullText(playlist.isEmpty() ? QString() : BrowserMessages::playlistLabel(playlist));
     ui.playListImageListWidget->clear();
     m_playlistPhotos.clear();
     m_shownPhotos.clear();
@@ -494,7 +495,7 @@ void CABrowser::renamePlaylist_Slot()
     m_leadPictures.remove(old);
     Settings::setValue(kSelectedKey, renamed);
     m_selectedPlaylist = renamed;
-    ui.playlistLabel->setText(BrowserMessages::playlistLabel(renamed));
+    ui.playlistLabel->setFullText(BrowserMessages::playlistLabel(renamed));
     reloadPlaylists();
 }
 

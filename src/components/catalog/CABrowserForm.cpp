@@ -2,6 +2,7 @@
 
 #include "CAListWidget.h"
 #include "CAPlayListListWidget.h"
+#include "CUElidedLabel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -115,7 +116,7 @@ void CABrowserForm::setupUi(QMainWindow *window)
         = toolButton(playListToolbar, "backToolButton", QStringLiteral(":/images/ic_gallery_off.png"), small);
     renameToolButton = toolButton(
         playListToolbar, "renameToolButton", QStringLiteral(":/images/ic_playlist_edit.png"), small);
-    playlistLabel = new QLabel(playListToolbar);
+    playlistLabel = new CUElidedLabel(playListToolbar);
     playlistLabel->setObjectName(QStringLiteral("playlistLabel"));
     playlistLabel->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; padding-left: 8px;"));
     activeToolButton = new QToolButton(playListToolbar);

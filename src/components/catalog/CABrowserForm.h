@@ -2,6 +2,7 @@
 
 class CAListWidget;
 class CAPlayListListWidget;
+class CUElidedLabel;
 class QGridLayout;
 class QHBoxLayout;
 class QLabel;
@@ -44,7 +45,7 @@ struct CABrowserForm
     QGridLayout *gridLayout_4 = nullptr;
     QToolButton *backToolButton = nullptr;
     QToolButton *renameToolButton = nullptr;
-    QLabel *playlistLabel = nullptr;
+    CUElidedLabel *playlistLabel = nullptr;
     QToolButton *activeToolButton = nullptr; // which playlists are used
     QToolButton *screenSaverToolButton = nullptr;
     QToolButton *playToolButton = nullptr;

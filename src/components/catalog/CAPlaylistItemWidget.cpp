@@ -1,6 +1,7 @@
 #include "CAPlaylistItemWidget.h"
 
 #include "CUClickableLabel.h"
+#include "CUElidedLabel.h"
 
 #include <core/PictureDecoder.h>
 
@@ -11,7 +12,7 @@ CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *par
     : QWidget(parent)
     , m_playlist(playlist)
     , m_picture(new CUClickableLabel(this))
-    , m_name(new QLabel(playlist, this))
+    , m_name(new CUElidedLabel(this))
 {
     setFixedSize(kTileSize, kTileSize);
     setStyleSheet(QStringLiteral("QWidget { border-style: none; }"));
@@ -21,8 +22,7 @@ CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *par
     m_name->setStyleSheet(QStringLiteral("QLabel { background: rgba(255, 255, 255, .7); color: #000000; }"));
     m_name->setAlignment(Qt::AlignCenter);
     // A long name ends in "…" rather than losing both ends; the tooltip has it whole.
-    m_name->setText(m_name->fontMetrics().elidedText(playlist, Qt::ElideRight, kTileSize - 4));
-    m_name->setToolTip(playlist);
+    m_name->setFullText(playlist);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -32,6 +32,11 @@ CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *par
 
     connect(m_picture, &CUClickableLabel::clicked, this, &CAPlaylistItemWidget::playlistClicked_Slot);
     setEmpty();
+}
+
+QLabel *CAPlaylistItemWidget::nameLabel() const
+{
+    return m_name;
 }
 
 QLabel *CAPlaylistItemWidget::pictureLabel() const

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class CUClickableLabel;
+class CUElidedLabel;
 class QLabel;
 
 // One playlist tile of the playlist strip: the lead picture with the name
@@ -21,7 +22,7 @@ public:
     QString playlist() const { return m_playlist; }
     bool hasLeadPicture() const { return m_hasLeadPicture; }
     QLabel *pictureLabel() const;
-    QLabel *nameLabel() const { return m_name; }
+    QLabel *nameLabel() const;
 
     // Shows the picture covering the tile's picture square; a file that
     // cannot be read leaves the tile empty.
@@ -38,5 +39,5 @@ private:
     QString m_playlist;
     bool m_hasLeadPicture = false;
     CUClickableLabel *m_picture;
-    QLabel *m_name;
+    CUElidedLabel *m_name;
 };
