@@ -27,8 +27,19 @@ QString SignInSequence::errorMessage(QNetworkReply::NetworkError error, const QS
     }
 }
 
+QString SignInSequence::expiredMessage()
+{
+    return QStringLiteral("Your sign-in has expired. Please log in again.");
+}
+
 void SignInSequence::start()
 {
+    User *user = User::instance();
+    if (!isServiceAccount(user->email()) && !user->remember()) {
+        qDebug() << "signed out at start: the account was not to be remembered";
+        user->reset();
+        user->useServiceAccount(true);
+    }
     retryIn(1000);
 }
 
@@ -59,6 +70,7 @@ void SignInSequence::login_Slot()
         return;
     }
     if (!user->uuid().isEmpty() && !user->email().isEmpty() && !user->authenticationToken().isEmpty()) {
+        m_tokenSignIn = true;
         ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
         return;
     }
@@ -90,7 +102,18 @@ void SignInSequence::userUpdated_Slot()
 void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr)
 {
     User *user = User::instance();
-    if (error == QNetworkReply::NoError) {
+    const bool tokenSignIn = m_tokenSignIn;
+    m_tokenSignIn = false;
+    if (error == QNetworkReply::AuthenticationRequiredError && tokenSignIn) {
+        // A refused token would be sent again at every login command, and
+        // the person could never reach the login dialog: it is dropped and
+        // the person asked to sign in again (after this reply's handler).
+        qDebug() << "the stored sign-in was refused; asking to log in again";
+        user->setAuthenticationToken(QString());
+        user->save();
+        emit failed_Signal(expiredMessage());
+        QTimer::singleShot(0, this, &SignInSequence::loginDialogRequested_Signal);
+    } else if (error == QNetworkReply::NoError) {
         m_signedInThisRun = true;
         m_personSignedIn = !isServiceAccount(user->email());
         user->setLoggedIn(true);

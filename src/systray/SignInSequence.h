@@ -20,6 +20,8 @@ public:
 
     // The text shown for a failed sign-in.
     static QString errorMessage(QNetworkReply::NetworkError error, const QString &errorStr);
+    // Shown when the service no longer takes the stored token.
+    static QString expiredMessage();
 
 signals:
     void signedIn_Signal();
@@ -30,7 +32,8 @@ signals:
     void postState_Signal();
 
 public slots:
-    // The first sign-in, one second from now.
+    // The first sign-in, one second from now. A person who did not ask to
+    // be remembered is signed out first: the shared account takes over.
     void start();
     void delayedLogin_Slot();
     void login_Slot();
@@ -45,4 +48,6 @@ private:
     int m_loginAttempts = 3;
     bool m_signedInThisRun = false;
     bool m_personSignedIn = false;
+    // The request in flight checks a stored token.
+    bool m_tokenSignIn = false;
 };

@@ -63,6 +63,59 @@ private slots:
         QCOMPARE(state.size(), 3);
     }
 
+    // A person's stored sign-in at start: kept when it is to be remembered
+    // and the service still takes it; a refused token asks for the login
+    // dialog instead of being sent again at every login command.
+    void storedPersonAtStart_data()
+    {
+        QTest::addColumn<bool>("remember");
+        QTest::addColumn<bool>("validToken");
+        QTest::addColumn<QString>("outcome"); // "person", "service" or "dialog"
+        QTest::newRow("remembered") << true << true << "person";
+        QTest::newRow("not remembered") << false << true << "service";
+        QTest::newRow("token refused") << true << false << "dialog";
+    }
+
+    void storedPersonAtStart()
+    {
+        QFETCH(bool, remember);
+        QFETCH(bool, validToken);
+        QFETCH(QString, outcome);
+        User *user = User::instance();
+        QString token = QStringLiteral("no-longer-valid");
+        if (validToken) {
+            SignInSequence signIn;
+            wire(signIn);
+            QSignalSpy done(&signIn, &SignInSequence::postState_Signal);
+            user->setEmail(QStringLiteral("demo@fotoria.com"));
+            ProtocolManager::instance()->login(user->email(), QStringLiteral("demo1234"), false);
+            QVERIFY(done.wait(10000));
+            token = user->authenticationToken();
+            QVERIFY(!token.isEmpty());
+        }
+        user->setEmail(QStringLiteral("demo@fotoria.com"));
+        user->setUuid(QStringLiteral("a3e1b7c4-62d9-4f05-8e3a-7b9c1d2e4f60"));
+        user->setAuthenticationToken(token);
+        user->setRemember(remember);
+        user->save();
+
+        SignInSequence sequence;
+        wire(sequence);
+        QSignalSpy signedIn(&sequence, &SignInSequence::signedIn_Signal);
+        QSignalSpy failed(&sequence, &SignInSequence::failed_Signal);
+        QSignalSpy dialog(&sequence, &SignInSequence::loginDialogRequested_Signal);
+        sequence.start();
+        if (outcome == QLatin1String("dialog")) {
+            QVERIFY(dialog.wait(10000));
+            QCOMPARE(failed.value(0).value(0).toString(), SignInSequence::expiredMessage());
+            QVERIFY(user->authenticationToken().isEmpty());
+            return;
+        }
+        QVERIFY(signedIn.wait(10000));
+        QCOMPARE(user->email() == QLatin1String("demo@fotoria.com"), outcome == QLatin1String("person"));
+        QVERIFY(dialog.isEmpty());
+    }
+
     void messages_data()
     {
         QTest::addColumn<int>("error");
