@@ -6,9 +6,35 @@
 #include <QDebug>
 #include <QTimer>
 
+namespace {
+
+// Errors of the network, a proxy or the server: worth another try later.
+// An answer about the account itself (confirmation, refusal, the service's
+// own message, an incomplete reply) is not.
+bool isTransient(QNetworkReply::NetworkError error)
+{
+    return error < QNetworkReply::ContentAccessDenied || error >= QNetworkReply::InternalServerError;
+}
+
+} // namespace
+
 SignInSequence::SignInSequence(QObject *parent)
     : QObject(parent)
 {
+    m_backgroundRetry.setSingleShot(true);
+    connect(&m_backgroundRetry, &QTimer::timeout, this, [this] {
+        // Only the sign-ins that need nobody: the service account, or a
+        // person's stored token. Whatever signed in meanwhile stays.
+        User *user = User::instance();
+        if (user->isLoggedIn())
+            return;
+        if (isServiceAccount(user->email())) {
+            ProtocolManager::instance()->loginServiceAccount();
+        } else if (!user->uuid().isEmpty() && !user->authenticationToken().isEmpty()) {
+            m_tokenSignIn = true;
+            ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
+        }
+    });
 }
 
 QString SignInSequence::errorMessage(QNetworkReply::NetworkError error, const QString &errorStr)
@@ -46,6 +72,13 @@ void SignInSequence::start()
 void SignInSequence::retryIn(int ms)
 {
     QTimer::singleShot(ms, this, &SignInSequence::delayedLogin_Slot);
+}
+
+void SignInSequence::retryInBackground()
+{
+    m_nextRetryMs = m_nextRetryMs == 0 ? m_firstRetryMs : qMin(2 * m_nextRetryMs, kLongestRetryMs);
+    qDebug() << "next sign-in try in" << m_nextRetryMs / 1000 << "s";
+    m_backgroundRetry.start(m_nextRetryMs);
 }
 
 void SignInSequence::delayedLogin_Slot()
@@ -114,6 +147,8 @@ void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString
         emit failed_Signal(expiredMessage());
         QTimer::singleShot(0, this, &SignInSequence::loginDialogRequested_Signal);
     } else if (error == QNetworkReply::NoError) {
+        m_backgroundRetry.stop();
+        m_nextRetryMs = 0;
         m_signedInThisRun = true;
         m_personSignedIn = !isServiceAccount(user->email());
         user->setLoggedIn(true);
@@ -122,6 +157,8 @@ void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString
         const QString message = errorMessage(error, errorStr);
         qDebug().noquote() << "sign-in failed:" << int(error) << message;
         emit failed_Signal(message);
+        if (isTransient(error))
+            retryInBackground();
     } else {
         if (error == QNetworkReply::ProtocolUnknownError)
             user->reset();

@@ -3,11 +3,14 @@
 #include <QNetworkReply>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 // Decides which sign-in to start and what a result means: the shared
 // service account is tried three times, one second apart, before an error
 // is shown; a person's account signs in with its stored token or through the
-// login dialog. No widgets: the controller turns the signals into windows.
+// login dialog. When the service cannot be reached (a tray client often
+// starts before the network is up), it keeps trying in the background, less
+// often each time. No widgets: the controller turns the signals into windows.
 class SignInSequence : public QObject
 {
     Q_OBJECT
@@ -22,6 +25,12 @@ public:
     static QString errorMessage(QNetworkReply::NetworkError error, const QString &errorStr);
     // Shown when the service no longer takes the stored token.
     static QString expiredMessage();
+
+    // The first background try after the quick ones failed; it doubles up to
+    // kLongestRetryMs.
+    void setFirstRetryDelay(int ms) { m_firstRetryMs = ms; }
+    static constexpr int kFirstRetryMs = 30 * 1000;
+    static constexpr int kLongestRetryMs = 10 * 60 * 1000;
 
 signals:
     void signedIn_Signal();
@@ -44,10 +53,14 @@ public slots:
 
 private:
     void retryIn(int ms);
+    void retryInBackground();
 
     int m_loginAttempts = 3;
     bool m_signedInThisRun = false;
     bool m_personSignedIn = false;
     // The request in flight checks a stored token.
     bool m_tokenSignIn = false;
+    int m_firstRetryMs = kFirstRetryMs;
+    int m_nextRetryMs = 0;
+    QTimer m_backgroundRetry;
 };

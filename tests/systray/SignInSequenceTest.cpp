@@ -32,6 +32,7 @@ private slots:
         User::instance()->reset();
         Settings::setValue("kServiceUrl", m_service.baseUrl());
         m_service.clearJournal();
+        m_service.clearFailures();
     }
 
     void serviceAccountSignsInOnce()
@@ -46,8 +47,9 @@ private slots:
         QCOMPARE(sequence.attemptsLeft(), 2);
     }
 
-    // Three tries one second apart, then the message; no further try.
-    void noServiceGivesUpAfterThreeTries()
+    // Three tries one second apart, then the message; the next try only
+    // much later.
+    void noServiceMessageAfterThreeQuickTries()
     {
         Settings::setValue("kServiceUrl", QStringLiteral("http://127.0.0.1:1"));
         SignInSequence sequence;
@@ -114,6 +116,23 @@ private slots:
         QVERIFY(signedIn.wait(10000));
         QCOMPARE(user->email() == QLatin1String("demo@fotoria.com"), outcome == QLatin1String("person"));
         QVERIFY(dialog.isEmpty());
+    }
+
+    // Unreachable at start (the network not up yet): after the three quick
+    // tries it keeps trying in the background until it gets through.
+    void keepsTryingWhileUnreachable()
+    {
+        QVERIFY(m_service.setFailure(QStringLiteral("/api/v3/tokens"), QStringLiteral("http_error"),
+            { { "status", "503" }, { "count", "4" } }));
+        SignInSequence sequence;
+        sequence.setFirstRetryDelay(200);
+        wire(sequence);
+        QSignalSpy failed(&sequence, &SignInSequence::failed_Signal);
+        QSignalSpy signedIn(&sequence, &SignInSequence::signedIn_Signal);
+        sequence.start();
+        QVERIFY(signedIn.wait(15000));
+        QCOMPARE(failed.size(), 2); // after the quick tries, and after the first background one
+        QCOMPARE(m_service.journal("/api/v3/tokens").size(), 5);
     }
 
     void messages_data()
