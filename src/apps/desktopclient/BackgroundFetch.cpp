@@ -20,6 +20,7 @@ bool BackgroundFetch::start(Job job)
 {
     if (isRunning())
         return false;
+    m_busy = true;
     {
         QMutexLocker locker(&m_lock);
         m_cancelled = false;
@@ -37,7 +38,7 @@ bool BackgroundFetch::start(Job job)
 
 bool BackgroundFetch::isRunning() const
 {
-    return m_watcher.isRunning();
+    return m_busy;
 }
 
 void BackgroundFetch::cancel()
@@ -49,6 +50,7 @@ void BackgroundFetch::cancel()
             m_manager->cancel();
     }
     m_watcher.waitForFinished();
+    m_busy = false;
 }
 
 void BackgroundFetch::attach(NetworkManager *manager)
@@ -68,6 +70,11 @@ void BackgroundFetch::detach()
 
 void BackgroundFetch::watcherFinished()
 {
+    // Only the result of the job in hand, and once: a cancelled job's late
+    // signal, or one that comes while the next job still runs, is dropped.
+    if (!m_busy || !m_watcher.isFinished())
+        return;
+    m_busy = false;
     {
         QMutexLocker locker(&m_lock);
         if (m_cancelled)

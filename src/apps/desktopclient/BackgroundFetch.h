@@ -24,6 +24,9 @@ public:
 
     // False (and nothing started) while a job still runs.
     bool start(Job job);
+    // From start() until its result has been delivered (or cancel()): the
+    // pool thread may be done while finished_Signal still waits in the
+    // event queue.
     bool isRunning() const;
     // The job ends at once as a failure; its result is dropped.
     void cancel();
@@ -41,4 +44,5 @@ private:
     QMutex m_lock;
     NetworkManager *m_manager = nullptr; // the job's, while it runs; m_lock
     bool m_cancelled = false; // m_lock
+    bool m_busy = false; // GUI thread
 };
