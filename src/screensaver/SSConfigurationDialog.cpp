@@ -16,8 +16,8 @@ SSConfigurationDialog::SSConfigurationDialog(QWidget *parent)
 }
 
 // The form's places suit the Windows dialog font. Where a wider font stands
-// in, the spin box and "seconds" move right, and the dialog grows, so that
-// no text is covered or cut; with the narrower font nothing moves.
+// in, the spin box and "seconds" move right (and the dialog widens if they
+// no longer fit), so that no text is covered or cut; otherwise nothing moves.
 void SSConfigurationDialog::fitTexts()
 {
     QLabel *label = m_ui->label;

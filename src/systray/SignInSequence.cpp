@@ -107,6 +107,8 @@ void SignInSequence::login_Slot()
         ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
         return;
     }
+    // The person takes over: a background try must not close the dialog.
+    m_backgroundRetry.stop();
     emit loginDialogRequested_Signal();
 }
 
@@ -145,6 +147,7 @@ void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString
         user->setAuthenticationToken(QString());
         user->save();
         emit failed_Signal(expiredMessage());
+        m_backgroundRetry.stop();
         QTimer::singleShot(0, this, &SignInSequence::loginDialogRequested_Signal);
     } else if (error == QNetworkReply::NoError) {
         m_backgroundRetry.stop();
