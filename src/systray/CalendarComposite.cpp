@@ -4,22 +4,21 @@
 
 namespace CalendarComposite {
 
-QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position)
-{
-    const QSize shown = screen.boundedTo(wallpaper);
-    const QPoint topLeft((wallpaper.width() - shown.width()) / 2, (wallpaper.height() - shown.height()) / 2);
-    const bool right = position == 1 || position == 3;
-    const bool bottom = position == 2 || position == 3;
-    const int x = right ? shown.width() - calendar.width() - kMargin : kMargin;
-    const int y = bottom ? shown.height() - calendar.height() : kMargin;
-    return topLeft + QPoint(x, y);
-}
-
 Qt::Alignment corner(int position)
 {
     const bool right = position == 1 || position == 3;
     const bool bottom = position == 2 || position == 3;
     return (right ? Qt::AlignRight : Qt::AlignLeft) | (bottom ? Qt::AlignBottom : Qt::AlignTop);
+}
+
+QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position)
+{
+    const QSize shown = screen.boundedTo(wallpaper);
+    const QPoint topLeft((wallpaper.width() - shown.width()) / 2, (wallpaper.height() - shown.height()) / 2);
+    const Qt::Alignment at = corner(position);
+    const int x = at & Qt::AlignRight ? shown.width() - calendar.width() - kMargin : kMargin;
+    const int y = at & Qt::AlignBottom ? shown.height() - calendar.height() : kMargin;
+    return topLeft + QPoint(x, y);
 }
 
 void paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position)

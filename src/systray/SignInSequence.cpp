@@ -31,8 +31,7 @@ SignInSequence::SignInSequence(QObject *parent)
         if (isServiceAccount(user->email())) {
             ProtocolManager::instance()->loginServiceAccount();
         } else if (!user->uuid().isEmpty() && !user->authenticationToken().isEmpty()) {
-            m_tokenSignIn = true;
-            ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
+            signInWithToken();
         }
     });
 }
@@ -81,6 +80,13 @@ void SignInSequence::retryInBackground()
     m_backgroundRetry.start(m_nextRetryMs);
 }
 
+void SignInSequence::signInWithToken()
+{
+    const User *user = User::instance();
+    m_tokenSignIn = true;
+    ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
+}
+
 void SignInSequence::delayedLogin_Slot()
 {
     if (isServiceAccount(User::instance()->email())) {
@@ -103,8 +109,7 @@ void SignInSequence::login_Slot()
         return;
     }
     if (!user->uuid().isEmpty() && !user->email().isEmpty() && !user->authenticationToken().isEmpty()) {
-        m_tokenSignIn = true;
-        ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
+        signInWithToken();
         return;
     }
     // The person takes over: a background try must not close the dialog.

@@ -54,6 +54,8 @@ public slots:
 private:
     void retryIn(int ms);
     void retryInBackground();
+    // The stored account's token, checked by the service.
+    void signInWithToken();
 
     int m_loginAttempts = 3;
     bool m_signedInThisRun = false;

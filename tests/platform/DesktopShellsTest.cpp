@@ -46,15 +46,8 @@ void checkSettingsName(const DesktopSession &session, const QStringList &setting
 bool rootPixmapShows(const QString &display, QRgb colour)
 {
     const quint64 pixmap = rootPixmap(display, "_XROOTPMAP_ID");
-    if (pixmap == 0)
-        return false;
-    for (const QPoint point : { QPoint(320, 240), QPoint(600, 440) }) {
-        const QRgb pixel = pixmapPixel(display, pixmap, point.x(), point.y());
-        if (qAbs(qRed(pixel) - qRed(colour)) > 8 || qAbs(qGreen(pixel) - qGreen(colour)) > 8
-            || qAbs(qBlue(pixel) - qBlue(colour)) > 8)
-            return false;
-    }
-    return true;
+    return pixmap != 0
+        && showsColourAt([&](QPoint point) { return pixmapPixel(display, pixmap, point.x(), point.y()); }, colour);
 }
 
 // Writes the LXQt profile as LXQt ships it, set to show the colour only.

@@ -280,18 +280,21 @@ inline QImage solidPicture(QRgb colour)
 }
 
 // The desktop shows the colour in the middle and near a corner (desktop
-// icons sit at the top left).
-inline bool showsColour(const QImage &shown, QRgb colour)
+// icons sit at the top left); `pixelAt` reads a point of the picture.
+template<typename PixelAt> bool showsColourAt(PixelAt pixelAt, QRgb colour)
 {
-    if (shown.isNull())
-        return false;
     for (const QPoint point : { QPoint(320, 240), QPoint(600, 440) }) {
-        const QRgb pixel = shown.pixel(point);
+        const QRgb pixel = pixelAt(point);
         if (qAbs(qRed(pixel) - qRed(colour)) > 8 || qAbs(qGreen(pixel) - qGreen(colour)) > 8
             || qAbs(qBlue(pixel) - qBlue(colour)) > 8)
             return false;
     }
     return true;
+}
+
+inline bool showsColour(const QImage &shown, QRgb colour)
+{
+    return !shown.isNull() && showsColourAt([&](QPoint point) { return shown.pixel(point); }, colour);
 }
 
 inline bool showsColour(const QString &display, QRgb colour)
