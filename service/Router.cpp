@@ -90,7 +90,8 @@ void Router::playFailure(ServiceContext &ctx, const Failure &failure, const http
         const std::string body = ss(failure.body);
         const bool json = failure.body.trimmed().startsWith(QLatin1Char('{'))
                           || failure.body.trimmed().startsWith(QLatin1Char('['));
-        res.set_content(body, json ? "application/json" : "text/plain; charset=utf-8");
+        const bool html = failure.body.trimmed().startsWith(QLatin1Char('<'));
+        res.set_content(body, json ? "application/json" : html ? "text/html; charset=utf-8" : "text/plain; charset=utf-8");
     }
 }
 

@@ -365,6 +365,33 @@ bool CookieJar::setCookiesFromUrl(const QList<QNetworkCookie> &cookieList, const
     return true;
 }
 
+QList<QNetworkCookie> CookieJar::cookies() const
+{
+    const_cast<CookieJar *>(this)->load();
+    return allCookies();
+}
+
+bool CookieJar::holds(const QNetworkCookie &cookie) const
+{
+    const QList<QNetworkCookie> all = cookies();
+    return std::any_of(all.cbegin(), all.cend(), [&cookie](const QNetworkCookie &held) {
+        return held.hasSameIdentifier(cookie) && held.value() == cookie.value();
+    });
+}
+
+void CookieJar::removeCookie(const QNetworkCookie &cookie)
+{
+    load();
+    QList<QNetworkCookie> all = allCookies();
+    const auto end = std::remove_if(
+        all.begin(), all.end(), [&cookie](const QNetworkCookie &held) { return held.hasSameIdentifier(cookie); });
+    if (end == all.end())
+        return;
+    all.erase(end, all.end());
+    setAllCookies(all);
+    changed();
+}
+
 void CookieJar::setPrivateBrowsing(bool on)
 {
     m_privateBrowsing = on;

@@ -34,6 +34,13 @@ public:
     QList<QNetworkCookie> cookiesForUrl(const QUrl &url) const override;
     bool setCookiesFromUrl(const QList<QNetworkCookie> &cookieList, const QUrl &url) override;
 
+    // Every cookie held, the file read first.
+    QList<QNetworkCookie> cookies() const;
+    // Whether a cookie of that name, domain and path with that value is held.
+    bool holds(const QNetworkCookie &cookie) const;
+    // Forgets the cookie of that name, domain and path.
+    void removeCookie(const QNetworkCookie &cookie);
+
     // Set by the web view's owner: while on, no cookie is handed out or taken.
     void setPrivateBrowsing(bool on);
     bool privateBrowsing() const { return m_privateBrowsing; }

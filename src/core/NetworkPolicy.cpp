@@ -20,9 +20,14 @@ void apply(QNetworkRequest &request)
         request.setTransferTimeout(transferTimeout());
 }
 
+bool ignoresSslErrors()
+{
+    return Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false);
+}
+
 void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors)
 {
-    const bool ignore = Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false);
+    const bool ignore = ignoresSslErrors();
     qDebug() << (ignore ? "ignoring ssl errors:" : "ssl errors, request refused:");
     for (const QSslError &e : errors)
         qDebug() << e.errorString();

@@ -16,6 +16,8 @@ class QNetworkRequest;
 namespace NetworkPolicy {
 
 int transferTimeout();
+// kIgnoreSslErrors: whether certificate errors are let through.
+bool ignoresSslErrors();
 // Sets the transfer time-out on a request that has none yet.
 void apply(QNetworkRequest &request);
 // Connect to a reply's sslErrors signal (directly: the decision must be made

@@ -2,6 +2,8 @@
 
 #include <QSysInfo>
 
+#include <unistd.h>
+
 namespace platform {
 
 QString platformName()
@@ -18,6 +20,11 @@ QString osVersionCode()
     if (version.isEmpty() || version == QLatin1String("unknown"))
         return type;
     return type + QLatin1Char('-') + version;
+}
+
+bool runsAsSuperuser()
+{
+    return ::geteuid() == 0;
 }
 
 } // namespace platform

@@ -27,4 +27,10 @@ QString osVersionCode()
     return QStringLiteral("w9?");
 }
 
+bool runsAsSuperuser()
+{
+    // An administrator's renderers keep their sandbox on Windows.
+    return false;
+}
+
 } // namespace platform

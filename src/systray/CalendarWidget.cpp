@@ -2,56 +2,55 @@
 
 #include "CalendarSettings.h"
 
+#include <apps/desktopclient/WebProfile.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 
 #include <QDebug>
 #include <QGridLayout>
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QPainter>
-#include <QWebFrame>
-#include <QWebPage>
-#include <QWebView>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 
 namespace {
 constexpr int kRefreshMs = 60 * 60 * 1000;
 constexpr int kLoadDelayMs = 100;
 // A page that never finishes must not hold the wallpaper back for good.
 constexpr int kLoadTimeoutMs = 30 * 1000;
+// The engine paints after the load has finished: the page counts as drawn
+// once two frames this far apart agree.
+constexpr int kPaintPollMs = 50;
+
+bool isBlank(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) != 0)
+                return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 CalendarWidget::CalendarWidget(QWidget *parent)
     : QFrame(parent)
-    , m_view(new QWebView(this))
 {
     setStyleSheet(QStringLiteral("background:transparent;"));
     setAttribute(Qt::WA_TranslucentBackground);
+    // The engine draws only into a shown widget; this one is shown nowhere.
+    setAttribute(Qt::WA_DontShowOnScreen);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_view, 0, 0);
 
-    QWebPage *page = m_view->page();
-    // A transparent base lets the page's own transparency through to the grab.
-    QPalette palette = page->palette();
-    palette.setBrush(QPalette::Base, Qt::transparent);
-    page->setPalette(palette);
-    m_view->setAttribute(Qt::WA_OpaquePaintEvent, false);
-    page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-    page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-
-    QNetworkAccessManager *manager = page->networkAccessManager();
-    // A held answer ends like any other request of the program.
-    manager->setTransferTimeout(NetworkPolicy::transferTimeout());
-    connect(manager, &QNetworkAccessManager::sslErrors, this,
-        [](QNetworkReply *reply, const QList<QSslError> &errors) {
-            NetworkPolicy::handleSslErrors(reply, errors);
-        });
-    connect(manager, &QNetworkAccessManager::finished, this, &CalendarWidget::replyFinished);
-    connect(m_view, &QWebView::loadFinished, this, &CalendarWidget::loadFinished_Slot);
+    connect(&m_network, &QNetworkAccessManager::sslErrors, this,
+        [](QNetworkReply *reply, const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+    connect(&m_network, &QNetworkAccessManager::finished, this, &CalendarWidget::replyFinished);
 
     m_loadDelay.setSingleShot(true);
     m_loadDelay.setInterval(kLoadDelayMs);
@@ -59,11 +58,17 @@ CalendarWidget::CalendarWidget(QWidget *parent)
     m_loadTimeout.setSingleShot(true);
     m_loadTimeout.setInterval(kLoadTimeoutMs);
     connect(&m_loadTimeout, &QTimer::timeout, this, [this] {
-        m_replyFailure = QStringLiteral("no answer within %1 s").arg(kLoadTimeoutMs / 1000);
-        m_view->stop();
+        if (QNetworkReply *held = m_reply.data()) {
+            m_reply = nullptr;
+            held->abort();
+        }
+        if (m_view)
+            m_view->stop();
         if (m_state == State::Loading)
-            fail(m_replyFailure);
+            fail(QStringLiteral("no answer within %1 s").arg(kLoadTimeoutMs / 1000));
     });
+    m_paintPoll.setInterval(kPaintPollMs);
+    connect(&m_paintPoll, &QTimer::timeout, this, &CalendarWidget::checkPainted);
     m_refreshTimer.setInterval(kRefreshMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CalendarWidget::makeMonthPixmap_Slot);
     m_refreshTimer.start();
@@ -73,8 +78,9 @@ CalendarWidget::~CalendarWidget()
 {
     // The view goes with the base class, after this object's members: the
     // end of a load it aborts then must not reach them.
-    m_view->disconnect(this);
-    m_view->page()->networkAccessManager()->disconnect(this);
+    if (m_view)
+        m_view->disconnect(this);
+    m_network.disconnect(this);
 }
 
 void CalendarWidget::makeMonthPixmap_Slot()
@@ -82,52 +88,99 @@ void CalendarWidget::makeMonthPixmap_Slot()
     const CalendarSettings options = CalendarSettings::read();
     const QSize size = options.pageSize();
     resize(size);
-    m_view->resize(size);
-    m_view->page()->setViewportSize(size);
+    if (m_view)
+        m_view->resize(size);
     m_url = options.pageUrl(ServiceAddress::serviceUrl());
     m_state = State::Loading;
     m_failure.clear();
+    m_image = QImage();
+    m_paintPoll.stop();
     m_loadDelay.start();
+}
+
+void CalendarWidget::ensureView()
+{
+    if (m_view)
+        return;
+    m_view = new QWebEngineView(this);
+    auto *page = new QWebEnginePage(WebProfile::transient(), m_view);
+    // A transparent base lets the page's own transparency through.
+    page->setBackgroundColor(Qt::transparent);
+    page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    m_view->setPage(page);
+    m_view->resize(size());
+    layout()->addWidget(m_view);
+    connect(m_view, &QWebEngineView::loadFinished, this, &CalendarWidget::pageLoaded);
+    show();
 }
 
 void CalendarWidget::setUrl_Slot()
 {
-    m_replyFailure.clear();
-    m_loadTimeout.start();
-    // Loading over a page still on its way cancels that one; its end is not ours.
-    m_starting = true;
-    m_view->load(m_url);
-    m_starting = false;
-}
-
-void CalendarWidget::loadFinished_Slot(bool success)
-{
-    if (m_starting || m_loadDelay.isActive() || m_state != State::Loading)
-        return;
-    m_loadTimeout.stop();
-    if (!success || !m_replyFailure.isEmpty()) {
-        fail(m_replyFailure.isEmpty() ? QStringLiteral("the page did not load") : m_replyFailure);
-        return;
+    ensureView();
+    m_drawing = false;
+    // Its end is not ours any more.
+    if (QNetworkReply *earlier = m_reply.data()) {
+        m_reply = nullptr;
+        earlier->abort();
     }
-    m_state = State::Ready;
-    emit loadFinished_Signal();
+    QNetworkRequest request(m_url);
+    NetworkPolicy::apply(request);
+    m_reply = m_network.get(request);
+    m_loadTimeout.start();
 }
 
 void CalendarWidget::replyFinished(QNetworkReply *reply)
 {
-    if (reply->url() != m_url)
+    reply->deleteLater();
+    if (reply != m_reply || m_state != State::Loading)
         return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // An error page loads as well as the calendar does; it is still no calendar.
-    if (status >= 400)
-        m_replyFailure = QStringLiteral("the service answered %1").arg(status);
-    else if (reply->error() != QNetworkReply::NoError
-        && reply->error() != QNetworkReply::OperationCanceledError)
-        m_replyFailure = reply->errorString();
+    // An error page is a page too; it is still no calendar.
+    if (status >= 400) {
+        fail(QStringLiteral("the service answered %1").arg(status));
+        return;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        fail(reply->errorString());
+        return;
+    }
+    m_drawing = true;
+    m_view->setHtml(QString::fromUtf8(reply->readAll()), m_url);
+}
+
+void CalendarWidget::pageLoaded(bool ok)
+{
+    if (!m_drawing || m_state != State::Loading)
+        return;
+    if (!ok) {
+        fail(QStringLiteral("the page did not load"));
+        return;
+    }
+    m_lastFrame = QImage();
+    m_paintPoll.start();
+}
+
+void CalendarWidget::checkPainted()
+{
+    const QImage frame = render(m_view);
+    const bool settled = !isBlank(frame) && frame == m_lastFrame;
+    m_lastFrame = frame;
+    if (!settled)
+        return;
+    m_paintPoll.stop();
+    m_loadTimeout.stop();
+    m_drawing = false;
+    m_image = frame;
+    m_state = State::Ready;
+    emit loadFinished_Signal();
 }
 
 void CalendarWidget::fail(const QString &reason)
 {
+    m_paintPoll.stop();
+    m_loadTimeout.stop();
+    m_drawing = false;
     m_state = State::Failed;
     m_failure = reason;
     qDebug().noquote() << "Calendar page" << LogScrub::url(m_url) << "not loaded:" << LogScrub::text(reason);
@@ -136,11 +189,15 @@ void CalendarWidget::fail(const QString &reason)
 
 QImage CalendarWidget::grabImage() const
 {
-    if (m_state != State::Ready)
-        return QImage();
-    QImage image(m_view->page()->viewportSize(), QImage::Format_ARGB32_Premultiplied);
+    return m_state == State::Ready ? m_image : QImage();
+}
+
+QImage CalendarWidget::render(QWebEngineView *view)
+{
+    QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    m_view->page()->mainFrame()->render(&painter);
+    // The children only: the widget's own background would fill the
+    // page's transparent parts.
+    view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }

@@ -2,15 +2,19 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QNetworkAccessManager>
+#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
 class QNetworkReply;
-class QWebView;
+class QWebEngineView;
 
 // Renders the service's calendar page for the calendar options, off screen,
 // and hands out its pixels. The page is loaded again every hour (so the
 // current day moves on) and whenever an option the page depends on changes.
+// The page is fetched here (its status decides whether it is a calendar)
+// and drawn by the web engine, which starts with the first load.
 // GUI thread only.
 class CalendarWidget : public QFrame
 {
@@ -26,11 +30,14 @@ public:
     // Why the last load failed (empty unless Failed).
     QString failure() const { return m_failure; }
     QUrl url() const { return m_url; }
-    QWebView *view() const { return m_view; }
+    // Null until the first load.
+    QWebEngineView *view() const { return m_view; }
 
     // The page as last loaded, transparent where the page is: a null image
     // unless Ready.
     QImage grabImage() const;
+    // What a view of the page shows now, transparent where the page is.
+    static QImage render(QWebEngineView *view);
 
 signals:
     void loadFinished_Signal();
@@ -41,19 +48,25 @@ public slots:
     // successive edits load it once).
     void makeMonthPixmap_Slot();
     void setUrl_Slot();
-    void loadFinished_Slot(bool success);
 
 private:
+    void ensureView();
     void replyFinished(QNetworkReply *reply);
+    void pageLoaded(bool ok);
+    void checkPainted();
     void fail(const QString &reason);
 
-    QWebView *m_view;
+    QWebEngineView *m_view = nullptr;
+    QNetworkAccessManager m_network;
+    QPointer<QNetworkReply> m_reply;
     QUrl m_url;
     State m_state = State::NotLoaded;
     QString m_failure;
-    QString m_replyFailure;
-    bool m_starting = false;
+    QImage m_image;
+    QImage m_lastFrame;
+    bool m_drawing = false; // the fetched page is in the engine
     QTimer m_refreshTimer;
     QTimer m_loadDelay;
     QTimer m_loadTimeout;
+    QTimer m_paintPoll;
 };

@@ -4,6 +4,7 @@
 #include "Logger.h"
 
 #include <platform/FileCommit.h>
+#include <platform/OsInfo.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
@@ -32,6 +33,12 @@ bool isDevelopmentMode()
 void prepareProcess()
 {
     CrashReporter::add();
+    // The web views draw with the windows' GL context; set before the
+    // application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Chromium refuses to start its sandbox for root; an ordinary user keeps it.
+    if (platform::runsAsSuperuser())
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
     FileLocations locations;
     locations.createDirectories();
@@ -48,6 +55,8 @@ void openLog()
 void initializeQt()
 {
     qDebug() << "Qt:" << qVersion();
+    if (platform::runsAsSuperuser())
+        qDebug() << "running as root: the web views run without the engine's sandbox";
     initResources();
     QCoreApplication::setOrganizationDomain(AppInfo::serviceDomain);
     QCoreApplication::setOrganizationName(AppInfo::organization);

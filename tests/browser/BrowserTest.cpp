@@ -1,6 +1,7 @@
 #include <FotoriaService.h>
 #include <TestFiles.h>
 #include <TestMain.h>
+#include <WebPageScripts.h>
 
 #include <WallpaperManager.h>
 #include <apps/desktopclient/ImageWindow.h>
@@ -11,6 +12,7 @@
 #include <components/catalog/CALocalImages.h>
 #include <components/catalog/GalleryPage.h>
 #include <components/catalog/ScreenSaverLauncher.h>
+#include <components/catalog/ScriptBridge.h>
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
 #include <core/Settings.h>
@@ -21,8 +23,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QStandardItemModel>
-#include <QWebFrame>
-#include <QWebView>
+#include <QWebEngineView>
 
 #include <csignal>
 
@@ -96,8 +97,16 @@ class BrowserTest : public QObject
     CABrowser *m_browser = nullptr;
     QString m_installed;
 
-    QWebFrame *frame() const { return m_browser->galleryPage()->mainFrame(); }
-    QVariant js(const QString &script) const { return frame()->evaluateJavaScript(script); }
+    GalleryPage *page() const { return m_browser->galleryPage(); }
+    QVariant js(const QString &script) const { return fotoria::test::runScript(page(), script); }
+
+    // Signs the view in again and waits for the gallery with its bridge.
+    void showGallery()
+    {
+        m_browser->refresh_Slot();
+        QTRY_VERIFY_WITH_TIMEOUT(page()->url().path() == "/gallery/home", 15000);
+        QTRY_COMPARE(js("document.readyState + ' ' + typeof native_bridge").toString(), QStringLiteral("complete object"));
+    }
 
     QStringList events()
     {
@@ -169,9 +178,7 @@ private slots:
     void signsInAndShowsTheGallery()
     {
         m_service.clearJournal();
-        QSignalSpy loaded(m_browser->galleryPage(), &QWebPage::loadFinished);
-        m_browser->refresh_Slot();
-        QTRY_VERIFY_WITH_TIMEOUT(frame()->url().path() == "/gallery/home" && !loaded.isEmpty(), 15000);
+        showGallery();
         QStringList order;
         for (const QJsonValue &entry : m_service.journal()) {
             const QJsonObject request = entry.toObject();
@@ -180,9 +187,9 @@ private slots:
                 order << request.value("method").toString() + " " + path;
         }
         QCOMPARE(order, QStringList({ "GET /api/v3/tokens", "GET /gallery/home" }));
-        QCOMPARE(js("typeof native_bridge").toString(), QStringLiteral("object"));
         QVERIFY(js("document.querySelectorAll('.card').length").toInt() > 0);
         QVERIFY(m_browser->webViewShown());
+        QVERIFY(!page()->showsFailure());
     }
 
     void galleryActions_data()
@@ -227,9 +234,12 @@ private slots:
             QVERIFY(QFileInfo::exists(playlistFolder("Favorites/" + uuid + ".jpg")));
             js(click.arg(uuid, "fav1"));
             QTRY_VERIFY(!QFileInfo::exists(playlistFolder("Favorites/" + uuid + ".jpg")));
+            QTRY_VERIFY(!js("native_bridge.loadFavorites()").toStringList().contains(uuid));
             return;
         }
         js(click.arg(uuid, action));
+        if (action == "fav1")
+            QTRY_VERIFY(js("native_bridge.loadFavorites()").toStringList().contains(uuid));
         if (!file.isEmpty())
             QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(file.arg(uuid)).size() > 0, 10000);
         if (action == "wallpaper") {
@@ -242,26 +252,118 @@ private slots:
         QTRY_VERIFY(events().contains(event));
     }
 
-    void bridgeOnlyForTheServicesPages()
+    void bridgeCallsArriveInOrder()
     {
+        auto *bridge = m_browser->findChild<ScriptBridge *>();
+        QStringList calls;
+        const auto a = connect(bridge, &ScriptBridge::nextDropUrl_Signal, this, [&](const QString &url) { calls << url; });
+        const auto b = connect(bridge, &ScriptBridge::photoClicked_Signal, this,
+            [&](const QString &, const QString &, const QString &, const QString &action) { calls << action; });
+        js("native_bridge.nextDropUrl('http://a/1'); native_bridge.photoClicked('c', 'u', 'http://x', 'none');"
+           "native_bridge.nextDropUrl(7); native_bridge.photoClicked()");
+        QTRY_COMPARE(calls, QStringList({ "http://a/1", "none", "7", "" }));
+        disconnect(a);
+        disconnect(b);
+    }
+
+    // Pages of the service's origin that try to reach more than the bridge
+    // offers, or to leave the service: nothing of it happens, the program
+    // keeps running and the next load works. %1 is another origin.
+    void hostilePages_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<bool>("userClick"); // a real click on #go
+        QTest::addColumn<bool>("toBrowser");
+        const QString hidden = "try { %1 } catch (e) {}";
+        const QString link = "<a id=go %1 href='%2/x' style='display:block;position:fixed;inset:0'>go</a>";
+        QTest::newRow("deleteLater") << "/gallery/a" << "<script>" + hidden.arg("native_bridge.deleteLater()") + "</script>"
+                                     << false << false;
+        QTest::newRow("destroyed, objectName, transport")
+            << "/gallery/b"
+            << "<script>" + hidden.arg("native_bridge.destroyed.connect(function () {})")
+                + hidden.arg("native_bridge.objectName = 'x'; native_bridge.photoClicked = null")
+                + hidden.arg("qt.webChannelTransport.send('{\"type\":6,\"object\":\"native_bridge\",\"method\":1}')")
+                + hidden.arg("document.dispatchEvent(new CustomEvent('fotoria-bridge-call', {detail: "
+                             "'[\"deleteLater\"]'}))")
+                + hidden.arg("document.dispatchEvent(new CustomEvent('fotoria-bridge-call', {detail: "
+                             "'[\"loadFavorites\"]'}))")
+                + "</script>"
+            << false << false;
+        QTest::newRow("frame") << "/gallery/c" << "<iframe src='%1/gallery/home'></iframe>" << false << false;
+        QTest::newRow("redirect") << "/gallery/d" << QString() << false << false;
+        QTest::newRow("window.open") << "/gallery/e" << "<script>window.open('%1/x')</script>" << false << false;
+        QTest::newRow("meta refresh") << "/gallery/f" << "<meta http-equiv='refresh' content='0;url=%1/x'>" << false
+                                      << false;
+        QTest::newRow("form post") << "/gallery/g" << "<form id=f method=post action='%1/x'></form><script>f.submit()</script>"
+                                   << false << false;
+        QTest::newRow("scripted click") << "/gallery/h" << link.arg("", "%1") + "<script>go.click()</script>" << false
+                                        << false;
+        QTest::newRow("user's click") << "/gallery/i" << link.arg("", "%1") << true << true;
+        QTest::newRow("user's click, new window") << "/gallery/j" << link.arg("target=_blank", "%1") << true << true;
+        // The token address answering with a page that reaches elsewhere.
+        QTest::newRow("token page") << "/api/v3/tokens" << "<img src='%1/pic.jpg'><script src='%1/s.js'></script>"
+                                    << false << false;
+    }
+
+    void hostilePages()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, html);
+        QFETCH(bool, userClick);
+        QFETCH(bool, toBrowser);
         FotoriaService other;
         QString error;
         QVERIFY2(other.start(&error), qPrintable(error));
-        // Loaded into the view: refused, the view stays on the service.
-        m_browser->form().webView->load(QUrl(other.baseUrl() + "/gallery/home"));
-        QTest::qWait(500);
-        QVERIFY(other.journal("/gallery").isEmpty());
-        QVERIFY(GalleryPage::isAllowedInView(frame()->url()));
-        // Nor as a document in the view; and a document that is not the
-        // service's never sees the bridge.
-        frame()->setHtml("<p>elsewhere</p>", QUrl(other.baseUrl() + "/gallery/home"));
-        QVERIFY(!js("document.body.textContent").toString().contains("elsewhere"));
-        frame()->setHtml("<p>elsewhere</p>");
-        QTRY_COMPARE(js("document.body.textContent").toString(), QStringLiteral("elsewhere"));
-        QCOMPARE(js("typeof native_bridge").toString(), QStringLiteral("undefined"));
+        if (html.isEmpty())
+            QVERIFY(m_service.setFailure(path, "redirect_to", { { "location", other.baseUrl() + "/gallery/home" } }));
+        else
+            QVERIFY(m_service.setFailure(path, "status", { { "body", "<!DOCTYPE html>" + html.arg(other.baseUrl()) } }));
+        m_urls.opened.clear();
+        if (path == "/api/v3/tokens")
+            m_browser->refresh_Slot();
+        else
+            page()->load(QUrl(m_service.baseUrl() + path));
+        QTRY_VERIFY(!m_service.journal(path).isEmpty());
+        QTest::qWait(700);
+        if (userClick) {
+            QWidget *surface = m_browser->form().webView->focusProxy();
+            QTest::mouseClick(surface, Qt::LeftButton, {}, surface->rect().center());
+        }
+        QTest::qWait(700);
+        QCOMPARE(m_urls.opened, toBrowser ? QList<QUrl>({ QUrl(other.baseUrl() + "/x") }) : QList<QUrl>());
+        QCOMPARE(other.journal().size(), 0);
+        QVERIFY(ServicePage::isAllowedInView(page()->url()));
+        m_service.clearFailures();
+        showGallery();
+    }
+
+    void documentsOfOtherOriginsHaveNoBridge()
+    {
+        for (const QUrl &url : { QUrl("about:blank"), QUrl(m_service.httpsUrl() + "/gallery/home") }) {
+            page()->load(url);
+            QTest::qWait(500);
+            QCOMPARE(js("typeof native_bridge").toString(), QStringLiteral("undefined"));
+        }
+        showGallery();
+    }
+
+    // The service is gone: our page stands in, without the address (the
+    // token's); "Try again" with the service back shows the gallery.
+    void unreachableServiceShowsOurPage()
+    {
+        const quint16 port = m_service.httpPort();
+        QVERIFY(m_service.stop());
         m_browser->refresh_Slot();
-        QTRY_VERIFY_WITH_TIMEOUT(frame()->url().path() == "/gallery/home", 15000);
-        QTRY_COMPARE(js("typeof native_bridge").toString(), QStringLiteral("object"));
+        QTRY_VERIFY_WITH_TIMEOUT(page()->showsFailure(), 15000);
+        QTRY_VERIFY2(fotoria::test::plainText(page()).contains("cannot be reached"), qPrintable(page()->url().toString().left(60) + fotoria::test::plainText(page())));
+        const QString shown = fotoria::test::runScript(page(), "document.documentElement.outerHTML").toString();
+        QVERIFY(!shown.contains("auth_token") && !shown.contains("127.0.0.1"));
+        QString error;
+        QVERIFY2(m_service.start(&error, port), qPrintable(error));
+        js("document.getElementById('try-again').click()");
+        QTRY_VERIFY_WITH_TIMEOUT(page()->url().path() == "/gallery/home", 15000);
+        QVERIFY(!page()->showsFailure());
     }
 
     void namesFromThePageStayInside_data()

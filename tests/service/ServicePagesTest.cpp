@@ -1,42 +1,48 @@
-// The service's pages rendered by QtWebKit, the engine the desktop client
-// uses: the gallery's buttons reach the script bridge with the right
+// The service's pages rendered by Qt WebEngine, the engine the desktop
+// client uses: the gallery's buttons reach the script bridge with the right
 // arguments, and the calendar lays its months out at the reserved sizes.
 #include "FotoriaService.h"
 #include "TestMain.h"
+#include "WebPageScripts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
-#include <QWebFrame>
-#include <QWebPage>
+#include <QWebEngineProfile>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
 
 using fotoria::test::FotoriaService;
+using fotoria::test::plainText;
+using fotoria::test::runScript;
 
-// Stands in for the main window's bridge object.
-class Bridge : public QObject
+namespace {
+
+// Stands in for the main window's bridge: records the calls in the page.
+QWebEngineScript recordingBridge()
 {
-    Q_OBJECT
-public:
-    QList<QStringList> calls;
-    Q_INVOKABLE void photoClicked(const QString &channel, const QString &uuid, const QString &url, const QString &action)
-    {
-        calls.append({channel, uuid, url, action});
-    }
-};
+    QWebEngineScript script;
+    script.setName(QStringLiteral("recording-bridge"));
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setSourceCode(QStringLiteral("window.calls = []; window.native_bridge = { photoClicked: function () {"
+                                        " window.calls.push(Array.prototype.slice.call(arguments)); } };"));
+    return script;
+}
+
+} // namespace
 
 class ServicePagesTest : public QObject
 {
     Q_OBJECT
 
 private:
-    bool load(QWebPage &page, const QString &pathAndQuery)
+    bool load(QWebEnginePage &page, const QString &pathAndQuery)
     {
-        QSignalSpy finished(&page, &QWebPage::loadFinished);
-        page.mainFrame()->load(QUrl(m_service.baseUrl() + pathAndQuery));
-        return finished.wait(20000) && finished.first().first().toBool();
+        return fotoria::test::loadPage(&page, QUrl(m_service.baseUrl() + pathAndQuery));
     }
 
-    QVariant js(QWebPage &page, const QString &script) { return page.mainFrame()->evaluateJavaScript(script); }
+    QVariant js(QWebEnginePage &page, const QString &script) { return runScript(&page, script); }
 
     FotoriaService m_service;
 
@@ -63,10 +69,8 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, actions);
 
-        QWebPage page;
-        Bridge bridge;
-        connect(page.mainFrame(), &QWebFrame::javaScriptWindowObjectCleared, this,
-                [&] { page.mainFrame()->addToJavaScriptWindowObject(QStringLiteral("native_bridge"), &bridge); });
+        QWebEnginePage page;
+        page.scripts().insert(recordingBridge());
         QVERIFY(load(page, QStringLiteral("/gallery/ocean")));
 
         const QString uuid = js(page, QStringLiteral("document.querySelector('.card').getAttribute('data-uuid')")).toString();
@@ -75,24 +79,26 @@ private slots:
         for (int i = 0; i < actions.size(); ++i)
             js(page, click);
 
-        QCOMPARE(bridge.calls.size(), actions.size());
+        const QJsonArray calls
+            = QJsonDocument::fromJson(js(page, QStringLiteral("JSON.stringify(window.calls)")).toString().toUtf8()).array();
+        QCOMPARE(calls.size(), actions.size());
         for (int i = 0; i < actions.size(); ++i) {
-            const QStringList &call = bridge.calls.at(i);
-            QCOMPARE(call.at(0), QStringLiteral("ocean"));
-            QCOMPARE(call.at(1), uuid);
-            QCOMPARE(call.at(2), m_service.baseUrl() + QStringLiteral("/photos/") + uuid + QStringLiteral(".jpg"));
-            QCOMPARE(call.at(3), actions.at(i));
+            const QJsonArray call = calls.at(i).toArray();
+            QCOMPARE(call.at(0).toString(), QStringLiteral("ocean"));
+            QCOMPARE(call.at(1).toString(), uuid);
+            QCOMPARE(call.at(2).toString(), m_service.baseUrl() + QStringLiteral("/photos/") + uuid + QStringLiteral(".jpg"));
+            QCOMPARE(call.at(3).toString(), actions.at(i));
         }
     }
 
     void galleryWithoutBridgeStaysOnPage()
     {
-        QWebPage page;
+        QWebEnginePage page;
         QVERIFY(load(page, QStringLiteral("/gallery/home")));
         QCOMPARE(js(page, QStringLiteral("document.querySelectorAll('.grid .card').length")).toInt(), 24);
         js(page, QStringLiteral("document.querySelector('.grid [data-action=\"wallpaper\"]').click()"));
         QVERIFY(!js(page, QStringLiteral("document.getElementById('toast').textContent")).toString().isEmpty());
-        QCOMPARE(page.mainFrame()->url().path(), QStringLiteral("/gallery/home"));
+        QCOMPARE(page.url().path(), QStringLiteral("/gallery/home"));
     }
 
     void webSignInSetsSessionAndLandsOnGallery()
@@ -101,15 +107,17 @@ private slots:
                                                      R"({"email": "demo@fotoria.com", "password": "demo1234"})").json();
         const QString token = signIn.value(QStringLiteral("token")).toString();
         QVERIFY(!token.isEmpty());
-        QWebPage page;
+        QWebEnginePage page;
         QVERIFY(load(page, QStringLiteral("/api/v3/tokens?email=demo%40fotoria.com&auth_token=%1&redirect_with_map=true").arg(token)));
-        QCOMPARE(page.mainFrame()->url().path(), QStringLiteral("/gallery/home"));
-        QVERIFY(page.mainFrame()->toPlainText().contains(QLatin1String("Signed in as demo")));
+        QCOMPARE(page.url().path(), QStringLiteral("/gallery/home"));
+        QVERIFY(plainText(&page).contains(QLatin1String("Signed in as demo")));
 
-        QWebPage stranger;
+        // Another profile: no session cookie of the first.
+        QWebEngineProfile otherProfile;
+        QWebEnginePage stranger(&otherProfile);
         QVERIFY(load(stranger, QStringLiteral("/api/v3/tokens?email=demo%40fotoria.com&auth_token=wrong&redirect_with_map=true")));
-        QCOMPARE(stranger.mainFrame()->url().path(), QStringLiteral("/gallery/home"));
-        QVERIFY(stranger.mainFrame()->toPlainText().contains(QLatin1String("Browsing as guest")));
+        QCOMPARE(stranger.url().path(), QStringLiteral("/gallery/home"));
+        QVERIFY(plainText(&stranger).contains(QLatin1String("Browsing as guest")));
     }
 
     void calendarMonthsAtReservedSizes_data()
@@ -133,9 +141,12 @@ private slots:
         QFETCH(QSize, month);
         QFETCH(QString, firstHeading);
 
-        QWebPage page;
+        QWebEngineView view;
+        view.setAttribute(Qt::WA_DontShowOnScreen);
         // The client's widget: month + 32 wide, (month + 32) per month high.
-        page.setViewportSize(QSize(month.width() + 32, (month.height() + 32) * months));
+        view.resize(QSize(month.width() + 32, (month.height() + 32) * months));
+        view.show();
+        QWebEnginePage &page = *view.page();
         QVERIFY(load(page, QStringLiteral("/calendar?") + query));
         const QJsonArray layout = QJsonDocument::fromJson(js(page, QStringLiteral(
             "var m = document.querySelectorAll('.month'), out = [];"

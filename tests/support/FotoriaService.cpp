@@ -39,7 +39,7 @@ FotoriaService::~FotoriaService()
     stop();
 }
 
-bool FotoriaService::start(QString *error)
+bool FotoriaService::start(QString *error, quint16 httpPort)
 {
     auto fail = [&](const QString &why) {
         if (error)
@@ -63,7 +63,7 @@ bool FotoriaService::start(QString *error)
 
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process->start(binary, {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--tls-port"),
+    m_process->start(binary, {QStringLiteral("--port"), QString::number(httpPort), QStringLiteral("--tls-port"),
                               QStringLiteral("0"), QStringLiteral("--data-dir"), m_dataDir,
                               QStringLiteral("--exit-with-parent")});
     if (!m_process->waitForStarted(10000))

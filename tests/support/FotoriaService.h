@@ -26,9 +26,9 @@ public:
     FotoriaService(const FotoriaService &) = delete;
     FotoriaService &operator=(const FotoriaService &) = delete;
 
-    // Starts with --port 0 --tls-port 0 and a data folder under the test
-    // home; waits up to 20 s for "ready".
-    bool start(QString *error = nullptr);
+    // Starts with --port <httpPort> (0: a free one) --tls-port 0 and a data
+    // folder under the test home; waits up to 20 s for "ready".
+    bool start(QString *error = nullptr, quint16 httpPort = 0);
     // True when the service ended by itself on SIGTERM with status 0.
     bool stop();
     bool isRunning() const;

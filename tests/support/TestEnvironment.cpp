@@ -62,6 +62,8 @@ QString isolateEnvironment()
     qunsetenv("SWAYSOCK");
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("GSETTINGS_BACKEND", "memory");
+    // Tests run as root, for whom Chromium will not start its sandbox.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
     std::atexit(removeHomeAtExit);
     return g_home;

@@ -11,6 +11,7 @@
     int main(int argc, char *argv[])                                   \
     {                                                                  \
         fotoria::test::isolateEnvironment();                           \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);    \
         QApplication app(argc, argv);                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                       \
         TestObject tc;                                                 \

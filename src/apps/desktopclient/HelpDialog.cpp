@@ -1,16 +1,19 @@
 #include "HelpDialog.h"
 
+#include "ServicePage.h"
+#include "WebProfile.h"
+
 #include <core/ServiceAddress.h>
 
 #include <QDebug>
 #include <QDesktopServices>
 #include <QGridLayout>
-#include <QWebPage>
-#include <QWebView>
+#include <QWebEngineView>
 
 HelpDialog::HelpDialog(QWidget *parent)
     : QDialog(parent)
-    , m_view(new QWebView(this))
+    , m_view(new QWebEngineView(this))
+    , m_page(new ServicePage(WebProfile::transient(), m_view))
 {
     setWindowModality(Qt::WindowModal);
     setWindowTitle(tr("Help"));
@@ -21,8 +24,9 @@ HelpDialog::HelpDialog(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view, 0, 0);
 
-    m_view->page()->setLinkDelegationPolicy(QWebPage::DelegateAllLinks);
-    connect(m_view, &QWebView::linkClicked, this, &HelpDialog::linkClicked_Slot);
+    m_page->setLinks(ServicePage::Links::AllToBrowser);
+    m_view->setPage(m_page);
+    connect(m_page, &ServicePage::externalLink_Signal, this, &HelpDialog::linkClicked_Slot);
     m_view->load(helpUrl());
 }
 
@@ -34,17 +38,9 @@ QUrl HelpDialog::helpUrl()
     return QUrl(base + QStringLiteral("/howto"));
 }
 
-bool HelpDialog::opensInBrowser(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid()
-        && (scheme == QLatin1String("http") || scheme == QLatin1String("https")
-            || scheme == QLatin1String("mailto"));
-}
-
 void HelpDialog::linkClicked_Slot(QUrl url)
 {
-    if (!opensInBrowser(url)) {
+    if (!ServicePage::opensInBrowser(url)) {
         qDebug() << "HelpDialog::linkClicked_Slot(), not opened:" << url.scheme();
         return;
     }

@@ -3,7 +3,8 @@
 #include <QDialog>
 #include <QUrl>
 
-class QWebView;
+class QWebEngineView;
+class ServicePage;
 
 // The how-to page of the service's web site; every link opens in the
 // desktop browser.
@@ -16,15 +17,14 @@ public:
 
     // The service address followed by "/howto".
     static QUrl helpUrl();
-    // Only web and mail addresses go to the desktop; a page must not make
-    // the desktop open local files or programs.
-    static bool opensInBrowser(const QUrl &url);
 
-    QWebView *webView() const { return m_view; }
+    QWebEngineView *webView() const { return m_view; }
+    ServicePage *page() const { return m_page; }
 
 public slots:
     void linkClicked_Slot(QUrl url);
 
 private:
-    QWebView *m_view;
+    QWebEngineView *m_view;
+    ServicePage *m_page;
 };

@@ -4,48 +4,100 @@
 #include <core/NetworkPolicy.h>
 #include <core/ServiceAddress.h>
 
+#include <QCoreApplication>
 #include <QDebug>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QWebFrame>
+#include <QEvent>
+#include <QWebEngineCertificateError>
+#include <QWebEngineSettings>
+#include <QWidget>
 
-#include <memory>
+namespace {
 
-ServicePage::ServicePage(QObject *parent)
-    : QWebPage(parent)
+// A click navigates on the button's release; a script's click long after
+// the user's last input is no click of the user's.
+constexpr int kUserClickMs = 1000;
+
+const QUrl &tryAgainAddress()
 {
-    connect(networkAccessManager(), &QNetworkAccessManager::sslErrors, this,
-        [](QNetworkReply *reply, const QList<QSslError> &errors) {
-            NetworkPolicy::handleSslErrors(reply, errors);
-        });
-    // A page that never answers ends like any other request of the program.
-    networkAccessManager()->setTransferTimeout(NetworkPolicy::transferTimeout());
-    // The view shows an error page or nothing; the log says what failed.
-    // Shared by the two handlers, not a member: the base class still ends
-    // loads (and so calls them) after this class's members are gone.
-    const auto lastAddress = std::make_shared<QUrl>();
-    connect(networkAccessManager(), &QNetworkAccessManager::finished, this,
-        [lastAddress](QNetworkReply *reply) {
-        *lastAddress = reply->url();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 400 || reply->error() != QNetworkReply::NoError)
-            qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(reply->url())
-                               << (status >= 400 ? QStringLiteral("the service answered %1").arg(status)
-                                                 : LogScrub::text(reply->errorString()));
+    // Never fetched: the page catches the click on it.
+    static const QUrl address(QStringLiteral("https://fotoria.invalid/try-again"));
+    return address;
+}
+
+QString failureHtml()
+{
+    return QStringLiteral(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Fotoria</title><style>"
+        "html,body{margin:0;height:100%;background:#111318;color:#e8e8ec;"
+        "font-family:\"Helvetica Neue\",Helvetica,Arial,\"DejaVu Sans\",sans-serif;font-size:15px}"
+        "main{display:flex;flex-direction:column;align-items:center;justify-content:center;height:100%;"
+        "padding:0 24px;box-sizing:border-box;text-align:center}"
+        "h1{font-size:20px;font-weight:600;margin:0 0 8px}p{margin:0 0 24px;color:#a0a3ad}"
+        "a{color:#111318;background:#fff;border-radius:8px;padding:8px 20px;text-decoration:none;font-weight:600}"
+        "</style></head><body><main><h1>The Fotoria service cannot be reached</h1>"
+        "<p>Tessel keeps trying in the background.</p>"
+        "<a id=\"try-again\" href=\"%1\">Try again</a></main></body></html>")
+        .arg(tryAgainAddress().toString());
+}
+
+} // namespace
+
+// The page a script or a link with a target asks to open in a new window:
+// never shown, it hands the address on and goes.
+class PopupCatcher : public QWebEnginePage
+{
+public:
+    explicit PopupCatcher(ServicePage *opener)
+        : QWebEnginePage(opener->profile(), opener)
+        , m_opener(opener)
+    {
+        // window.open() without an address never navigates.
+        QTimer::singleShot(10000, this, &QObject::deleteLater);
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
+    {
+        if (isMainFrame && !m_done) {
+            m_done = true;
+            m_opener->leave(url, true);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    ServicePage *m_opener;
+    bool m_done = false;
+};
+
+ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+{
+    setBackgroundColor(pageColor());
+    QWebEngineSettings *options = settings();
+    // Chromium's own error page shows the address, which may be the token's.
+    options->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+
+    m_stall.setSingleShot(true);
+    m_stall.setInterval(NetworkPolicy::transferTimeout());
+    connect(&m_stall, &QTimer::timeout, this, [this] {
+        qDebug().noquote() << "ServicePage: no answer within" << m_stall.interval() / 1000 << "s from"
+                           << LogScrub::url(requestedUrl());
+        triggerAction(Stop);
+        QTimer::singleShot(0, this, &ServicePage::showFailure);
     });
-    // Given up by the engine itself (endless redirects, say): no reply failed.
-    connect(this, &QWebPage::loadFinished, this, [lastAddress](bool ok) {
-        if (!ok)
-            qDebug().noquote() << "ServicePage: page not loaded, last address:"
-                               << LogScrub::url(*lastAddress);
-    });
+    connect(this, &QWebEnginePage::loadStarted, &m_stall, qOverload<>(&QTimer::start));
+    connect(this, &QWebEnginePage::loadProgress, &m_stall, qOverload<>(&QTimer::start));
+    connect(this, &QWebEnginePage::loadFinished, this, &ServicePage::loadFinished_Slot);
+    qApp->installEventFilter(this);
 }
 
 bool ServicePage::isAllowedInView(const QUrl &url)
 {
-    return url.isEmpty() || url == QUrl(QStringLiteral("about:blank"))
-        || ServiceAddress::isServiceOrigin(url);
+    return url.isEmpty() || url == QUrl(QStringLiteral("about:blank")) || ServiceAddress::isServiceOrigin(url);
 }
 
 bool ServicePage::opensInBrowser(const QUrl &url)
@@ -56,17 +108,100 @@ bool ServicePage::opensInBrowser(const QUrl &url)
             || scheme == QLatin1String("mailto"));
 }
 
-bool ServicePage::acceptNavigationRequest(
-    QWebFrame *frame, const QNetworkRequest &request, NavigationType type)
+QColor ServicePage::pageColor()
 {
-    const QUrl url = request.url();
-    if (isAllowedInView(url))
-        return QWebPage::acceptNavigationRequest(frame, request, type);
-    // Only the user's own click may send the browser somewhere.
-    if (type == NavigationTypeLinkClicked && opensInBrowser(url))
-        emit externalLink_Signal(url);
-    else
-        qDebug() << "ServicePage: kept out of the view:"
-                 << url.toString(QUrl::RemoveQuery | QUrl::RemoveUserInfo);
+    return QColor(0x11, 0x13, 0x18);
+}
+
+void ServicePage::tryAgain()
+{
+    if (m_wanted.isValid())
+        load(m_wanted);
+}
+
+bool ServicePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (!isMainFrame) {
+        if (isAllowedInView(url))
+            return true;
+        qDebug().noquote() << "ServicePage: frame kept out of the view:" << LogScrub::url(url);
+        return false;
+    }
+    if (m_loadingFailure && url.scheme() == QLatin1String("data"))
+        return true;
+    m_loadingFailure = false;
+    const bool clicked = type == NavigationTypeLinkClicked;
+    if (m_showsFailure && url == tryAgainAddress()) {
+        m_refused = true;
+        QTimer::singleShot(0, this, &ServicePage::tryAgain);
+        return false;
+    }
+    if (isAllowedInView(url) && !(clicked && m_links != Links::StayOnService)) {
+        if (type != NavigationTypeRedirect && type != NavigationTypeReload && type != NavigationTypeBackForward)
+            m_wanted = url;
+        m_showsFailure = false;
+        return true;
+    }
+    m_refused = true;
+    leave(url, clicked);
     return false;
+}
+
+QWebEnginePage *ServicePage::createWindow(WebWindowType)
+{
+    return new PopupCatcher(this);
+}
+
+bool ServicePage::certificateError(const QWebEngineCertificateError &error)
+{
+    const bool ignore = NetworkPolicy::ignoresSslErrors();
+    qDebug().noquote() << (ignore ? "ignoring ssl errors:" : "ssl errors, request refused:")
+                       << LogScrub::url(error.url()) << error.errorDescription();
+    return ignore;
+}
+
+bool ServicePage::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonRelease || type == QEvent::KeyPress) && watched->isWidgetType()) {
+        QWidget *shown = view();
+        auto *widget = static_cast<QWidget *>(watched);
+        if (shown && (widget == shown || shown->isAncestorOf(widget)))
+            m_lastInput.start();
+    }
+    return false;
+}
+
+void ServicePage::leave(const QUrl &url, bool linkClicked)
+{
+    if (m_links != Links::None && linkClicked && userActedJustNow() && opensInBrowser(url)) {
+        emit externalLink_Signal(url);
+        return;
+    }
+    qDebug().noquote() << "ServicePage: kept out of the view:" << LogScrub::url(url);
+}
+
+bool ServicePage::userActedJustNow() const
+{
+    return m_lastInput.isValid() && m_lastInput.elapsed() < kUserClickMs;
+}
+
+void ServicePage::loadFinished_Slot(bool ok)
+{
+    m_stall.stop();
+    const bool refused = m_refused;
+    m_refused = false;
+    if (ok || refused || m_loadingFailure)
+        return;
+    qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(requestedUrl());
+    // Not from within the engine's report of the failed load: it would be lost.
+    QTimer::singleShot(0, this, &ServicePage::showFailure);
+}
+
+void ServicePage::showFailure()
+{
+    m_showsFailure = true;
+    m_loadingFailure = true;
+    setHtml(failureHtml());
+    emit loadFailed_Signal();
 }

@@ -1,27 +1,26 @@
 #include "WebDialog.h"
 
 #include "ServicePage.h"
+#include "WebProfile.h"
 
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QWebView>
+#include <QWebEngineView>
 
 WebDialog::WebDialog(const QUrl &url, QWidget *parent)
     : QDialog(parent)
-    , m_view(new QWebView(this))
+    , m_view(new QWebEngineView(this))
+    , m_page(new ServicePage(WebProfile::transient(), m_view))
 {
     setWindowModality(Qt::WindowModal);
     setWindowTitle(tr("Information"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     resize(800, 600);
 
-    auto *page = new ServicePage(m_view);
-    m_view->setPage(page);
     // Links inside the service load in place; the page sends the others out.
-    page->setLinkDelegationPolicy(QWebPage::DontDelegateLinks);
-    connect(page, &ServicePage::externalLink_Signal, this,
-        [](const QUrl &link) { QDesktopServices::openUrl(link); });
+    m_view->setPage(m_page);
+    connect(m_page, &ServicePage::externalLink_Signal, this, [](const QUrl &link) { QDesktopServices::openUrl(link); });
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

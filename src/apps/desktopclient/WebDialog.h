@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QUrl>
 
-class QWebView;
+class QWebEngineView;
 class ServicePage;
 
 // A service page in a window with an OK button; links that leave the
@@ -14,8 +14,10 @@ class WebDialog : public QDialog
 public:
     explicit WebDialog(const QUrl &url, QWidget *parent = nullptr);
 
-    QWebView *webView() const { return m_view; }
+    QWebEngineView *webView() const { return m_view; }
+    ServicePage *page() const { return m_page; }
 
 private:
-    QWebView *m_view;
+    QWebEngineView *m_view;
+    ServicePage *m_page;
 };

@@ -21,6 +21,8 @@
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlaylistsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
+#include <apps/desktopclient/WebCookieSync.h>
+#include <apps/desktopclient/WebProfile.h>
 #include <core/Analytics.h>
 #include <core/CookieJar.h>
 #include <core/FileLocations.h>
@@ -39,9 +41,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
+#include <QGridLayout>
+#include <QHideEvent>
+#include <QShowEvent>
 #include <QUrlQuery>
-#include <QWebFrame>
-#include <QWebView>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
 
 namespace {
 
@@ -50,6 +55,10 @@ const QString kEmptyFlag = QStringLiteral("empty-flag");
 const QString kSelectedKey = QStringLiteral("kSelectedPlaylist");
 const QSize kPhotoTile(260, 148);
 const QSize kPlaylistTile(118, 128);
+// Hidden this long, the window gives its web view (and so the engine's
+// renderer process) up.
+const QString kReleaseKey = QStringLiteral("kWebViewReleaseSeconds");
+constexpr int kReleaseSeconds = 10 * 60;
 
 QUrl serviceAddress(const QString &path)
 {
@@ -78,10 +87,12 @@ CABrowser::CABrowser(BrowserPrompts *prompts, QWidget *parent)
         ui.webViewContainer, ui.playListImageListContainer, ui.playlistContainer);
 
     m_bridge = new ScriptBridge(this);
-    m_cookieJar = new CookieJar();
-    m_page = new GalleryPage(m_bridge, m_cookieJar, this);
-    ui.webView->setPage(m_page);
-    ui.webView->setUrl(QUrl(QStringLiteral("about:blank")));
+    m_cookieJar = new CookieJar(this);
+    ui.webViewContainer->setStyleSheet(
+        QStringLiteral("#webViewContainer { background: %1; } #loadingLabel { color: #a0a3ad; }")
+            .arg(ServicePage::pageColor().name()));
+    m_releaseTimer.setSingleShot(true);
+    connect(&m_releaseTimer, &QTimer::timeout, this, &CABrowser::releaseWebView);
 
     const PlaylistLibrary library;
     m_photoActions = new PhotoActions(m_prompts, library, this);
@@ -141,8 +152,6 @@ void CABrowser::connectForm()
     connect(strip, &CAPlayListListWidget::selectCategory_Signal, this,
         [this](const QModelIndex &index) { selectPlaylist_Slot(index.data(kNameRole).toString()); });
 
-    connect(m_page, &QWebPage::loadFinished, ui.loadingLabel, &QLabel::hide);
-    connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
     connect(m_bridge, &ScriptBridge::photoClicked_Signal, m_photoActions, &PhotoActions::pageAction);
     connect(m_bridge, &ScriptBridge::nextDropUrl_Signal, this, [this](const QString &url) {
         const QUrl parsed(url);
@@ -155,7 +164,10 @@ void CABrowser::connectForm()
     connect(m_photoActions, &PhotoActions::photoAdded_Signal, this, &CABrowser::photoAdded_Slot);
     connect(m_photoActions, &PhotoActions::playlistCreated_Signal, this, &CABrowser::reloadPlaylists);
     connect(m_photoActions, &PhotoActions::favoritesChanged_Signal, this,
-        [this] { refreshLeadPicture(QStringLiteral("Favorites")); });
+        [this] {
+            refreshLeadPicture(QStringLiteral("Favorites"));
+            refreshPageFavorites();
+        });
     connect(m_photoActions, &PhotoActions::openUrl_Signal, this, &CABrowser::openInDesktopBrowser);
 }
 
@@ -187,6 +199,58 @@ QUrl CABrowser::tokenAddress()
     return url;
 }
 
+void CABrowser::ensureWebView()
+{
+    if (ui.webView)
+        return;
+    // The profile outlives the views: its cookie store is filled once.
+    QWebEngineProfile *profile = WebProfile::gallery(m_cookieJar->keepPolicy() == CookieJar::KeepUntilExit);
+    if (!m_cookieSync)
+        m_cookieSync = new WebCookieSync(profile->cookieStore(), m_cookieJar, this);
+    ui.webView = new QWebEngineView(ui.webViewContainer);
+    ui.webView->setObjectName(QStringLiteral("webView"));
+    m_page = new GalleryPage(m_bridge, profile, ui.webView);
+    ui.webView->setPage(m_page);
+    ui.gridLayout_3->addWidget(ui.webView, 1, 0);
+    connect(m_page, &QWebEnginePage::loadFinished, ui.loadingLabel, &QLabel::hide);
+    connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
+}
+
+void CABrowser::loadInView(const QUrl &url)
+{
+    ensureWebView();
+    m_released = false;
+    refreshPageFavorites();
+    ui.webView->load(url);
+}
+
+void CABrowser::releaseWebView()
+{
+    if (!ui.webView)
+        return;
+    qDebug() << "CABrowser: the gallery view is released while the window is hidden";
+    // The page goes with its view; the renderer process ends with the last page.
+    delete ui.webView;
+    ui.webView = nullptr;
+    m_page = nullptr;
+    m_released = true;
+    ui.loadingLabel->show();
+}
+
+void CABrowser::hideEvent(QHideEvent *event)
+{
+    QMainWindow::hideEvent(event);
+    m_releaseTimer.start(Settings::getInt(kReleaseKey, kReleaseSeconds) * 1000);
+}
+
+void CABrowser::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    m_releaseTimer.stop();
+    if (m_released)
+        openFotoria_Slot();
+}
+
 void CABrowser::finishLayout()
 {
     Settings::restoreWindowState(this, QStringLiteral("cabrowser"));
@@ -207,7 +271,7 @@ void CABrowser::showMessage(const QString &message)
 void CABrowser::openFotoria_Slot()
 {
     showWebView_Slot();
-    ui.webView->load(serviceAddress(QStringLiteral("/gallery/home")));
+    loadInView(serviceAddress(QStringLiteral("/gallery/home")));
     m_tagGetter->startSoon();
 }
 
@@ -226,7 +290,7 @@ void CABrowser::refresh_Slot()
 {
     ui.messageLabel->clear();
     showWebView_Slot();
-    ui.webView->load(tokenAddress());
+    loadInView(tokenAddress());
     m_tagGetter->startSoon();
     postState_Slot();
 }
@@ -288,6 +352,14 @@ QListWidgetItem *CABrowser::playlistItem(const QString &name) const
 void CABrowser::reloadPlaylists()
 {
     m_leadImages->listRoot(FileLocations::playlistFolder());
+    // Photos came, went or moved: Favorites among them, perhaps.
+    refreshPageFavorites();
+}
+
+void CABrowser::refreshPageFavorites()
+{
+    if (m_page)
+        m_page->setFavorites(m_bridge->loadFavorites());
 }
 
 void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString path, bool select)

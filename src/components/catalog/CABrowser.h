@@ -8,6 +8,7 @@
 #include <QModelIndex>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -23,6 +24,7 @@ class PlaylistActions;
 class QListWidgetItem;
 class ScriptBridge;
 class ViewSwitcher;
+class WebCookieSync;
 
 // The main window: the service's gallery in a web view, or the playlists
 // with the photos of the selected one. It wires the widgets to the photo
@@ -56,6 +58,7 @@ public:
     QString leadPictureOf(const QString &playlist) const { return m_leadPictures.value(playlist); }
     PhotoActions *photoActions() const { return m_photoActions; }
     PlaylistActions *playlistActions() const { return m_playlistActions; }
+    // Null until the gallery is first loaded, and while the view is released.
     GalleryPage *galleryPage() const { return m_page; }
     ImageWindow *imageWindow() const { return m_imageWindow; }
 
@@ -104,6 +107,10 @@ public slots:
 
     // Lists the playlists afresh (strip and lead pictures).
     void reloadPlaylists();
+    // Gives the web view up: its renderer process ends. The next showing of
+    // the window loads the gallery home again.
+    void releaseWebView();
+
     // Opens the image window on `path` within the selected playlist.
     void showInImageWindow(const QString &path);
     // The selected photos moved to another playlist, or deleted.
@@ -115,7 +122,15 @@ private slots:
     void photoAdded_Slot(QString category, QString path);
     void openInDesktopBrowser(const QUrl &url);
 
+protected:
+    void hideEvent(QHideEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void ensureWebView();
+    void loadInView(const QUrl &url);
+    // What the page's loadFavorites() answers: the Favorites folder now.
+    void refreshPageFavorites();
     void connectForm();
     void connectWorkers();
     QListWidgetItem *playlistItem(const QString &name) const;
@@ -131,7 +146,10 @@ private:
     std::unique_ptr<ViewSwitcher> m_views;
     ScriptBridge *m_bridge;
     CookieJar *m_cookieJar;
-    GalleryPage *m_page;
+    WebCookieSync *m_cookieSync = nullptr;
+    GalleryPage *m_page = nullptr;
+    QTimer m_releaseTimer;
+    bool m_released = false;
     PhotoActions *m_photoActions;
     PlaylistActions *m_playlistActions;
     CAPlaylistLeadImage *m_leadImages;

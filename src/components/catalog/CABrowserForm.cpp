@@ -11,8 +11,6 @@
 #include <QMenuBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWebFrame>
-#include <QWebView>
 
 namespace {
 
@@ -102,10 +100,7 @@ void CABrowserForm::setupUi(QMainWindow *window)
     loadingLabel = new QLabel(QStringLiteral("Loading..."), webViewContainer);
     loadingLabel->setObjectName(QStringLiteral("loadingLabel"));
     loadingLabel->setAlignment(Qt::AlignCenter);
-    webView = new QWebView(webViewContainer);
-    webView->setObjectName(QStringLiteral("webView"));
     gridLayout_3->addWidget(loadingLabel, 0, 0);
-    gridLayout_3->addWidget(webView, 1, 0);
 
     playListImageListContainer = container(contentContainer, "playListImageListContainer");
     verticalLayout_2 = tightLayout<QVBoxLayout>(playListImageListContainer, "verticalLayout_2");

@@ -9,7 +9,7 @@ class QLabel;
 class QMainWindow;
 class QToolButton;
 class QVBoxLayout;
-class QWebView;
+class QWebEngineView;
 class QWidget;
 
 // The main window's widgets, built in code under the object names the rest
@@ -37,7 +37,9 @@ struct CABrowserForm
     QWidget *webViewContainer = nullptr;
     QGridLayout *gridLayout_3 = nullptr;
     QLabel *loadingLabel = nullptr;
-    QWebView *webView = nullptr;
+    // Made when the gallery is first shown, released while the window is
+    // hidden for long (CABrowser).
+    QWebEngineView *webView = nullptr;
 
     QWidget *playListImageListContainer = nullptr;
     QVBoxLayout *verticalLayout_2 = nullptr;

@@ -2,27 +2,31 @@
 
 #include <apps/desktopclient/ServicePage.h>
 
-class CookieJar;
+#include <QStringList>
+
 class ScriptBridge;
+class QWebChannel;
 
 // The page of the main window's web view: a service page (it never leaves
-// the service's origin) that offers "native_bridge" to documents of that
-// origin only and keeps its cookies in the jar.
+// the service's origin) whose documents of that origin, and only those,
+// find "native_bridge" before their own scripts run.
+//
+// The page's scripts never touch a program object. Its "native_bridge" is
+// plain script: loadFavorites() answers from a list the program hands in,
+// and the two calls travel as text to a script in a world of our own, which
+// forwards only those two, with string arguments, over the web channel.
 class GalleryPage : public ServicePage
 {
     Q_OBJECT
 public:
-    GalleryPage(ScriptBridge *bridge, CookieJar *cookies, QObject *parent = nullptr);
+    GalleryPage(ScriptBridge *bridge, QWebEngineProfile *profile, QObject *parent = nullptr);
 
-signals:
-    // The bridge was offered to (or withheld from) the page now loading.
-    void bridgeAttached_Signal(bool attached);
-
-protected:
-    QString userAgentForUrl(const QUrl &url) const override;
+    // What loadFavorites() answers from now on, in this document and the next.
+    void setFavorites(const QStringList &uuids);
 
 private:
-    void attachBridge();
+    void installScripts();
 
-    ScriptBridge *m_bridge;
+    QWebChannel *m_channel;
+    QStringList m_favorites;
 };

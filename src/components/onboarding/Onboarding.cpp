@@ -1,6 +1,7 @@
 #include "Onboarding.h"
 
 #include <apps/desktopclient/ServicePage.h>
+#include <apps/desktopclient/WebProfile.h>
 #include <core/ServiceAddress.h>
 #include <core/Settings.h>
 
@@ -9,8 +10,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QWebFrame>
-#include <QWebView>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 
 namespace {
 const QString kShowKey = QStringLiteral("kShowWelcomeScreen");
@@ -19,7 +20,7 @@ constexpr int kPageCount = 3;
 
 Onboarding::Onboarding(QWidget *parent)
     : QDialog(parent)
-    , m_view(new QWebView(this))
+    , m_view(new QWebEngineView(this))
     , m_previous(new QPushButton(tr("Previous"), this))
     , m_next(new QPushButton(tr("Next"), this))
     , m_show(new QCheckBox(tr("Show this at start"), this))
@@ -29,12 +30,11 @@ Onboarding::Onboarding(QWidget *parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     // The pictures only: no links lead anywhere from here.
-    auto *page = new ServicePage(m_view);
-    page->setLinkDelegationPolicy(QWebPage::DelegateAllLinks);
+    auto *page = new ServicePage(WebProfile::transient(), m_view);
+    page->setLinks(ServicePage::Links::None);
+    page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
     m_view->setPage(page);
     m_view->setFixedSize(kPageWidth, kPageHeight);
-    page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-    page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
 
     m_show->setChecked(isWanted());
     connect(m_show, &QCheckBox::clicked, this, &Onboarding::showClicked);

@@ -6,7 +6,7 @@
 
 class QCheckBox;
 class QPushButton;
-class QWebView;
+class QWebEngineView;
 
 // The welcome dialog: pages through the service's three welcome pictures.
 // Its check box is kShowWelcomeScreen, stored as soon as it is clicked.
@@ -25,7 +25,7 @@ public:
 
     int currentIndex() const { return m_index; }
     QStringList pages() const { return m_pages; }
-    QWebView *webView() const { return m_view; }
+    QWebEngineView *webView() const { return m_view; }
     QPushButton *nextButton() const { return m_next; }
     QPushButton *previousButton() const { return m_previous; }
     QCheckBox *showCheckBox() const { return m_show; }
@@ -39,7 +39,7 @@ private:
     void updateButtons();
     void load();
 
-    QWebView *m_view;
+    QWebEngineView *m_view;
     QPushButton *m_previous;
     QPushButton *m_next;
     QCheckBox *m_show;

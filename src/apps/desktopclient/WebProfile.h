@@ -1,0 +1,19 @@
+#pragma once
+
+class QWebEngineProfile;
+
+// The web engine's profiles. The engine starts with the first of them, so
+// they are made only when a view is first needed. Whatever the engine keeps
+// on disk lives under the program's cache folder; cookies are ours to keep
+// (CookieJar), never the engine's.
+namespace WebProfile {
+
+// The gallery's: a bounded disk cache and the pages' local storage, or,
+// with `keepNothing`, nothing written at all. Made once; later calls return
+// the same profile whatever they ask.
+QWebEngineProfile *gallery(bool keepNothing);
+
+// The other views' (help, notices, welcome pages, calendar): nothing written.
+QWebEngineProfile *transient();
+
+} // namespace WebProfile
