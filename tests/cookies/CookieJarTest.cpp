@@ -1,5 +1,6 @@
 #include <TestMain.h>
 
+#include <apps/desktopclient/WebCookieSync.h>
 #include <core/AutoSaver.h>
 #include <core/CookieJar.h>
 #include <core/FileLocations.h>
@@ -10,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <QWebEngineCookieStore>
+#include <QWebEngineProfile>
 
 #include <memory>
 
@@ -100,6 +103,8 @@ private slots:
     void keepPolicyExpiry();
     void storedVersion_data();
     void storedVersion();
+    void engineStoreFollowsTheJar_data();
+    void engineStoreFollowsTheJar();
     void burstOfChangesSavedOnce();
     void steadyChangesSavedByTheLimit();
     // Last: a reset marks the whole process as quitting.
@@ -257,6 +262,58 @@ void CookieJarTest::storedVersion()
     writeStoredCookies(version, makeCookie(QByteArray(int(version) + 1, 'c'), 30).toRawForm());
     InspectableJar jar;
     QCOMPARE(jar.stored().size(), loaded);
+}
+
+void CookieJarTest::engineStoreFollowsTheJar_data()
+{
+    QTest::addColumn<bool>("fromFile"); // else set in the engine, as a page's answer does
+    QTest::addColumn<bool>("blocked");
+    QTest::addColumn<bool>("session");
+    QTest::addColumn<bool>("droppedByEngine");
+    QTest::addColumn<bool>("inStore");
+    QTest::addColumn<bool>("inFile");
+    // clang-format off
+    QTest::newRow("file of this version")  << true  << false << false << false << true  << true;
+    QTest::newRow("page's cookie")         << false << false << false << false << true  << true;
+    QTest::newRow("page's session cookie") << false << false << true  << false << true  << false;
+    QTest::newRow("blocked host")          << false << true  << false << false << false << false;
+    QTest::newRow("dropped by the page")   << false << false << false << true  << false << false;
+    // clang-format on
+}
+
+void CookieJarTest::engineStoreFollowsTheJar()
+{
+    QFETCH(bool, fromFile);
+    QFETCH(bool, blocked);
+    QFETCH(bool, session);
+    QFETCH(bool, droppedByEngine);
+    QFETCH(bool, inStore);
+    QFETCH(bool, inFile);
+    const QNetworkCookie cookie = makeCookie("engineCookie", session ? 0 : 30, QStringLiteral("site.example"));
+    if (fromFile)
+        writeStoredCookies(23, cookie.toRawForm());
+    InspectableJar jar;
+    if (blocked)
+        jar.setBlockedCookies({ QStringLiteral("site.example") });
+    QWebEngineProfile profile; // off the record: nothing of the engine's on disk
+    QWebEngineCookieStore *store = profile.cookieStore();
+    WebCookieSync sync(store, &jar);
+    if (!fromFile)
+        store->setCookie(cookie, kSite);
+    if (droppedByEngine) {
+        QTRY_VERIFY(jar.holds(cookie));
+        store->deleteCookie(cookie, kSite);
+    }
+
+    QTRY_COMPARE(jar.holds(cookie), inStore);
+    QStringList held;
+    connect(store, &QWebEngineCookieStore::cookieAdded, this,
+        [&held](const QNetworkCookie &c) { held << QString::fromLatin1(c.name()); });
+    store->loadAllCookies();
+    QTest::qWait(300);
+    QCOMPARE(held.contains(QStringLiteral("engineCookie")), inStore);
+    jar.save();
+    QCOMPARE(fileText().contains("engineCookie"), inFile);
 }
 
 void CookieJarTest::burstOfChangesSavedOnce()

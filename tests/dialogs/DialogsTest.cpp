@@ -20,8 +20,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QWebFrame>
-#include <QWebView>
+#include <QMouseEvent>
+#include <QWebEngineView>
+#include <apps/desktopclient/WebProfile.h>
 
 using fotoria::test::FotoriaService;
 
@@ -31,6 +32,10 @@ namespace {
 class Page : public ServicePage
 {
 public:
+    Page()
+        : ServicePage(WebProfile::transient())
+    {
+    }
     using ServicePage::acceptNavigationRequest;
 };
 
@@ -166,34 +171,39 @@ private slots:
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("userClicked");
         QTest::addColumn<bool>("inView");
         QTest::addColumn<bool>("toBrowser");
 
         const QString service = m_service.baseUrl();
-        QTest::newRow("service link")
-            << service + "/howto" << int(QWebPage::NavigationTypeLinkClicked) << true << false;
-        QTest::newRow("outside link")
-            << "https://example.com/" << int(QWebPage::NavigationTypeLinkClicked) << false << true;
-        QTest::newRow("outside redirect")
-            << "https://example.com/" << int(QWebPage::NavigationTypeOther) << false << false;
-        QTest::newRow("local file link")
-            << "file:///etc/passwd" << int(QWebPage::NavigationTypeLinkClicked) << false << false;
-        QTest::newRow("other port") << "http://127.0.0.1:1/notifications"
-                                    << int(QWebPage::NavigationTypeOther) << false << false;
+        const int link = QWebEnginePage::NavigationTypeLinkClicked;
+        const int other = QWebEnginePage::NavigationTypeRedirect;
+        QTest::newRow("service link") << service + "/howto" << link << true << true << false;
+        QTest::newRow("outside link, clicked") << "https://example.com/" << link << true << false << true;
+        QTest::newRow("outside link, scripted") << "https://example.com/" << link << false << false << false;
+        QTest::newRow("outside redirect") << "https://example.com/" << other << true << false << false;
+        QTest::newRow("local file link") << "file:///etc/passwd" << link << true << false << false;
+        QTest::newRow("other port") << "http://127.0.0.1:1/notifications" << other << false << false << false;
     }
 
     void servicePageStaysOnService()
     {
         QFETCH(QString, url);
         QFETCH(int, type);
+        QFETCH(bool, userClicked);
         QFETCH(bool, inView);
         QFETCH(bool, toBrowser);
-        Page page;
-        QSignalSpy external(&page, &ServicePage::externalLink_Signal);
-        QCOMPARE(page.acceptNavigationRequest(
-                     page.mainFrame(), QNetworkRequest(QUrl(url)), QWebPage::NavigationType(type)),
-            inView);
+        QWebEngineView view;
+        auto *page = new Page;
+        view.setPage(page);
+        if (userClicked) {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), Qt::LeftButton, {}, {});
+            QApplication::sendEvent(&view, &release);
+        }
+        QSignalSpy external(page, &ServicePage::externalLink_Signal);
+        QCOMPARE(page->acceptNavigationRequest(QUrl(url), QWebEnginePage::NavigationType(type), true), inView);
         QCOMPARE(external.count(), toBrowser ? 1 : 0);
+        delete page;
     }
 
     void firstTimeSetup_data()
@@ -251,7 +261,7 @@ private slots:
     {
         Settings::setValue(QStringLiteral("kShowWelcomeScreen"), true);
         Onboarding dialog;
-        QSignalSpy loaded(dialog.webView(), &QWebView::loadFinished);
+        QSignalSpy loaded(dialog.webView(), &QWebEngineView::loadFinished);
         dialog.show();
         QVERIFY(dialog.showCheckBox()->isChecked());
 
@@ -259,7 +269,7 @@ private slots:
         for (int page = 0; page < 3; ++page) {
             QTRY_VERIFY_WITH_TIMEOUT(loaded.count() == page + 1, 10000);
             QVERIFY(loaded.last().first().toBool());
-            QCOMPARE(dialog.webView()->page()->mainFrame()->contentsSize(),
+            QCOMPARE(dialog.webView()->page()->contentsSize().toSize(),
                 QSize(Onboarding::kPageWidth, Onboarding::kPageHeight));
             QCOMPARE(dialog.previousButton()->isVisible(), page > 0);
             QCOMPARE(dialog.nextButton()->text(), labels.at(page));

@@ -12,8 +12,9 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QWebFrame>
-#include <QWebPage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <WebPageScripts.h>
 
 namespace {
 
@@ -24,22 +25,24 @@ const QColor kBackground(40, 120, 200);
 // The service's page rendered on its own, the way it should appear on the wallpaper.
 QImage renderPage(const QUrl &url, const QSize &size)
 {
-    QWebPage page;
-    QPalette palette = page.palette();
-    palette.setBrush(QPalette::Base, Qt::transparent);
-    page.setPalette(palette);
-    page.setViewportSize(size);
-    page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-    page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-    QSignalSpy loaded(&page, &QWebPage::loadFinished);
-    page.mainFrame()->load(url);
-    if (!loaded.wait(20000) || !loaded.first().first().toBool())
+    QWebEngineView view;
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.page()->setBackgroundColor(Qt::transparent);
+    view.page()->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    view.resize(size);
+    view.show();
+    if (!fotoria::test::loadPage(view.page(), url))
         return QImage();
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    page.mainFrame()->render(&painter);
-    return image;
+    // Drawn once two frames agree.
+    QImage last;
+    for (int i = 0; i < 100; ++i) {
+        QTest::qWait(50);
+        const QImage frame = CalendarWidget::render(&view);
+        if (frame == last && qAlpha(frame.pixel(size.width() / 2, size.height() / 2)) > 0)
+            return frame;
+        last = frame;
+    }
+    return QImage();
 }
 
 int differingPixels(const QImage &a, const QImage &b)

@@ -10,6 +10,7 @@
 #include <PlaylistDrop.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
+#include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
@@ -482,7 +483,7 @@ private slots:
     {
         QFETCH(QString, url);
         QFETCH(bool, opens);
-        QCOMPARE(HelpDialog::opensInBrowser(QUrl(url)), opens);
+        QCOMPARE(ServicePage::opensInBrowser(QUrl(url)), opens);
     }
 
     void helpPageIsTheServiceHowto()
