@@ -126,6 +126,9 @@ void CalendarWidget::setUrl_Slot()
     }
     QNetworkRequest request(m_url);
     NetworkPolicy::apply(request);
+    // Followed as a browser would, never from https to http.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(10);
     m_reply = m_network.get(request);
     m_loadTimeout.start();
 }
@@ -136,8 +139,9 @@ void CalendarWidget::replyFinished(QNetworkReply *reply)
     if (reply != m_reply || m_state != State::Loading)
         return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // An error page is a page too; it is still no calendar.
-    if (status >= 400) {
+    // An error page is a page too, and a redirect not followed no page at
+    // all; neither is a calendar.
+    if (status >= 300) {
         fail(QStringLiteral("the service answered %1").arg(status));
         return;
     }

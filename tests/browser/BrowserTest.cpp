@@ -348,6 +348,42 @@ private slots:
         showGallery();
     }
 
+    // The service over TLS with a certificate nobody vouches for.
+    void certificateErrorsRefusedUnlessIgnored_data()
+    {
+        QTest::addColumn<bool>("ignore");
+        QTest::newRow("refused") << false;
+        QTest::newRow("ignored by the setting") << true;
+    }
+
+    void certificateErrorsRefusedUnlessIgnored()
+    {
+        QFETCH(bool, ignore);
+        Settings::setValue("kServiceUrl", m_service.httpsUrl());
+        Settings::setValue("kIgnoreSslErrors", ignore);
+        page()->load(QUrl(m_service.httpsUrl() + "/gallery/home"));
+        QTRY_VERIFY_WITH_TIMEOUT(page()->showsFailure() || page()->url().scheme() == "https", 15000);
+        const bool refused = page()->showsFailure();
+        Settings::setValue("kServiceUrl", m_service.baseUrl());
+        Settings::setValue("kIgnoreSslErrors", false);
+        QCOMPARE(refused, !ignore);
+        showGallery();
+    }
+
+    // Hidden long enough, the window gives its view up; shown, it loads the
+    // gallery again.
+    void hiddenWindowReleasesItsView()
+    {
+        Settings::setValue("kWebViewReleaseSeconds", 1);
+        m_browser->hide();
+        QTRY_VERIFY_WITH_TIMEOUT(!page(), 5000);
+        QVERIFY(!m_browser->form().webView);
+        m_service.clearJournal();
+        m_browser->show();
+        QTRY_VERIFY_WITH_TIMEOUT(page() && page()->url().path() == "/gallery/home", 15000);
+        Settings::remove("kWebViewReleaseSeconds");
+    }
+
     // The service is gone: our page stands in, without the address (the
     // token's); "Try again" with the service back shows the gallery.
     void unreachableServiceShowsOurPage()

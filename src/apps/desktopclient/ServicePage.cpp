@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QWebEngineCertificateError>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWidget>
 
 namespace {
@@ -41,6 +42,27 @@ QString failureHtml()
 }
 
 } // namespace
+
+// Notes the address of each document the page asks for, a redirect's too:
+// the log names the one that failed.
+class FrameRequests : public QWebEngineUrlRequestInterceptor
+{
+public:
+    explicit FrameRequests(QUrl *last, QObject *parent)
+        : QWebEngineUrlRequestInterceptor(parent)
+        , m_last(last)
+    {
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
+            *m_last = info.requestUrl();
+    }
+
+private:
+    QUrl *m_last;
+};
 
 // The page a script or a link with a target asks to open in a new window:
 // never shown, it hands the address on and goes.
@@ -80,12 +102,14 @@ ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
     options->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    options->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    setUrlRequestInterceptor(new FrameRequests(&m_lastRequest, this));
 
     m_stall.setSingleShot(true);
     m_stall.setInterval(NetworkPolicy::transferTimeout());
     connect(&m_stall, &QTimer::timeout, this, [this] {
         qDebug().noquote() << "ServicePage: no answer within" << m_stall.interval() / 1000 << "s from"
-                           << LogScrub::url(requestedUrl());
+                           << LogScrub::url(m_lastRequest);
         triggerAction(Stop);
         QTimer::singleShot(0, this, &ServicePage::showFailure);
     });
@@ -193,7 +217,7 @@ void ServicePage::loadFinished_Slot(bool ok)
     m_refused = false;
     if (ok || refused || m_loadingFailure)
         return;
-    qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(requestedUrl());
+    qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(m_lastRequest);
     // Not from within the engine's report of the failed load: it would be lost.
     QTimer::singleShot(0, this, &ServicePage::showFailure);
 }

@@ -60,6 +60,7 @@ private:
 
     Links m_links = Links::StayOnService;
     QUrl m_wanted;          // the page last asked for, to try again
+    QUrl m_lastRequest;     // the document last fetched, a redirect's too
     bool m_refused = false; // the load that ends next was refused here
     bool m_showsFailure = false;
     bool m_loadingFailure = false;
