@@ -3,6 +3,7 @@
 #include "CrashReporter.h"
 #include "Logger.h"
 
+#include <apps/desktopclient/WebProfile.h>
 #include <platform/FileCommit.h>
 #include <platform/OsInfo.h>
 #include <core/Analytics.h>
@@ -33,9 +34,7 @@ bool isDevelopmentMode()
 void prepareProcess()
 {
     CrashReporter::add();
-    // The web views draw with the windows' GL context; set before the
-    // application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    WebProfile::prepareApplication();
     // Chromium refuses to start its sandbox for root; an ordinary user keeps it.
     if (platform::runsAsSuperuser())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

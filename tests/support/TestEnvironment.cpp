@@ -64,6 +64,8 @@ QString isolateEnvironment()
     qputenv("GSETTINGS_BACKEND", "memory");
     // Tests run as root, for whom Chromium will not start its sandbox.
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The web views draw in software, as in the program (WebProfile).
+    qputenv("QT_QUICK_BACKEND", "software");
 
     std::atexit(removeHomeAtExit);
     return g_home;

@@ -11,7 +11,6 @@
     int main(int argc, char *argv[])                                   \
     {                                                                  \
         fotoria::test::isolateEnvironment();                           \
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);    \
         QApplication app(argc, argv);                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                       \
         TestObject tc;                                                 \

@@ -5,6 +5,7 @@
 #include <core/AppInfo.h>
 
 #include <QCoreApplication>
+#include <QQuickWindow>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
@@ -33,6 +34,11 @@ QWebEngineProfile *onDisk()
 } // namespace
 
 namespace WebProfile {
+
+void prepareApplication()
+{
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+}
 
 QWebEngineProfile *gallery(bool keepNothing)
 {
