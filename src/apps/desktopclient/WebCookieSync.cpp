@@ -12,8 +12,14 @@ WebCookieSync::WebCookieSync(QWebEngineCookieStore *store, CookieJar *jar, QObje
     , m_jar(jar)
 {
     const QList<QNetworkCookie> stored = m_jar->cookies();
-    for (const QNetworkCookie &cookie : stored)
-        m_store->setCookie(cookie, addressOf(cookie));
+    for (QNetworkCookie cookie : stored) {
+        const QUrl address = addressOf(cookie);
+        // A domain without a leading dot is the host's alone; the engine
+        // would read a domain as a Domain attribute, valid for subdomains too.
+        if (!cookie.domain().startsWith(QLatin1Char('.')))
+            cookie.setDomain(QString());
+        m_store->setCookie(cookie, address);
+    }
     connect(m_store, &QWebEngineCookieStore::cookieAdded, this, &WebCookieSync::added);
     connect(m_store, &QWebEngineCookieStore::cookieRemoved, this, &WebCookieSync::removed);
 }
