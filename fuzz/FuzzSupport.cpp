@@ -11,7 +11,7 @@ namespace fuzz {
 
 namespace {
 
-void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
+[[maybe_unused]] void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type == QtFatalMsg || type == QtCriticalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));

@@ -71,7 +71,7 @@ void AnalyticsTest::init()
 QList<QJsonObject> AnalyticsTest::received(const QString &endpoint, int count)
 {
     // Fewer than `count` fail the caller's comparisons.
-    QTest::qWaitFor([&] { return m_service.journal(endpoint).size() >= count; }, 10000);
+    (void)QTest::qWaitFor([&] { return m_service.journal(endpoint).size() >= count; }, 10000);
     QList<QJsonObject> documents;
     for (const QJsonValue &entry : m_service.journal(endpoint))
         documents.append(entry.toObject().value("decoded").toObject());

@@ -269,7 +269,8 @@ private slots:
         for (int page = 0; page < 3; ++page) {
             QTRY_VERIFY_WITH_TIMEOUT(loaded.count() == page + 1, 10000);
             QVERIFY(loaded.last().first().toBool());
-            QCOMPARE(dialog.webView()->page()->contentsSize().toSize(),
+            // Laid out shortly after the load.
+            QTRY_COMPARE(dialog.webView()->page()->contentsSize().toSize(),
                 QSize(Onboarding::kPageWidth, Onboarding::kPageHeight));
             QCOMPARE(dialog.previousButton()->isVisible(), page > 0);
             QCOMPARE(dialog.nextButton()->text(), labels.at(page));

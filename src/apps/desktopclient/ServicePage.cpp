@@ -163,6 +163,9 @@ bool ServicePage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
     if (isAllowedInView(url) && !(clicked && m_links != Links::StayOnService)) {
         if (type != NavigationTypeRedirect && type != NavigationTypeReload && type != NavigationTypeBackForward)
             m_wanted = url;
+        // Documents that need no request (about:blank) are asked for here;
+        // the others where their request goes out, a redirect's included.
+        m_lastRequest = url;
         m_showsFailure = false;
         return true;
     }
@@ -215,7 +218,14 @@ void ServicePage::loadFinished_Slot(bool ok)
     m_stall.stop();
     const bool refused = m_refused;
     m_refused = false;
-    if (ok || refused || m_loadingFailure)
+    if (m_loadingFailure)
+        return;
+    // A load that starts while another is under way ends with it, in one
+    // report of the other's outcome: the last document asked for that is
+    // not the one shown did not load.
+    const bool shown = url().adjusted(QUrl::RemoveFragment) == m_lastRequest.adjusted(QUrl::RemoveFragment);
+    // A refused one leaves the page as it was.
+    if (refused || (ok && shown))
         return;
     qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(m_lastRequest);
     // Not from within the engine's report of the failed load: it would be lost.
