@@ -44,6 +44,12 @@ const char kRelaySource[] = R"JS((function () {
   var bridge = null, waiting = [];
   function call(c) { bridge[c[0]].apply(bridge, c.slice(1)); }
   new QWebChannel(qt.webChannelTransport, function (channel) {
+    // "Idle" only asks for property updates, which this bridge has none of,
+    // and keeps a 50 ms timer running in the program for as long as the page.
+    var exec = channel.exec;
+    channel.exec = function (data, callback) {
+      if (data.type !== QWebChannelMessageTypes.idle) exec.call(channel, data, callback);
+    };
     bridge = channel.objects.native_bridge;
     waiting.forEach(call);
     waiting = null;
