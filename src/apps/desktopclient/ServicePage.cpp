@@ -12,6 +12,8 @@
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWidget>
 
+#include <functional>
+
 namespace {
 
 // A click navigates on the button's release; a script's click long after
@@ -43,25 +45,25 @@ QString failureHtml()
 
 } // namespace
 
-// Notes the address of each document the page asks for, a redirect's too:
-// the log names the one that failed.
+// Tells the page of each document it asks for, a redirect's too: the log
+// names the one that failed, and the wait for an answer starts anew.
 class FrameRequests : public QWebEngineUrlRequestInterceptor
 {
 public:
-    explicit FrameRequests(QUrl *last, QObject *parent)
+    FrameRequests(std::function<void(const QUrl &)> requested, QObject *parent)
         : QWebEngineUrlRequestInterceptor(parent)
-        , m_last(last)
+        , m_requested(std::move(requested))
     {
     }
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
         if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
-            *m_last = info.requestUrl();
+            m_requested(info.requestUrl());
     }
 
 private:
-    QUrl *m_last;
+    std::function<void(const QUrl &)> m_requested;
 };
 
 // The page a script or a link with a target asks to open in a new window:
@@ -103,7 +105,13 @@ ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
     options->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     options->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     options->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
-    setUrlRequestInterceptor(new FrameRequests(&m_lastRequest, this));
+    setUrlRequestInterceptor(new FrameRequests(
+        [this](const QUrl &url) {
+            m_lastRequest = url;
+            if (m_stall.isActive())
+                m_stall.start();
+        },
+        this));
 
     m_stall.setSingleShot(true);
     m_stall.setInterval(NetworkPolicy::transferTimeout());
@@ -114,7 +122,14 @@ ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
         QTimer::singleShot(0, this, &ServicePage::showFailure);
     });
     connect(this, &QWebEnginePage::loadStarted, &m_stall, qOverload<>(&QTimer::start));
-    connect(this, &QWebEnginePage::loadProgress, &m_stall, qOverload<>(&QTimer::start));
+    // At 100 everything has arrived; the end of the load may still take a
+    // while to be reported, and is no answer to wait for.
+    connect(this, &QWebEnginePage::loadProgress, this, [this](int percent) {
+        if (percent < 100)
+            m_stall.start();
+        else
+            m_stall.stop();
+    });
     connect(this, &QWebEnginePage::loadFinished, this, &ServicePage::loadFinished_Slot);
     qApp->installEventFilter(this);
 }
