@@ -5,7 +5,6 @@
 
 #include <core/ServiceAddress.h>
 
-#include <QDebug>
 #include <QDesktopServices>
 #include <QGridLayout>
 #include <QWebEngineView>
@@ -26,7 +25,8 @@ HelpDialog::HelpDialog(QWidget *parent)
 
     m_page->setLinks(ServicePage::Links::AllToBrowser);
     m_view->setPage(m_page);
-    connect(m_page, &ServicePage::externalLink_Signal, this, &HelpDialog::linkClicked_Slot);
+    // The page hands out web and mail addresses only.
+    connect(m_page, &ServicePage::externalLink_Signal, this, [](const QUrl &link) { QDesktopServices::openUrl(link); });
     m_view->load(helpUrl());
 }
 
@@ -36,13 +36,4 @@ QUrl HelpDialog::helpUrl()
     while (base.endsWith(QLatin1Char('/')))
         base.chop(1);
     return QUrl(base + QStringLiteral("/howto"));
-}
-
-void HelpDialog::linkClicked_Slot(QUrl url)
-{
-    if (!ServicePage::opensInBrowser(url)) {
-        qDebug() << "HelpDialog::linkClicked_Slot(), not opened:" << url.scheme();
-        return;
-    }
-    QDesktopServices::openUrl(url);
 }

@@ -21,9 +21,6 @@ public:
     QWebEngineView *webView() const { return m_view; }
     ServicePage *page() const { return m_page; }
 
-public slots:
-    void linkClicked_Slot(QUrl url);
-
 private:
     QWebEngineView *m_view;
     ServicePage *m_page;
