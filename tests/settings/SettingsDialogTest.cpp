@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThreadPool>
 #include <QTemporaryDir>
 
 using fotoria::test::FotoriaService;
@@ -53,6 +54,7 @@ private slots:
     void controlWritesAtOnce();
     void emailChange_data();
     void emailChange();
+    void emailChangeEndsWithItsOwner();
     void controlPanel_data();
     void controlPanel();
     // Last: the quit a reset asks for ends every later event loop.
@@ -276,6 +278,27 @@ void SettingsDialogTest::emailChange()
         QCOMPARE(user->email(), emailBefore);
         QCOMPARE(EmailChange::canChange(), signIn);
     }
+}
+
+// Quitting while the service sits on the request neither waits for it nor
+// hears from it.
+void SettingsDialogTest::emailChangeEndsWithItsOwner()
+{
+    ProtocolManager::instance()->login(QStringLiteral("demo"), QStringLiteral("demo1234"), false);
+    QTRY_VERIFY_WITH_TIMEOUT(EmailChange::canChange(), 10000);
+    Settings::setValue(QStringLiteral("kNetworkTimeout"), 600000);
+    const QString path = QStringLiteral("/api/v2/users/") + User::instance()->uuid();
+    QVERIFY(m_service.setFailure(path, QStringLiteral("hang")));
+    m_service.clearJournal();
+
+    auto *change = new EmailChange;
+    QSignalSpy finished(change, &EmailChange::finished_Signal);
+    QVERIFY(change->change(QStringLiteral("demo.hang@fotoria.com")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.journal(path).size(), 1, 10000);
+    delete change;
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+    m_service.clearFailures();
+    QCOMPARE(finished.size(), 0);
 }
 
 void SettingsDialogTest::controlPanel_data()

@@ -1,18 +1,24 @@
 #include "EmailChange.h"
 
+#include "BackgroundFetch.h"
+
 #include <core/LogScrub.h>
 #include <core/User.h>
 #include <io/NetworkManager.h>
-#include <platform/CrashHook.h>
 
 #include <QDebug>
 #include <QTimer>
-#include <QtConcurrent>
 
 EmailChange::EmailChange(QObject *parent)
     : QObject(parent)
+    , m_fetch(new BackgroundFetch(this))
 {
-    connect(&m_watcher, &QFutureWatcher<Reply>::finished, this, &EmailChange::replied);
+    connect(m_fetch, &BackgroundFetch::finished_Signal, this, &EmailChange::replied);
+}
+
+bool EmailChange::isBusy() const
+{
+    return m_fetch->isRunning();
 }
 
 bool EmailChange::canChange()
@@ -25,7 +31,7 @@ bool EmailChange::canChange()
 bool EmailChange::change(const QString &newEmail)
 {
     const QString email = newEmail.trimmed();
-    if (email.isEmpty() || m_busy || !canChange())
+    if (email.isEmpty() || isBusy() || !canChange())
         return false;
     if (!email.contains(QLatin1Char('@'))) {
         const QString message
@@ -35,29 +41,24 @@ bool EmailChange::change(const QString &newEmail)
         return true;
     }
 
-    m_busy = true;
     m_newEmail = email;
     const QString path = QStringLiteral("/api/v2/users/") + User::instance()->uuid();
-    // The blocking client gets a thread of its own: the tray and its
-    // windows keep answering while the service does.
-    m_watcher.setFuture(QtConcurrent::run([path, email] {
-        platform::installThreadSignalStack();
-        NetworkManager network;
-        Reply reply;
-        reply.body = network.putJson(path, { { QStringLiteral("email"), email } }, &reply.ok);
-        return reply;
-    }));
+    m_fetch->start([path, email](NetworkManager &network) {
+        bool ok = false;
+        const QByteArray body = network.putJson(path, { { QStringLiteral("email"), email } }, &ok);
+        return QVariant(QVariantList { ok, body });
+    });
     return true;
 }
 
-void EmailChange::replied()
+void EmailChange::replied(const QVariant &result)
 {
-    m_busy = false;
-    const Reply reply = m_watcher.result();
-    if (!reply.ok) {
-        qDebug().noquote() << "email not set:" << QString::fromUtf8(LogScrub::json(reply.body));
-        const QString reason
-            = NetworkManager::jsonToMap(reply.body).value(QStringLiteral("message")).toString();
+    const QVariantList reply = result.toList();
+    const bool ok = reply.value(0).toBool();
+    const QByteArray body = reply.value(1).toByteArray();
+    if (!ok) {
+        qDebug().noquote() << "email not set:" << QString::fromUtf8(LogScrub::json(body));
+        const QString reason = NetworkManager::jsonToMap(body).value(QStringLiteral("message")).toString();
         emit finished_Signal(false,
             reason.isEmpty()
                 ? tr("Your address was not changed: the service did not answer, or gave no reason.")
@@ -65,7 +66,7 @@ void EmailChange::replied()
         return;
     }
     // The reply names the new address, which stays out of the log.
-    qDebug().noquote() << "email set:" << QString::fromUtf8(LogScrub::json(reply.body));
+    qDebug().noquote() << "email set:" << QString::fromUtf8(LogScrub::json(body));
     User::instance()->reset();
     emit finished_Signal(
         true, tr("Your e-mail address is now %1. Please log in again with the new address.").arg(m_newEmail));

@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 
+class BackgroundFetch;
+
 // Changes the signed-in account's e-mail address at the service. The request
-// runs on a pool thread; the outcome comes back on this object's thread as
-// finished_Signal. After a change the account record is signed out, since
+// runs on a pool thread and is cancelled when this object goes (quitting
+// never waits for the service); the outcome comes back on this object's
+// thread as finished_Signal. After a change the account record is signed out, since
 // the service ties the sign-in to the old address.
 class EmailChange : public QObject
 {
@@ -23,7 +25,7 @@ public:
     // while a change is under way; an address without "@" ends at once in
     // finished_Signal(false, reason). Returns whether finished_Signal follows.
     bool change(const QString &newEmail);
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const;
 
 signals:
     // `message` is for the user: the new address, or why it was not taken
@@ -31,14 +33,8 @@ signals:
     void finished_Signal(bool changed, const QString &message);
 
 private:
-    struct Reply
-    {
-        bool ok = false;
-        QByteArray body;
-    };
-    void replied();
+    void replied(const QVariant &result);
 
-    QFutureWatcher<Reply> m_watcher;
+    BackgroundFetch *m_fetch;
     QString m_newEmail;
-    bool m_busy = false;
 };
