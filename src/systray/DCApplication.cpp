@@ -109,7 +109,7 @@ void DCApplication::initialize()
     connect(m_signIn, &SignInSequence::postState_Signal, this, &DCApplication::postState_Signal);
 
     User::instance()->useServiceAccount(false);
-    QTimer::singleShot(1000, this, &DCApplication::delayedLogin_Slot);
+    m_signIn->start();
     window->show();
     checkBringToFront_Slot();
 

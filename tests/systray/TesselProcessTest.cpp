@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -195,6 +196,31 @@ private slots:
         QVERIFY(!process.readAllStandardError().contains("QThread: Destroyed"));
         QVERIFY(!fotoria::test::readFile(profile.base() + "/log.txt").contains("QThread: Destroyed"));
         m_service.clearFailures();
+    }
+
+    // A person who did not tick "Remember me" is back on the shared account
+    // at the next start, and the person's token is never sent again.
+    void forgetsAPersonNotToBeRemembered()
+    {
+        const Profile profile = this->profile("forget");
+        {
+            QSettings settings(profile.settingsFile(), QSettings::IniFormat);
+            settings.setValue("email", "demo@fotoria.com");
+            settings.setValue("uuid", "a3e1b7c4-62d9-4f05-8e3a-7b9c1d2e4f60");
+            settings.setValue("authenticationToken", "person-token-1");
+            settings.setValue("remember", false);
+        }
+        m_service.clearJournal();
+        QProcess process;
+        start(process, profile);
+        // The service account's sign-in, then the page it opens.
+        QTRY_VERIFY_WITH_TIMEOUT(m_service.journal("/api/v3/tokens").size() >= 2, 10000);
+        stop(process, SIGTERM);
+        const QJsonArray signIns = m_service.journal("/api/v3/tokens");
+        QVERIFY(!signIns.isEmpty());
+        QCOMPARE(signIns.first()["json"]["email"].toString(), QStringLiteral("desktop@fotoria.com"));
+        QVERIFY(!QJsonDocument(m_service.journal()).toJson().contains("person-token-1"));
+        QVERIFY(!fotoria::test::readFile(profile.settingsFile()).contains("person-token-1"));
     }
 
     void developmentMarkerKeepsTheLogEmpty()
