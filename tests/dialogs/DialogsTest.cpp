@@ -361,6 +361,9 @@ private slots:
         QTest::newRow("before eight") << true << at("2014-03-26", "07:59", 0) << "" << false << false << "";
         QTest::newRow("already today")
             << true << at("2014-03-26", "18:00", 0) << "2014-03-26" << false << false << "";
+        // 20:00 at UTC-5 is already tomorrow in UTC; today is the local date.
+        QTest::newRow("already today, evening west of UTC")
+            << true << at("2014-03-26", "20:00", -5 * 3600) << "2014-03-26" << false << false << "";
         QTest::newRow("service fails") << true << at("2014-03-26", "09:15", 0) << "2014-03-25" << true << true
                                        << "2014-03-26T09:15:00.000+0000";
     }

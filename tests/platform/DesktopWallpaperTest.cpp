@@ -119,6 +119,8 @@ private slots:
             { "XDG_CURRENT_DESKTOP=i3:XFCE:GNOME", DesktopKind::Xfce },
             { "XDG_CURRENT_DESKTOP=i3;DESKTOP_SESSION=mate", DesktopKind::Mate },
             { "XDG_CURRENT_DESKTOP=GNOME;DESKTOP_SESSION=xubuntu", DesktopKind::Gnome },
+            { "DESKTOP_SESSION=cinnamon", DesktopKind::Cinnamon },
+            { "DESKTOP_SESSION=cinnamon2d", DesktopKind::Cinnamon },
             { "DESKTOP_SESSION=xfce", DesktopKind::Xfce },
             { "DESKTOP_SESSION=xubuntu", DesktopKind::Xfce },
             { "DESKTOP_SESSION=Lubuntu", DesktopKind::Lxqt },

@@ -3,7 +3,8 @@
 // the way Plasma's desktop scripting does, and writes every desktop's plugin
 // and config to a JSON file after each script.
 //
-// plasma-shell-recorder <state.json> <wallpaper plugin of each desktop>...
+// plasma-shell-recorder [--first-line=TEXT] <state.json> <wallpaper plugin of each desktop>...
+// --first-line: a line of Plasma's own printed before each script's output.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -94,8 +95,9 @@ class PlasmaShell : public QObject, protected QDBusContext
     Q_CLASSINFO("D-Bus Interface", "org.kde.PlasmaShell")
 
 public:
-    PlasmaShell(const QString &stateFile, const QStringList &plugins)
+    PlasmaShell(const QString &stateFile, const QStringList &plugins, const QString &firstLine)
         : m_stateFile(stateFile)
+        , m_firstLine(firstLine)
     {
         for (const QString &plugin : plugins)
             m_desktops.append(new FakeDesktop(plugin, this));
@@ -128,11 +130,12 @@ public slots:
             sendErrorReply(QDBusError::Failed, result.toString());
             return QString();
         }
-        return api.output();
+        return m_firstLine + api.output();
     }
 
 private:
     QString m_stateFile;
+    QString m_firstLine; // with its line break
     QList<FakeDesktop *> m_desktops;
 };
 
@@ -143,11 +146,15 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     QTextStream err(stderr);
+    const QString firstLineOption = QStringLiteral("--first-line=");
+    QString firstLine;
+    if (!arguments.isEmpty() && arguments.first().startsWith(firstLineOption))
+        firstLine = arguments.takeFirst().mid(firstLineOption.size()) + QLatin1Char('\n');
     if (arguments.isEmpty()) {
-        err << "usage: plasma-shell-recorder <state.json> <wallpaper plugin>...\n";
+        err << "usage: plasma-shell-recorder [--first-line=TEXT] <state.json> <wallpaper plugin>...\n";
         return 2;
     }
-    PlasmaShell shell(arguments.takeFirst(), arguments);
+    PlasmaShell shell(arguments.takeFirst(), arguments, firstLine);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/PlasmaShell"), &shell, QDBusConnection::ExportAllSlots)
         || !bus.registerService(QStringLiteral("org.kde.plasmashell"))) {

@@ -90,17 +90,22 @@ private slots:
         QTest::addColumn<QStringList>("plugins"); // empty: no plasmashell on the bus
         QTest::addColumn<QString>("dataFolder"); // under the test home; empty: the usual one
         QTest::addColumn<QString>("failure"); // part of the error; empty: success
+        QTest::addColumn<QString>("firstLine"); // printed by Plasma itself before the count
 
         const QString image = QStringLiteral("org.kde.image");
         // First: a recorder of an earlier row could still own the name.
-        QTest::newRow("no plasmashell") << QStringList() << QString() << "plasmashell is not running";
-        QTest::newRow("mixed desktops")
-            << QStringList { image, QStringLiteral("org.kde.color"), image } << QString() << QString();
+        QTest::newRow("no plasmashell") << QStringList() << QString() << "plasmashell is not running"
+                                        << QString();
+        QTest::newRow("mixed desktops") << QStringList { image, QStringLiteral("org.kde.color"), image }
+                                        << QString() << QString() << QString();
         QTest::newRow("no picture desktop")
             << QStringList { QStringLiteral("org.kde.color"), QStringLiteral("org.kde.slideshow") }
-            << QString() << "no KDE desktop shows a picture";
-        QTest::newRow("quote, backslash, accents")
-            << QStringList { image } << QStringLiteral("/data 'it''s' \\ \"q\" Bäckerstraße") << QString();
+            << QString() << "no KDE desktop shows a picture" << QString();
+        QTest::newRow("quote, backslash, accents") << QStringList { image }
+                                                   << QStringLiteral("/data 'it''s' \\ \"q\" Bäckerstraße")
+                                                   << QString() << QString();
+        QTest::newRow("a line of Plasma's before the count")
+            << QStringList { image } << QString() << QString() << "kf.plasma: 2 desktops found";
     }
 
     void plasma()
@@ -108,6 +113,7 @@ private slots:
         QFETCH(QStringList, plugins);
         QFETCH(QString, dataFolder);
         QFETCH(QString, failure);
+        QFETCH(QString, firstLine);
         QString error;
         if (!haveTools({ QStringLiteral("dbus-run-session") }, &error))
             QSKIP(qPrintable(error));
@@ -139,7 +145,8 @@ private slots:
             shell.setProcessEnvironment(m_bus->environment());
             shell.setProcessChannelMode(QProcess::ForwardedChannels);
             shell.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plasma-shell-recorder"),
-                QStringList { stateFile } + plugins);
+                (firstLine.isEmpty() ? QStringList() : QStringList { "--first-line=" + firstLine })
+                    + QStringList { stateFile } + plugins);
             QVERIFY(shell.waitForStarted());
             QVERIFY2(waitUntil([&] {
                 return QFile::exists(stateFile) || shell.state() == QProcess::NotRunning;

@@ -86,18 +86,24 @@ private slots:
         QTest::addColumn<QString>("desktop");
         // The corner that must stay in view (a calendar's), else the centre.
         QTest::addColumn<int>("keep");
+        // The halves turned upright: both monitors crop it from above and below.
+        QTest::addColumn<bool>("portrait");
         const int bottomRight = Qt::AlignBottom | Qt::AlignRight;
-        QTest::newRow("root window") << QString() << int(Qt::AlignCenter);
-        QTest::newRow("root window, Xvfb monitors") << QString() << int(Qt::AlignCenter);
-        QTest::newRow("root window, calendar bottom right") << QString() << bottomRight;
-        QTest::newRow("XFCE") << QStringLiteral("XFCE") << int(Qt::AlignCenter);
-        QTest::newRow("XFCE, calendar bottom right") << QStringLiteral("XFCE") << bottomRight;
+        QTest::newRow("root window") << QString() << int(Qt::AlignCenter) << false;
+        QTest::newRow("root window, Xvfb monitors") << QString() << int(Qt::AlignCenter) << false;
+        QTest::newRow("root window, calendar bottom right") << QString() << bottomRight << false;
+        QTest::newRow("root window, portrait") << QString() << int(Qt::AlignCenter) << true;
+        QTest::newRow("root window, portrait, calendar bottom right") << QString() << bottomRight << true;
+        QTest::newRow("XFCE") << QStringLiteral("XFCE") << int(Qt::AlignCenter) << false;
+        QTest::newRow("XFCE, calendar bottom right") << QStringLiteral("XFCE") << bottomRight << false;
+        QTest::newRow("XFCE, portrait, calendar bottom right") << QStringLiteral("XFCE") << bottomRight << true;
     }
 
     void wallpaperCoversEachMonitor()
     {
         QFETCH(QString, desktop);
         QFETCH(int, keep);
+        QFETCH(bool, portrait);
         QString error;
         const bool xfce = !desktop.isEmpty();
         if (xfce && !haveTools({ QStringLiteral("xfdesktop"), QStringLiteral("dbus-run-session") }, &error))
@@ -153,7 +159,8 @@ private slots:
             }),
                 qPrintable(QStringLiteral("xfdesktop does not show its first picture: ") + wrong));
         }
-        QVERIFY2(platform::setDesktopWallpaper(writePicture(halvesPicture(), QStringLiteral("h.bmp")),
+        const QImage picture = portrait ? halvesPicture().transformed(QTransform().rotate(90)) : halvesPicture();
+        QVERIFY2(platform::setDesktopWallpaper(writePicture(picture, QStringLiteral("h.bmp")),
                      QString(), &error, Qt::Alignment(keep)),
             qPrintable(error));
 
@@ -163,6 +170,12 @@ private slots:
         QVector<QPair<QPoint, QRgb>> expected { { { 50, 360 }, green }, { { 400, 360 }, red },
             { { 900, 360 }, blue }, { { 1230, 360 }, green }, { { 1290, 512 }, red },
             { { 2550, 512 }, keep & Qt::AlignRight ? green : blue }, { { 1290, 1015 }, red } };
+        // Upright: the blue half's lower green strip begins 542 and 846 rows
+        // down when the bottom is kept; in the middle, blue begins at 360 and 512.
+        const bool bottom = keep & Qt::AlignBottom;
+        if (portrait)
+            expected = { { { 640, 100 }, bottom ? blue : red }, { { 640, 700 }, bottom ? green : blue },
+                { { 1920, 100 }, bottom ? blue : red }, { { 1920, 1015 }, bottom ? green : blue } };
         if (!xfce)
             expected.append({ { 640, 900 }, qRgb(0, 0, 0) }); // below the first monitor
         QString wrong;

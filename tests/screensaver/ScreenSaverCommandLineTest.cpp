@@ -46,6 +46,8 @@ void ScreenSaverCommandLineTest::modes_data()
     QTest::newRow("/p abc reads 0") << A({ "/p", "abc" }) << none << int(Mode::PreviewMode) << none << false;
     QTest::newRow("/p 12ab reads leading digits")
         << A({ "/p", "12ab" }) << none << int(Mode::PreviewMode) << quintptr(12) << false;
+    QTest::newRow("/p -5: a negative handle names no window")
+        << A({ "/p", "-5" }) << none << int(Mode::PreviewMode) << none << false;
     QTest::newRow("/s /x: only /p counts with two")
         << A({ "/s", "/x" }) << none << int(Mode::NoMode) << none << true;
     QTest::newRow("/p alone") << A({ "/p" }) << none << int(Mode::NoMode) << none << true;

@@ -269,6 +269,7 @@ private slots:
         QTest::newRow("folder") << folder() << "No picture file";
         QTest::newRow("20000 x 20000") << jpegClaiming("huge.jpg", 20000, 20000) << "too large";
         QTest::newRow("60000 x 5000") << jpegClaiming("wide.jpg", 60000, 5000) << "too large";
+        QTest::newRow("one row above the limit") << jpegClaiming("over.jpg", 15625, 16001) << "too large";
         // A good header with the data cut off.
         QByteArray cut;
         {
@@ -327,13 +328,20 @@ private slots:
         }
     }
 
+    void acceptsTheLargestAllowedHeader_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("just under the limit") << QSize(15000, 16666);
+        QTest::newRow("exactly the limit") << QSize(15625, 16000);
+    }
     void acceptsTheLargestAllowedHeader()
     {
-        // 15000 x 16666 is just under the limit: the header passes, and the
-        // broken data then fails in the decoder, not in the size check.
-        const QString path = jpegClaiming("limit.jpg", 15000, 16666);
+        // The header passes, and the broken data then fails in the decoder,
+        // not in the size check.
+        QFETCH(QSize, size);
+        const QString path = jpegClaiming("limit.jpg", quint16(size.width()), quint16(size.height()));
         QString error;
-        QCOMPARE(PictureDecoder::pictureSize(path, &error), QSize(15000, 16666));
+        QCOMPARE(PictureDecoder::pictureSize(path, &error), size);
     }
 };
 

@@ -120,24 +120,25 @@ private slots:
     void calendarInTheChosenCorner_data()
     {
         QTest::addColumn<int>("position");
-        QTest::addColumn<int>("extraHeight");
+        QTest::addColumn<QSize>("extra"); // the picture's size beyond the screen's
         QTest::addColumn<bool>("pageFails");
-        QTest::newRow("top left") << 0 << 0 << false;
-        QTest::newRow("top right") << 1 << 0 << false;
-        QTest::newRow("bottom left") << 2 << 0 << false;
-        QTest::newRow("bottom right") << 3 << 0 << false;
-        // Taller than the screen: the desktop shows the middle, and so the
-        // corner is the middle part's.
-        QTest::newRow("bottom right, taller picture") << 3 << 360 << false;
-        QTest::newRow("page fails") << 0 << 0 << true;
+        QTest::newRow("top left") << 0 << QSize(0, 0) << false;
+        QTest::newRow("top right") << 1 << QSize(0, 0) << false;
+        QTest::newRow("bottom left") << 2 << QSize(0, 0) << false;
+        QTest::newRow("bottom right") << 3 << QSize(0, 0) << false;
+        // Taller or wider than the screen: the desktop shows the middle, and
+        // so the corner is the middle part's.
+        QTest::newRow("bottom right, taller picture") << 3 << QSize(0, 360) << false;
+        QTest::newRow("top right, wider picture") << 1 << QSize(480, 0) << false;
+        QTest::newRow("page fails") << 0 << QSize(0, 0) << true;
     }
     void calendarInTheChosenCorner()
     {
         QFETCH(int, position);
-        QFETCH(int, extraHeight);
+        QFETCH(QSize, extra);
         QFETCH(bool, pageFails);
         const QSize screen = WallpaperBitmap::screenSize();
-        const QString picture = writePicture(screen + QSize(0, extraHeight));
+        const QString picture = writePicture(screen + extra);
         Settings::setValue("kPosition", position);
         if (pageFails) {
             m_service.setFailure("/calendar", "http_error");
@@ -145,15 +146,16 @@ private slots:
             QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Wallpaper without the calendar: .*500"));
         }
 
-        QImage expected(screen + QSize(0, extraHeight), QImage::Format_RGB32);
+        QImage expected(screen + extra, QImage::Format_RGB32);
         expected.fill(kBackground);
         if (!pageFails) {
             const QImage calendar
                 = renderPage(m_service.baseUrl() + "/calendar?" + kDefaultQuery, kMediumCalendar);
             QVERIFY(!calendar.isNull());
             QVERIFY(qAlpha(calendar.pixel(kMediumCalendar.width() / 2, kMediumCalendar.height() / 2)) > 0);
-            const int x = position % 2 ? screen.width() - kMediumCalendar.width() - 32 : 32;
-            const int top = extraHeight / 2;
+            const int left = extra.width() / 2;
+            const int x = position % 2 ? left + screen.width() - kMediumCalendar.width() - 32 : left + 32;
+            const int top = extra.height() / 2;
             const int y = position >= 2 ? top + screen.height() - kMediumCalendar.height() : top + 32;
             QPainter(&expected).drawImage(x, y, calendar);
         }

@@ -250,9 +250,14 @@ private slots:
 
         QDropEvent event(
             QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // A file manager offers a move when Shift is held; the strip only
+        // copies, and a reported move would make the source delete the files.
+        event.setDropAction(Qt::MoveAction);
         strip.dropEvent(&event);
 
         QCOMPARE(event.isAccepted(), accepted);
+        if (accepted)
+            QCOMPARE(event.dropAction(), Qt::CopyAction);
         QCOMPARE(asked, questions);
         QCOMPARE(folders.size(), folder.isEmpty() ? 0 : 1);
         if (!folder.isEmpty())
