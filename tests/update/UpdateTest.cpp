@@ -116,8 +116,10 @@ void UpdateTest::cleanup()
 {
     for (const QString &name : QDir(QDir::tempPath()).entryList({ QStringLiteral("fotoria-*") }, QDir::Files))
         QFile::remove(QDir::tempPath() + QLatin1Char('/') + name);
-    QFile::remove(platform::updateFolder()); // when a link
-    QDir(platform::updateFolder()).removeRecursively();
+    const QString folder = platform::updateFolder();
+    QVERIFY(folder.startsWith(fotoria::test::testHome() + QLatin1Char('/')));
+    QFile::remove(folder); // when a link
+    QDir(folder).removeRecursively();
 }
 
 void UpdateTest::check_data()
@@ -474,6 +476,7 @@ void UpdateTest::installerNeverFollowsALink()
     QVERIFY(downloaded.wait(20000));
     QCOMPARE(downloaded.first().first().toBool(), success);
     QCOMPARE(QFileInfo(update.installerPath()).isSymLink(), false);
+    QVERIFY(!update.installerPath().startsWith(QDir::tempPath() + QLatin1Char('/')));
     QCOMPARE(QFileInfo(update.installerPath()).size(), success ? qint64(65536) : 0);
     QVERIFY(!QFileInfo::exists(elsewhere + name));
     QVERIFY(file.open(QIODevice::ReadOnly));
