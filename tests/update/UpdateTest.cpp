@@ -624,6 +624,7 @@ void UpdateTest::dialogStates()
     ADownloadUpdateDialog dialog(&update);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Downloading update"));
     QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Message"));
+    QCOMPARE(dialog.messageLabel()->textFormat(), Qt::PlainText); // the error text comes from the network
 
     dialog.prepare();
     QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Downloading update..."));

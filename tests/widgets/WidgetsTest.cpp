@@ -6,12 +6,15 @@
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
 #include <CAPlaylistItemWidget.h>
+#include <CABrowser.h>
 #include <CUElidedLabel.h>
+#include <WidgetPrompts.h>
 #include <PlaylistDrop.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
 #include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/PlainText.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
 
@@ -24,6 +27,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QToolButton>
 
 using namespace fotoria::test;
@@ -66,6 +70,16 @@ void closeNextModal(bool tick, int *shown)
             box->setChecked(true);
         static_cast<QDialog *>(modal)->accept();
     });
+}
+
+// The text a label or tool tip in this format shows.
+QString shownAs(const QString &text, Qt::TextFormat format)
+{
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
 }
 
 } // namespace
@@ -465,6 +479,61 @@ private slots:
         closeNextModal(false, &shown);
         QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", true, key));
         QCOMPARE(shown, 3);
+    }
+
+    void serviceTextsShownAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char *path : { "elided name tool tip", "feedback title", "feedback text", "prompt", "question",
+                 "prompt label", "message box", "toolbar message", "playlist tool tip" })
+            QTest::newRow(path) << QString::fromLatin1(path);
+    }
+    void serviceTextsShownAsTheyAre()
+    {
+        QFETCH(QString, path);
+        const QString text = QStringLiteral("<b>x</b><img src=\"nowhere.png\">");
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        // Reads the label that holds the text in the next modal dialog, then closes it.
+        const auto readModal = [&] {
+            QTimer::singleShot(50, [&] {
+                for (QLabel *label : QApplication::activeModalWidget()->findChildren<QLabel *>())
+                    if (label->text().contains(QLatin1String("<b>x")))
+                        std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
+                static_cast<QDialog *>(QApplication::activeModalWidget())->reject();
+            });
+        };
+        WidgetPrompts prompts(nullptr);
+        CABrowser browser;
+        CUElidedLabel elided;
+        if (path == "elided name tool tip") {
+            elided.setFullText(text);
+            shown = elided.toolTip();
+        } else if (path.startsWith("feedback")) {
+            readModal();
+            CUMessageBox::feedback(nullptr, path == "feedback title" ? text : "Moved", path == "feedback text" ? text : "Success!", true, QString());
+        } else if (path == "prompt") {
+            readModal();
+            prompts.inform("Oops!", text);
+        } else if (path == "question") {
+            readModal();
+            prompts.confirm("Removing a Playlist.", text);
+        } else if (path == "prompt label") {
+            readModal();
+            prompts.askText("Rename Playlist", text, "Trip");
+        } else if (path == "message box") {
+            readModal();
+            PlainText::message(nullptr, QMessageBox::Warning, "Change email", text);
+        } else if (path == "toolbar message") {
+            browser.showMessage(text);
+            auto *label = browser.findChild<QLabel *>("messageLabel");
+            std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
+        } else {
+            browser.newCategory_Slot(false, text, QString(), false);
+            auto *list = browser.findChild<QListWidget *>("playlistListWidget");
+            shown = list->item(list->count() - 1)->toolTip();
+        }
+        QCOMPARE(shownAs(shown, format), text);
     }
 
     void helpLinksOpenOnlyWebAndMail_data()

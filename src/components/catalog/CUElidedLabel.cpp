@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QTextDocument>
 
 CUElidedLabel::CUElidedLabel(QWidget *parent)
     : QLabel(parent)
@@ -12,7 +13,7 @@ CUElidedLabel::CUElidedLabel(QWidget *parent)
 void CUElidedLabel::setFullText(const QString &text)
 {
     m_fullText = text;
-    setToolTip(text);
+    setToolTip(Qt::convertFromPlainText(text));
     elide();
 }
 
