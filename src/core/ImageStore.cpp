@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 
@@ -55,19 +56,47 @@ ImageStore::ImageStore(const QString &indexFile, const QString &playlistFolder)
 
 bool ImageStore::isSafeName(const QString &name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    // Both separators are refused on every system, so a name stays valid
+    // What either system refuses is refused on both, so a name stays valid
     // wherever the folder is copied to.
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9\u00b9\u00b2\u00b3]|LPT[1-9\u00b9\u00b2\u00b3])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (name.isEmpty() || name.toUtf8().size() > 255 || name.endsWith(QLatin1Char('.'))
+        || name.endsWith(QLatin1Char(' ')))
+        return false; // also "." and ".."
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\<>:\"|?*").contains(c))
+            return false;
+    }
+    return !device.match(name.section(QLatin1Char('.'), 0, 0).trimmed()).hasMatch();
+}
+
+bool ImageStore::acceptName(const QString &name)
+{
+    if (isSafeName(name))
+        return true;
+    qWarning().noquote() << "ImageStore: refused the name" << nameForLog(name);
+    return false;
+}
+
+QString ImageStore::nameForLog(const QString &name)
+{
+    QString shown = QStringLiteral("\"");
+    for (const QChar c : name) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            shown += QLatin1Char('\\') + QString(c);
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph)
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown + QLatin1Char('"');
 }
 
 void ImageStore::setActive(const QString &name, bool active)
 {
-    if (!isSafeName(name)) {
-        qWarning() << "ImageStore: refused playlist name" << name;
+    if (!acceptName(name))
         return;
-    }
     QMutexLocker locker(&m_lock);
     m_playlists.insert(name, active);
     saveLocked();

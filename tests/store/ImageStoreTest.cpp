@@ -347,17 +347,37 @@ private slots:
     void namesNeverLeaveThePlaylistFolder_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("parent") << "..";
-        QTest::newRow("current") << ".";
-        QTest::newRow("climbing") << "../outside";
-        QTest::newRow("nested") << "a/b";
-        QTest::newRow("backslash") << "a\\b";
-        QTest::newRow("absolute") << "/etc";
-        QTest::newRow("empty") << "";
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("logged"); // the log's form of a refused name
+        QTest::newRow("parent") << ".." << false << "";
+        QTest::newRow("current") << "." << false << "";
+        QTest::newRow("climbing") << "../outside" << false << "";
+        QTest::newRow("nested") << "a/b" << false << "";
+        QTest::newRow("backslash") << "a\\b" << false << "";
+        QTest::newRow("absolute") << "/etc" << false << "";
+        QTest::newRow("empty") << "" << false << "";
+        QTest::newRow("line break forging a log line") << "a\nERROR b" << false << "\"a\\u000aERROR b\"";
+        QTest::newRow("tab") << "a\tb" << false << "";
+        QTest::newRow("colon") << "a:b" << false << "";
+        QTest::newRow("star") << "a*" << false << "";
+        QTest::newRow("trailing dot") << "Trip." << false << "";
+        QTest::newRow("trailing space") << "Trip " << false << "";
+        QTest::newRow("device name") << "CON" << false << "";
+        QTest::newRow("device name, lower case, extension") << "com1.txt" << false << "";
+        QTest::newRow("device name, space before the extension") << "lpt9 .jpg" << false << "";
+        QTest::newRow("256 bytes of UTF-8") << QString(128, QChar(0xe9)) << false << "";
+        QTest::newRow("255 bytes of UTF-8") << QString(85, QChar(0x20ac)) << true << "";
+        QTest::newRow("Unicode, spaces and dots inside") << "Ferien 2024 – Ålesund 東京 v1.2" << true << "";
+        QTest::newRow("a device name inside a longer one") << "Console.con-trip" << true << "";
+        QTest::newRow("leading dot") << ".trip" << true << "";
     }
     void namesNeverLeaveThePlaylistFolder()
     {
         QFETCH(QString, name);
+        QFETCH(bool, usable);
+        QFETCH(QString, logged);
+        if (!logged.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qPrintable("ImageStore: refused the name " + logged));
         const Place place = newPlace();
         const QString root = QFileInfo(place.playlists).absolutePath();
         writeFile(root + "/outside/secret.jpg");
@@ -365,7 +385,7 @@ private slots:
 
         ImageStore store(place.index, place.playlists);
         store.setActive(name, true);
-        QCOMPARE(store.activeCount(), 0);
+        QCOMPARE(store.activeCount(), usable ? 1 : 0);
         QCOMPARE(store.pictureCount(), 0);
 
         // The same name written into the index by hand is not listed either.
