@@ -56,8 +56,19 @@ ImageStore::ImageStore(const QString &indexFile, const QString &playlistFolder)
 
 bool ImageStore::isSafeName(const QString &name)
 {
-    // What either system refuses is refused on both, so a name stays valid
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    // Both separators are refused on every system, so a name stays valid
     // wherever the folder is copied to.
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
+}
+
+namespace {
+
+// What either system refuses is refused on both, so a name stays valid
+// wherever the folder is copied to.
+bool isPortableName(const QString &name)
+{
     static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9\u00b9\u00b2\u00b3]|LPT[1-9\u00b9\u00b2\u00b3])$"),
         QRegularExpression::CaseInsensitiveOption);
     if (name.isEmpty() || name.toUtf8().size() > 255 || name.endsWith(QLatin1Char('.'))
@@ -70,9 +81,11 @@ bool ImageStore::isSafeName(const QString &name)
     return !device.match(name.section(QLatin1Char('.'), 0, 0).trimmed()).hasMatch();
 }
 
+} // namespace
+
 bool ImageStore::acceptName(const QString &name)
 {
-    if (isSafeName(name))
+    if (isPortableName(name))
         return true;
     qWarning().noquote() << "ImageStore: refused the name" << nameForLog(name);
     return false;
@@ -95,8 +108,10 @@ QString ImageStore::nameForLog(const QString &name)
 
 void ImageStore::setActive(const QString &name, bool active)
 {
-    if (!acceptName(name))
+    if (!isSafeName(name)) {
+        qWarning().noquote() << "ImageStore: refused playlist name" << nameForLog(name);
         return;
+    }
     QMutexLocker locker(&m_lock);
     m_playlists.insert(name, active);
     saveLocked();

@@ -154,7 +154,8 @@ PlaylistLibrary::RenameResult PlaylistLibrary::rename(const QString &oldName, co
 {
     if (newName == oldName)
         return RenameResult::Unchanged;
-    if (!ImageStore::acceptName(oldName) || !ImageStore::acceptName(newName))
+    // The old name may be any folder there is; the new one must suit every system.
+    if (!ImageStore::isSafeName(oldName) || !ImageStore::acceptName(newName))
         return RenameResult::Refused;
     if (playlistNames().contains(newName) || QFileInfo::exists(folderOf(newName)))
         return RenameResult::Exists;
@@ -166,7 +167,7 @@ PlaylistLibrary::RenameResult PlaylistLibrary::rename(const QString &oldName, co
 
 bool PlaylistLibrary::remove(const QString &name)
 {
-    if (!ImageStore::acceptName(name))
+    if (!ImageStore::isSafeName(name))
         return false;
     const QString folder = folderOf(name);
     // A linked folder belongs to someone else: only the link goes.

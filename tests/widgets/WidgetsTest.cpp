@@ -15,6 +15,7 @@
 #include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlainText.h>
+#include <apps/desktopclient/SettingsDialog.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
 
@@ -485,7 +486,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         for (const char *path : { "elided name tool tip", "feedback title", "feedback text", "prompt", "question",
-                 "prompt label", "message box", "toolbar message", "playlist tool tip" })
+                 "prompt label", "message box", "toolbar message", "playlist tool tip", "account e-mail" })
             QTest::newRow(path) << QString::fromLatin1(path);
     }
     void serviceTextsShownAsTheyAre()
@@ -528,6 +529,9 @@ private slots:
             browser.showMessage(text);
             auto *label = browser.findChild<QLabel *>("messageLabel");
             std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
+        } else if (path == "account e-mail") {
+            SettingsDialog settings; // shown when signed in
+            std::tie(shown, format) = std::make_pair(text, settings.findChild<QLabel *>("userInfoLabel")->textFormat());
         } else {
             browser.newCategory_Slot(false, text, QString(), false);
             auto *list = browser.findChild<QListWidget *>("playlistListWidget");

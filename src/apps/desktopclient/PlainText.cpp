@@ -2,6 +2,7 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QTextDocument>
 
 namespace PlainText {
 
@@ -9,6 +10,11 @@ void labels(QWidget *dialog)
 {
     for (QLabel *label : dialog->findChildren<QLabel *>())
         label->setTextFormat(Qt::PlainText);
+}
+
+QString toolTip(const QString &text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
 }
 
 void message(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)

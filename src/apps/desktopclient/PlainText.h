@@ -12,6 +12,9 @@ namespace PlainText {
 
 // Every label the dialog holds so far shows its text as it is.
 void labels(QWidget *dialog);
+// A tool tip that shows the text as it is (tool tips take what looks like
+// markup for rich text).
+QString toolTip(const QString &text);
 // QMessageBox::warning and ::information, the text shown as it is.
 void message(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text);
 // QInputDialog::getText, the label shown as it is; *ok is false when

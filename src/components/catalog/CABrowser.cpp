@@ -19,6 +19,7 @@
 #include "WidgetPrompts.h"
 
 #include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/PlainText.h>
 #include <apps/desktopclient/PlaylistsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
 #include <apps/desktopclient/WebCookieSync.h>
@@ -44,7 +45,6 @@
 #include <QGridLayout>
 #include <QHideEvent>
 #include <QShowEvent>
-#include <QTextDocument>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -378,7 +378,7 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
             auto *item = new QListWidgetItem(ui.playlistListWidget);
             item->setData(kNameRole, category);
             item->setSizeHint(kPlaylistTile);
-            item->setToolTip(Qt::convertFromPlainText(category));
+            item->setToolTip(PlainText::toolTip(category));
             auto *tile = new CAPlaylistItemWidget(category, ui.playlistListWidget);
             connect(tile, &CAPlaylistItemWidget::playlistClicked_Signal, this, [this](const QString &name) {
                 selectPlaylist_Slot(name);

@@ -1,8 +1,9 @@
 #include "CUElidedLabel.h"
 
+#include <apps/desktopclient/PlainText.h>
+
 #include <QEvent>
 #include <QFontMetrics>
-#include <QTextDocument>
 
 CUElidedLabel::CUElidedLabel(QWidget *parent)
     : QLabel(parent)
@@ -13,7 +14,7 @@ CUElidedLabel::CUElidedLabel(QWidget *parent)
 void CUElidedLabel::setFullText(const QString &text)
 {
     m_fullText = text;
-    setToolTip(Qt::convertFromPlainText(text));
+    setToolTip(PlainText::toolTip(text));
     elide();
 }
 
