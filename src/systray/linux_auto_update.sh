@@ -76,6 +76,8 @@ if [ "$status" -ne 0 ]; then
     echo "linux_auto_update: installing $installer failed with $status" >>"$log"
     exit "$status"
 fi
+# Installed: the update folder outlives reboots, unlike the temporary one.
+rm -f -- "$installer"
 
 # Start the updated client again, detached from this script.
 if [ -x "$relaunch" ]; then

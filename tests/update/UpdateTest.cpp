@@ -737,6 +737,7 @@ void UpdateTest::scriptInstalls()
     QVERIFY(script.waitForFinished(60000));
     QCOMPARE(script.exitCode(), swapped ? 4 : 0);
     QCOMPARE(QFileInfo::exists(root + QLatin1Char('/') + installedFile), !swapped);
+    QCOMPARE(QFileInfo::exists(installer), swapped); // kept only when not installed
     QCOMPARE(script.readAllStandardError().contains("refused"), swapped);
 }
 
