@@ -89,6 +89,11 @@ CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDa
     return result;
 }
 
+bool makePrivateFolder(const QString &path)
+{
+    return QDir().mkpath(path) && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 void UpdateTest::initTestCase()
@@ -378,10 +383,8 @@ void UpdateTest::installerLinkAndHash()
     Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSslErrors);
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     // A file: link names an installer-sized file that would pass if fetched.
-    const QString local = fotoria::test::testHome() + QStringLiteral("/downloads/fotoria-1.5.0.0.run");
-    QVERIFY(QDir().mkpath(QFileInfo(local).path()));
-    QFile localFile(local);
-    QVERIFY(localFile.open(QIODevice::WriteOnly) && localFile.resize(65536));
+    QFile local(fotoria::test::testHome() + QStringLiteral("/downloads/fotoria-1.5.0.0.run"));
+    QVERIFY(QDir().mkpath(QFileInfo(local).path()) && local.open(QIODevice::WriteOnly) && local.resize(65536));
     const QString origin = scheme == QLatin1String("https") ? m_service.httpsUrl()
         : scheme == QLatin1String("file")                   ? QStringLiteral("file://") + fotoria::test::testHome()
                                                             : m_service.baseUrl().replace(QLatin1String("http:"), scheme + ':');
@@ -403,8 +406,7 @@ void UpdateTest::installerLinkAndHash()
     QCOMPARE(checked.newVersion.first().first, webLink);
     const QString path = update.installerPath();
     // A stale installer from before is never handed over in its place.
-    QVERIFY(QDir().mkpath(platform::updateFolder()));
-    QVERIFY(QFile::setPermissions(platform::updateFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(makePrivateFolder(platform::updateFolder()));
     QFile stale(path);
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.close();
@@ -443,31 +445,24 @@ void UpdateTest::installerNeverFollowsALink()
 {
     QFETCH(QString, planted);
     QFETCH(bool, success);
-
     const QString folder = platform::updateFolder();
     const QString elsewhere = fotoria::test::testHome() + QStringLiteral("/elsewhere");
-    const QString victim = elsewhere + QStringLiteral("/victim");
-    QDir(elsewhere).removeRecursively();
-    QVERIFY(QDir().mkpath(elsewhere) && QDir().mkpath(folder));
-    QFile::setPermissions(elsewhere, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QFile file(victim);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
-    file.close();
+    QVERIFY(QDir(elsewhere).removeRecursively() && makePrivateFolder(elsewhere) && makePrivateFolder(folder));
+    QFile victim(elsewhere + QStringLiteral("/victim"));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("mine") == 4);
+    victim.close();
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     AutoUpdate update;
     runCheck(update, false, false);
     const QString name = QLatin1Char('/') + QFileInfo(update.installerPath()).fileName();
-    if (planted == QLatin1String("old"))
-        QVERIFY(QFile::link(victim, QDir::tempPath() + name));
-    else if (planted == QLatin1String("name"))
-        QVERIFY(QFile::link(victim, folder + name));
-    else if (planted == QLatin1String("part"))
-        QVERIFY(QFile::link(victim, folder + name + QStringLiteral(".part")));
+    const QMap<QString, QString> linkAt { { "old", QDir::tempPath() + name }, { "name", folder + name },
+        { "part", folder + name + ".part" } };
+    if (linkAt.contains(planted))
+        QVERIFY(QFile::link(victim.fileName(), linkAt.value(planted)));
     else if (planted == QLatin1String("folder link"))
         QVERIFY(QDir(folder).removeRecursively() && QFile::link(elsewhere, folder));
     else if (planted == QLatin1String("folder open"))
-        QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther);
+        QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther));
     else if (::getuid() != 0 || ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0)
         QSKIP("needs root to give the update folder to another user id");
 
@@ -475,12 +470,11 @@ void UpdateTest::installerNeverFollowsALink()
     update.startDownload();
     QVERIFY(downloaded.wait(20000));
     QCOMPARE(downloaded.first().first().toBool(), success);
-    QCOMPARE(QFileInfo(update.installerPath()).isSymLink(), false);
     QVERIFY(!update.installerPath().startsWith(QDir::tempPath() + QLatin1Char('/')));
+    QCOMPARE(QFileInfo(update.installerPath()).isSymLink(), false);
     QCOMPARE(QFileInfo(update.installerPath()).size(), success ? qint64(65536) : 0);
-    QVERIFY(!QFileInfo::exists(elsewhere + name));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("mine"));
+    QVERIFY(!QFileInfo::exists(elsewhere + name) && victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("mine"));
 }
 
 void UpdateTest::applyHandsOverTheDownloadedInstaller()

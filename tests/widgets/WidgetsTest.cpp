@@ -495,48 +495,38 @@ private slots:
         const QString text = QStringLiteral("<b>x</b><img src=\"nowhere.png\">");
         QString shown;
         Qt::TextFormat format = Qt::AutoText;
-        // Reads the label that holds the text in the next modal dialog, then closes it.
-        const auto readModal = [&] {
-            QTimer::singleShot(50, [&] {
-                for (QLabel *label : QApplication::activeModalWidget()->findChildren<QLabel *>())
-                    if (label->text().contains(QLatin1String("<b>x")))
-                        std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
-                static_cast<QDialog *>(QApplication::activeModalWidget())->reject();
-            });
-        };
+        const auto read = [&](const QLabel *label) { std::tie(shown, format) = std::make_pair(label->text(), label->textFormat()); };
         WidgetPrompts prompts(nullptr);
         CABrowser browser;
         CUElidedLabel elided;
-        if (path == "elided name tool tip") {
-            elided.setFullText(text);
-            shown = elided.toolTip();
-        } else if (path.startsWith("feedback")) {
-            readModal();
-            CUMessageBox::feedback(nullptr, path == "feedback title" ? text : "Moved", path == "feedback text" ? text : "Success!", true, QString());
-        } else if (path == "prompt") {
-            readModal();
+        SettingsDialog settings;
+        // Modal ones: the label that holds the text, read before the dialog closes.
+        QTimer::singleShot(50, &elided, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                for (const QLabel *label : modal->findChildren<QLabel *>())
+                    if (label->text().contains(QLatin1String("<b>x")))
+                        read(label);
+                static_cast<QDialog *>(modal)->reject();
+            }
+        });
+        if (path == "elided name tool tip")
+            elided.setFullText(text), shown = elided.toolTip();
+        else if (path.startsWith("feedback"))
+            CUMessageBox::feedback(nullptr, path.endsWith("title") ? text : "", path.endsWith("text") ? text : "", true, "");
+        else if (path == "prompt")
             prompts.inform("Oops!", text);
-        } else if (path == "question") {
-            readModal();
+        else if (path == "question")
             prompts.confirm("Removing a Playlist.", text);
-        } else if (path == "prompt label") {
-            readModal();
+        else if (path == "prompt label")
             prompts.askText("Rename Playlist", text, "Trip");
-        } else if (path == "message box") {
-            readModal();
+        else if (path == "message box")
             PlainText::message(nullptr, QMessageBox::Warning, "Change email", text);
-        } else if (path == "toolbar message") {
-            browser.showMessage(text);
-            auto *label = browser.findChild<QLabel *>("messageLabel");
-            std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
-        } else if (path == "account e-mail") {
-            SettingsDialog settings; // shown when signed in
-            std::tie(shown, format) = std::make_pair(text, settings.findChild<QLabel *>("userInfoLabel")->textFormat());
-        } else {
-            browser.newCategory_Slot(false, text, QString(), false);
-            auto *list = browser.findChild<QListWidget *>("playlistListWidget");
-            shown = list->item(list->count() - 1)->toolTip();
-        }
+        else if (path == "toolbar message")
+            browser.showMessage(text), read(browser.findChild<QLabel *>("messageLabel"));
+        else if (path == "account e-mail") // shown when signed in
+            shown = text, format = settings.findChild<QLabel *>("userInfoLabel")->textFormat();
+        else
+            browser.newCategory_Slot(false, text, QString(), false), shown = browser.findChild<QListWidget *>("playlistListWidget")->item(0)->toolTip();
         QCOMPARE(shownAs(shown, format), text);
     }
 
