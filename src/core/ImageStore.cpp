@@ -69,7 +69,8 @@ namespace {
 // wherever the folder is copied to.
 bool isPortableName(const QString &name)
 {
-    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9\u00b9\u00b2\u00b3]|LPT[1-9\u00b9\u00b2\u00b3])$"),
+    static const QRegularExpression device(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9\u00b9\u00b2\u00b3]|LPT[1-9\u00b9\u00b2\u00b3])$"),
         QRegularExpression::CaseInsensitiveOption);
     if (name.isEmpty() || name.toUtf8().size() > 255 || name.endsWith(QLatin1Char('.'))
         || name.endsWith(QLatin1Char(' ')))

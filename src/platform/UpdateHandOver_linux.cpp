@@ -35,9 +35,10 @@ int openPrivateFolder(const QString &path, QString *error)
         *error = systemError("cannot open the update folder (is it a link?)");
         return -1;
     }
-    struct stat status {};
+    struct stat status = {};
     if (::fstat(folder, &status) != 0 || status.st_uid != ::getuid() || (status.st_mode & 077) != 0) {
-        *error = QStringLiteral("the update folder %1 belongs to someone else or is open to others").arg(path);
+        *error
+            = QStringLiteral("the update folder %1 belongs to someone else or is open to others").arg(path);
         ::close(folder);
         return -1;
     }
@@ -98,8 +99,8 @@ bool writeInstaller(const QString &name, const QByteArray &body, QString *error)
     const QByteArray target = QFile::encodeName(name);
     const QByteArray part = target + ".part";
     ::unlinkat(folder, part.constData(), 0);
-    const int file = ::openat(
-        folder, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int file
+        = ::openat(folder, part.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     bool ok = file >= 0;
     if (!ok) {
         *error = systemError("cannot create the installer");

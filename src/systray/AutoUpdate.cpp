@@ -13,11 +13,11 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
-#include <QFileInfo>
 #include <QUrl>
 #include <QtConcurrent>
 

@@ -513,8 +513,9 @@ private slots:
                                          << "https://cdn.example/u-256x144.jpg" << Add::Refused;
         QTest::newRow("dot-dot file") << "Trip"
                                       << "https://cdn.example/.." << Add::Refused;
-        QTest::newRow("line break in the file name") << "Trip"
-                                                     << "https://cdn.example/a%0Ab-256x144.jpg" << Add::Refused;
+        QTest::newRow("line break in the file name")
+            << "Trip"
+            << "https://cdn.example/a%0Ab-256x144.jpg" << Add::Refused;
         QTest::newRow("missing local file") << "Trip"
                                             << "/nowhere/gone.jpg" << Add::Failed;
     }

@@ -91,7 +91,8 @@ CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDa
 
 bool makePrivateFolder(const QString &path)
 {
-    return QDir().mkpath(path) && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QDir().mkpath(path)
+        && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace
@@ -384,12 +385,15 @@ void UpdateTest::installerLinkAndHash()
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     // A file: link names an installer-sized file that would pass if fetched.
     QFile local(fotoria::test::testHome() + QStringLiteral("/downloads/fotoria-1.5.0.0.run"));
-    QVERIFY(QDir().mkpath(QFileInfo(local).path()) && local.open(QIODevice::WriteOnly) && local.resize(65536));
+    QVERIFY(
+        QDir().mkpath(QFileInfo(local).path()) && local.open(QIODevice::WriteOnly) && local.resize(65536));
     const QString origin = scheme == QLatin1String("https") ? m_service.httpsUrl()
-        : scheme == QLatin1String("file")                   ? QStringLiteral("file://") + fotoria::test::testHome()
-                                                            : m_service.baseUrl().replace(QLatin1String("http:"), scheme + ':');
-    const bool webLink = scheme == QLatin1String("https") || (scheme == QLatin1String("http") && ignoreSslErrors);
-    QVERIFY(m_service.setConfig(QStringLiteral("download_link"), origin + QStringLiteral("/downloads/fotoria-1.5.0.0.run")));
+        : scheme == QLatin1String("file") ? QStringLiteral("file://") + fotoria::test::testHome()
+                                          : m_service.baseUrl().replace(QLatin1String("http:"), scheme + ':');
+    const bool webLink
+        = scheme == QLatin1String("https") || (scheme == QLatin1String("http") && ignoreSslErrors);
+    QVERIFY(m_service.setConfig(
+        QStringLiteral("download_link"), origin + QStringLiteral("/downloads/fotoria-1.5.0.0.run")));
     if (announcedHash == QLatin1String("upper")) {
         announcedHash = m_service.request("GET", QStringLiteral("/api/v2/desktop_versions/current"))
                             .json()
@@ -462,7 +466,8 @@ void UpdateTest::installerNeverFollowsALink()
     else if (planted == QLatin1String("folder link"))
         QVERIFY(QDir(folder).removeRecursively() && QFile::link(elsewhere, folder));
     else if (planted == QLatin1String("folder open"))
-        QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(
+            QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther));
     else if (::getuid() != 0 || ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0)
         QSKIP("needs root to give the update folder to another user id");
 

@@ -2,19 +2,19 @@
 #include "TestMain.h"
 
 #include <AddToPlaylistDialog.h>
+#include <CABrowser.h>
 #include <CACompositeWidget.h>
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
 #include <CAPlaylistItemWidget.h>
-#include <CABrowser.h>
 #include <CUElidedLabel.h>
-#include <WidgetPrompts.h>
 #include <PlaylistDrop.h>
+#include <WidgetPrompts.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
-#include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlainText.h>
+#include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/SettingsDialog.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
@@ -485,8 +485,9 @@ private slots:
     void serviceTextsShownAsTheyAre_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char *path : { "elided name tool tip", "feedback title", "feedback text", "prompt", "question",
-                 "prompt label", "message box", "toolbar message", "playlist tool tip", "account e-mail" })
+        for (const char *path :
+            { "elided name tool tip", "feedback title", "feedback text", "prompt", "question", "prompt label",
+                "message box", "toolbar message", "playlist tool tip", "account e-mail" })
             QTest::newRow(path) << QString::fromLatin1(path);
     }
     void serviceTextsShownAsTheyAre()
@@ -495,7 +496,9 @@ private slots:
         const QString text = QStringLiteral("<b>x</b><img src=\"nowhere.png\">");
         QString shown;
         Qt::TextFormat format = Qt::AutoText;
-        const auto read = [&](const QLabel *label) { std::tie(shown, format) = std::make_pair(label->text(), label->textFormat()); };
+        const auto read = [&](const QLabel *label) {
+            std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
+        };
         WidgetPrompts prompts(nullptr);
         CABrowser browser;
         CUElidedLabel elided;
@@ -512,7 +515,8 @@ private slots:
         if (path == "elided name tool tip")
             elided.setFullText(text), shown = elided.toolTip();
         else if (path.startsWith("feedback"))
-            CUMessageBox::feedback(nullptr, path.endsWith("title") ? text : "", path.endsWith("text") ? text : "", true, "");
+            CUMessageBox::feedback(
+                nullptr, path.endsWith("title") ? text : "", path.endsWith("text") ? text : "", true, "");
         else if (path == "prompt")
             prompts.inform("Oops!", text);
         else if (path == "question")
@@ -526,7 +530,8 @@ private slots:
         else if (path == "account e-mail") // shown when signed in
             shown = text, format = settings.findChild<QLabel *>("userInfoLabel")->textFormat();
         else
-            browser.newCategory_Slot(false, text, QString(), false), shown = browser.findChild<QListWidget *>("playlistListWidget")->item(0)->toolTip();
+            browser.newCategory_Slot(false, text, QString(), false),
+                shown = browser.findChild<QListWidget *>("playlistListWidget")->item(0)->toolTip();
         QCOMPARE(shownAs(shown, format), text);
     }
 

@@ -19,6 +19,7 @@ QString toolTip(const QString &text);
 void message(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text);
 // QInputDialog::getText, the label shown as it is; *ok is false when
 // cancelled.
-QString askText(QWidget *parent, const QString &title, const QString &label, const QString &initial, bool *ok);
+QString askText(
+    QWidget *parent, const QString &title, const QString &label, const QString &initial, bool *ok);
 
 } // namespace PlainText

@@ -211,7 +211,8 @@ void SettingsDialog::emailClicked()
     accept();
     bool ok = false;
     const QString email = PlainText::askText(parentWidget(), tr("Change email"),
-        tr("Change email from: ") + User::instance()->email() + tr("\nYou will need to Log in when complete."),
+        tr("Change email from: ") + User::instance()->email()
+            + tr("\nYou will need to Log in when complete."),
         QString(), &ok);
     if (ok && m_emailChange->change(email))
         m_changeEmailButton->setEnabled(false);

@@ -52,8 +52,8 @@ bool PhotoActions::pageAction(
     // folder, or an address that is not a web address, writes nothing.
     if (!ImageStore::acceptName(uuid) || uuid.contains(QLatin1String(".."))
         || (!channel.isEmpty() && !ImageStore::acceptName(channel))) {
-        qWarning().noquote() << "CABrowser: refused a photo name from the page:" << ImageStore::nameForLog(uuid)
-                             << ImageStore::nameForLog(channel);
+        qWarning().noquote() << "CABrowser: refused a photo name from the page:"
+                             << ImageStore::nameForLog(uuid) << ImageStore::nameForLog(channel);
         return false;
     }
     const bool needsAddress = action != QLatin1String("share") && action != QLatin1String("fav1-remove");
