@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 
@@ -62,10 +63,54 @@ bool ImageStore::isSafeName(const QString &name)
     return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0));
 }
 
+namespace {
+
+// What either system refuses is refused on both, so a name stays valid
+// wherever the folder is copied to.
+bool isPortableName(const QString &name)
+{
+    static const QRegularExpression device(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9\u00b9\u00b2\u00b3]|LPT[1-9\u00b9\u00b2\u00b3])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (name.isEmpty() || name.toUtf8().size() > 255 || name.endsWith(QLatin1Char('.'))
+        || name.endsWith(QLatin1Char(' ')))
+        return false; // also "." and ".."
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\<>:\"|?*").contains(c))
+            return false;
+    }
+    return !device.match(name.section(QLatin1Char('.'), 0, 0).trimmed()).hasMatch();
+}
+
+} // namespace
+
+bool ImageStore::acceptName(const QString &name)
+{
+    if (isPortableName(name))
+        return true;
+    qWarning().noquote() << "ImageStore: refused the name" << nameForLog(name);
+    return false;
+}
+
+QString ImageStore::nameForLog(const QString &name)
+{
+    QString shown = QStringLiteral("\"");
+    for (const QChar c : name) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            shown += QLatin1Char('\\') + QString(c);
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph)
+            shown += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown + QLatin1Char('"');
+}
+
 void ImageStore::setActive(const QString &name, bool active)
 {
     if (!isSafeName(name)) {
-        qWarning() << "ImageStore: refused playlist name" << name;
+        qWarning().noquote() << "ImageStore: refused playlist name" << nameForLog(name);
         return;
     }
     QMutexLocker locker(&m_lock);

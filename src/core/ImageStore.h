@@ -52,7 +52,17 @@ public:
     QString playlistFolder() const { return m_playlistFolder; }
 
     // True when `name` can name a folder directly inside the playlist folder.
+    // Names already on disk or in the index need no more.
     static bool isSafeName(const QString &name);
+    // For names that come in (from a page, the service or the user): true
+    // when `name` can name a file or folder on Linux and on Windows alike:
+    // 1 to 255 bytes of UTF-8, no separator, control character or character
+    // Windows refuses (<>:"|?*), no trailing dot or space, not a device name
+    // such as CON or com1.txt. A refused name gets a log line.
+    static bool acceptName(const QString &name);
+    // The name quoted for the log, control characters escaped: a name
+    // never forges a line of its own.
+    static QString nameForLog(const QString &name);
 
 private:
     void loadLocked();

@@ -141,7 +141,7 @@ PlaylistLibrary::CreateResult PlaylistLibrary::create(const QString &entered, QS
     // Nothing left names the playlist folder itself, which exists.
     if (name.isEmpty() || QFileInfo::exists(folderOf(name)))
         return CreateResult::Exists;
-    if (!ImageStore::isSafeName(name))
+    if (!ImageStore::acceptName(name))
         return CreateResult::Refused;
     if (!QDir().mkpath(folderOf(name)))
         return CreateResult::Failed;
@@ -154,7 +154,8 @@ PlaylistLibrary::RenameResult PlaylistLibrary::rename(const QString &oldName, co
 {
     if (newName == oldName)
         return RenameResult::Unchanged;
-    if (!ImageStore::isSafeName(oldName) || !ImageStore::isSafeName(newName))
+    // The old name may be any folder there is; the new one must suit every system.
+    if (!ImageStore::isSafeName(oldName) || !ImageStore::acceptName(newName))
         return RenameResult::Refused;
     if (playlistNames().contains(newName) || QFileInfo::exists(folderOf(newName)))
         return RenameResult::Exists;
@@ -195,11 +196,12 @@ QStringList PlaylistLibrary::playlistNames() const
 PlaylistLibrary::AddResult PlaylistLibrary::addPicture(
     const QString &category, const QString &path, bool copy)
 {
-    qDebug().noquote() << "CABrowser::addImageToUserFiles(), category: " + category + " path: " + path;
+    qDebug().noquote() << "CABrowser::addImageToUserFiles(), category:" << ImageStore::nameForLog(category)
+                       << "path:" << ImageStore::nameForLog(path);
     AddResult result;
     PhotoPaths photo(path);
     const QString fileName = photo.fileName();
-    if (!ImageStore::isSafeName(category) || !ImageStore::isSafeName(fileName)) {
+    if (!ImageStore::acceptName(category) || !ImageStore::acceptName(fileName)) {
         result.status = AddResult::Refused;
         result.error = QStringLiteral("The picture or playlist name is not usable: %1").arg(path);
         return result;

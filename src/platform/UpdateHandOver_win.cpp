@@ -1,5 +1,11 @@
 #include "UpdateHandOver.h"
 
+#include "FileCommit.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QStandardPaths>
+
 namespace platform {
 
 QString updateVersionKey()
@@ -20,6 +26,25 @@ QString updateHashKey()
 QString updateScriptName()
 {
     return QStringLiteral("win_auto_update.bat");
+}
+
+QString updateFolder()
+{
+    // The local application data belong to the user alone.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+        + QStringLiteral("/fotoria-update");
+}
+
+bool writeInstaller(const QString &name, const QByteArray &body, QString *error)
+{
+    QDir().mkpath(updateFolder());
+    QSaveFile file(updateFolder() + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size()) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return commitFile(file, error);
 }
 
 } // namespace platform

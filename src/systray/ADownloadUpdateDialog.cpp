@@ -16,6 +16,7 @@ ADownloadUpdateDialog::ADownloadUpdateDialog(AutoUpdate *update, QWidget *parent
     , m_buttons(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Horizontal, this))
 {
     setWindowTitle(tr("Downloading update"));
+    m_label->setTextFormat(Qt::PlainText); // the error comes from the network
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_progress);
     layout->addWidget(m_label);

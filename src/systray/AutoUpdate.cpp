@@ -1,6 +1,5 @@
 #include "AutoUpdate.h"
 
-#include <platform/FileCommit.h>
 #include <core/AppInfo.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
@@ -14,11 +13,11 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
-#include <QSaveFile>
 #include <QUrl>
 #include <QtConcurrent>
 
@@ -126,10 +125,10 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
     if (document.contains(versionKey) && document.contains(linkKey)) {
         QMutexLocker locker(&m_lock);
         m_availableVersion = document.value(versionKey).toString();
-        m_downloadLink = document.value(linkKey).toString();
-        m_expectedSha256 = document.value(platform::updateHashKey()).toString().trimmed().toLower();
-        m_installerPath = QDir::toNativeSeparators(
-            QDir::tempPath() + QDir::separator() + installerFileName(m_downloadLink));
+        m_announced.link = document.value(linkKey).toString();
+        m_announced.sha256 = document.value(platform::updateHashKey()).toString().trimmed().toLower();
+        m_announced.path = QDir::toNativeSeparators(
+            platform::updateFolder() + QLatin1Char('/') + installerFileName(m_announced.link));
     }
 
     const QUrl link(downloadLink());
@@ -192,19 +191,20 @@ QString AutoUpdate::availableVersion() const
 QString AutoUpdate::downloadLink() const
 {
     QMutexLocker locker(&m_lock);
-    return m_downloadLink;
-}
-
-QString AutoUpdate::expectedSha256() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_expectedSha256;
+    return m_announced.link;
 }
 
 QString AutoUpdate::installerPath() const
 {
     QMutexLocker locker(&m_lock);
-    return m_installerPath;
+    return m_announced.path;
+}
+
+QStringList AutoUpdate::handOverArguments() const
+{
+    if (m_downloaded.path.isEmpty())
+        return QStringList();
+    return { m_downloaded.path, m_downloaded.sha256 };
 }
 
 QString AutoUpdate::errorText() const
@@ -238,29 +238,38 @@ void AutoUpdate::failDownload(const QString &errorText)
 
 void AutoUpdate::startDownload()
 {
-    const QString link = downloadLink();
-    if (link.isNull())
+    {
+        QMutexLocker locker(&m_lock);
+        m_fetching = m_announced;
+    }
+    if (m_fetching.link.isNull())
         return;
     abortDownload();
     m_downloading = true;
     m_lastTotal = 0;
     m_errorText.clear();
     // Whatever an earlier download left at the path is not this one's.
-    QFile::remove(installerPath());
+    m_downloaded = Installer();
+    QFile::remove(m_fetching.path);
 
-    const QUrl url(link, QUrl::TolerantMode);
+    const QUrl url(m_fetching.link, QUrl::TolerantMode);
     if (!isAcceptedLink(url)) {
         qDebug().noquote() << "update refused: the installer link is not https:" << LogScrub::url(url);
         failDownload(QLatin1String(kDownloadFailed));
         return;
     }
-    QNetworkRequest request { url };
-    NetworkPolicy::apply(request);
-    m_reply = m_downloadManager.get(request);
+    m_reply = fetch(url);
     QNetworkReply *reply = m_reply;
     connect(reply, &QNetworkReply::downloadProgress, this, &AutoUpdate::DownloadProgress);
     connect(reply, &QNetworkReply::sslErrors, this,
         [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
+}
+
+QNetworkReply *AutoUpdate::fetch(const QUrl &link)
+{
+    QNetworkRequest request { link };
+    NetworkPolicy::apply(request);
+    return m_downloadManager.get(request);
 }
 
 void AutoUpdate::DownloadProgress(qlonglong received, qlonglong total)
@@ -296,32 +305,25 @@ void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
         failDownload(LogScrub::text(reply->errorString()));
         return;
     }
-    const QString expected = expectedSha256();
-    if (!expected.isEmpty()) {
-        const QString actual
-            = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
-        if (actual != expected) {
-            qDebug().noquote() << "update refused: the installer's SHA-256" << actual
-                               << "differs from the announced" << expected;
-            failDownload(QLatin1String(kDownloadFailed));
-            return;
-        }
+    // Checked against what was announced when this download started: a
+    // check meanwhile may have announced another installer.
+    const QString actual
+        = QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex());
+    if (!m_fetching.sha256.isEmpty() && actual != m_fetching.sha256) {
+        qDebug().noquote() << "update refused: the installer's SHA-256" << actual
+                           << "differs from the announced" << m_fetching.sha256;
+        failDownload(QLatin1String(kDownloadFailed));
+        return;
     }
 
-    // The installer is complete or absent, never half written.
-    const QString path = installerPath();
-    QSaveFile file(path);
     QString error;
-    const bool opened = file.open(QIODevice::WriteOnly);
-    if (!opened || file.write(body) != body.size() || !platform::commitFile(file, &error)) {
-        if (error.isEmpty())
-            error = file.errorString();
-        qDebug() << "ERROR: cannot write the installer to" << path << error;
-        if (opened)
-            file.cancelWriting();
+    if (!platform::writeInstaller(QFileInfo(m_fetching.path).fileName(), body, &error)) {
+        qDebug().noquote() << "ERROR: cannot write the installer to" << m_fetching.path << error;
         failDownload(error);
         return;
     }
+    m_downloaded = m_fetching;
+    m_downloaded.sha256 = actual;
     emit UpdateDownloaded(true);
 }
 
@@ -336,7 +338,11 @@ bool AutoUpdate::LaunchUpdate()
 {
     const QString script
         = QCoreApplication::applicationDirPath() + QLatin1Char('/') + platform::updateScriptName();
-    const QStringList arguments { installerPath() };
+    const QStringList arguments = handOverArguments();
+    if (arguments.isEmpty()) {
+        qWarning() << "no downloaded installer to hand over";
+        return false;
+    }
     qDebug() << "Running" << script << arguments;
     // The script waits for exactly this process to end before installing.
     QProcess process;

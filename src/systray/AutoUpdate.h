@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class NetworkManager;
 class QNetworkReply;
@@ -19,7 +20,9 @@ class QNetworkReply;
 // The installer runs with the user's rights or more, so only an https link
 // is fetched (plain http too when kIgnoreSslErrors is set, for a test
 // service), and when the version document gives the installer's SHA-256 a
-// download that differs is refused and never saved.
+// download that differs is refused and never saved. The installer goes to
+// the user's own update folder, and the hand-over script gets the SHA-256
+// of what was downloaded to check it again just before it installs.
 //
 // kAutoUpdate (int, default 1): 0 = no automatic checks, never newer;
 // 1 = newer when the first three numbers are higher; 2 = also when only the
@@ -51,8 +54,13 @@ public:
 
     QString availableVersion() const;
     QString downloadLink() const;
+    // Where the latest check's installer is saved.
     QString installerPath() const;
     QString errorText() const;
+    // What Apply hands over to the script: the downloaded installer's path
+    // and SHA-256, whatever a later check announced. Empty before a
+    // download succeeds.
+    QStringList handOverArguments() const;
     bool isDownloading() const { return m_downloading; }
 
 signals:
@@ -74,11 +82,22 @@ public slots:
     void SaveUpdaterToTempFile(QNetworkReply *reply);
 
 private:
+    // One installer: its link, SHA-256 (lower-case hexadecimal, may be
+    // empty when announced) and path, kept together from the check on.
+    struct Installer
+    {
+        QString link;
+        QString sha256;
+        QString path;
+    };
+
     QNetworkAccessManager m_downloadManager;
     QPointer<QNetworkReply> m_reply;
     QString m_errorText;
     bool m_downloading = false;
     qint32 m_lastTotal = 0;
+    Installer m_fetching; // the download running
+    Installer m_downloaded; // the last complete download, with its actual hash
 
     bool stopping() const { return m_stopping.loadAcquire(); }
     // Aborts the running download; its reply then reports nothing.
@@ -86,8 +105,8 @@ private:
     // Ends the download as failed with the text the dialog shows.
     void failDownload(const QString &errorText);
     static bool isAcceptedLink(const QUrl &link);
-    // Lower-case hexadecimal; empty when the document gave none.
-    QString expectedSha256() const;
+    // Every installer request goes out here.
+    QNetworkReply *fetch(const QUrl &link);
 
     // The checks' pool tasks, waited for by stopChecks().
     QList<QFuture<void>> m_checks;
@@ -97,7 +116,5 @@ private:
     mutable QMutex m_lock;
     QSet<NetworkManager *> m_networks; // the checks' requests in flight
     QString m_availableVersion;
-    QString m_downloadLink;
-    QString m_expectedSha256;
-    QString m_installerPath;
+    Installer m_announced;
 };

@@ -298,6 +298,7 @@ void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(QStringLiteral("Update available"));
+    box.setTextFormat(Qt::PlainText); // the version comes from the service
     box.setText(QStringLiteral("%1 is available.\n\nClick OK to install the update and relaunch.")
                     .arg(availableVersion));
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

@@ -1,19 +1,22 @@
 #!/bin/sh
 # Installs a downloaded Fotoria update once the tray client has quit.
-# Usage: linux_auto_update.sh INSTALLER
-# Started detached by tessel just before it quits. Accepts a Debian package
-# (.deb), an AppImage, a tarball unpacked over the program folder, or a
-# self-extracting installer (.run, .sh, .bin).
+# Usage: linux_auto_update.sh INSTALLER SHA256
+# Started detached by tessel just before it quits, with the SHA-256 of what
+# it downloaded. Accepts a Debian package (.deb), an AppImage, a tarball
+# unpacked over the program folder, or a self-extracting installer (.run,
+# .sh, .bin).
 set -u
 
 installer=${1:-}
-if [ -z "$installer" ] || [ ! -f "$installer" ]; then
-    echo "linux_auto_update: no installer at '$installer'" >&2
+expected=${2:-}
+if [ -z "$installer" ] || [ ! -f "$installer" ] || [ -L "$installer" ] || [ ! -O "$installer" ]; then
+    echo "linux_auto_update: no installer of this user at '$installer'" >&2
     exit 2
 fi
 
 program_dir=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
-log=${TMPDIR:-/tmp}/fotoria-update.log
+# Beside the installer, in the user's own update folder.
+log=$(dirname -- "$installer")/fotoria-update.log
 
 # Wait up to a minute for the client that started us to go away, so that no
 # file in use is replaced. The client passes its process id.
@@ -29,6 +32,14 @@ while client_running && [ "$tries" -lt 60 ]; do
     sleep 1
     tries=$((tries + 1))
 done
+
+# Checked again just before installing: what is installed is what tessel
+# downloaded and checked, not a file put in its place since.
+actual=$(sha256sum -- "$installer" 2>/dev/null | cut -d' ' -f1)
+if [ -z "$expected" ] || [ "$actual" != "$(echo "$expected" | tr 'A-F' 'a-f')" ]; then
+    echo "linux_auto_update: refused $installer: its SHA-256 $actual is not the downloaded one '$expected'" | tee -a "$log" >&2
+    exit 4
+fi
 
 status=0
 relaunch=$program_dir/tessel
@@ -65,6 +76,8 @@ if [ "$status" -ne 0 ]; then
     echo "linux_auto_update: installing $installer failed with $status" >>"$log"
     exit "$status"
 fi
+# Installed: the update folder outlives reboots, unlike the temporary one.
+rm -f -- "$installer"
 
 # Start the updated client again, detached from this script.
 if [ -x "$relaunch" ]; then

@@ -375,6 +375,35 @@ private slots:
         QCOMPARE(loaded.pictureCount(), 0);
     }
 
+    void portableNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("usable");
+        QTest::addColumn<QString>("logged"); // the log's form of a refused name
+        QTest::newRow("line break forging a log line") << "a\nERROR b" << false << "\"a\\u000aERROR b\"";
+        QTest::newRow("climbing") << "../x" << false << "";
+        QTest::newRow("colon") << "a:b" << false << "";
+        QTest::newRow("trailing dot") << "Trip." << false << "";
+        QTest::newRow("trailing space") << "Trip " << false << "";
+        QTest::newRow("device name") << "CON" << false << "";
+        QTest::newRow("device name, lower case, extension") << "com1.txt" << false << "";
+        QTest::newRow("device name, space before the extension") << "lpt9 .jpg" << false << "";
+        QTest::newRow("256 bytes of UTF-8") << QString(128, QChar(0xe9)) << false << "";
+        QTest::newRow("255 bytes of UTF-8") << QString(85, QChar(0x20ac)) << true << "";
+        QTest::newRow("Unicode, spaces and dots inside") << "Ferien 2024 – Ålesund 東京 v1.2" << true << "";
+        QTest::newRow("a device name inside a longer one") << "Console.con-trip" << true << "";
+        QTest::newRow("leading dot") << ".trip" << true << "";
+    }
+    void portableNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, usable);
+        QFETCH(QString, logged);
+        if (!logged.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qPrintable("ImageStore: refused the name " + logged));
+        QCOMPARE(ImageStore::acceptName(name), usable);
+    }
+
     void readersAlwaysSeeACompleteIndex()
     {
         const Place place = newPlace();

@@ -95,6 +95,7 @@ private slots:
         QTest::newRow("existing") << "Favorites" << Create::Exists << "Favorites";
         QTest::newRow("existing after cleaning") << "Fav.orites!" << Create::Exists << "Favorites";
         QTest::newRow("separator") << "a/b" << Create::Refused << "a/b";
+        QTest::newRow("device name") << "con" << Create::Refused << "con";
         QTest::newRow("climbing") << "../../x" << Create::Refused << "//x";
         QTest::newRow("nothing entered") << "" << Create::Ignored << "";
     }
@@ -148,6 +149,7 @@ private slots:
         QTest::newRow("existing playlist") << "Favorites" << Rename::Exists;
         QTest::newRow("climbing") << "../x" << Rename::Refused;
         QTest::newRow("nested") << "a/b" << Rename::Refused;
+        QTest::newRow("trailing space") << "B " << Rename::Refused;
         QTest::newRow("parent") << ".." << Rename::Refused;
         QTest::newRow("empty") << "" << Rename::Refused;
     }
@@ -511,6 +513,9 @@ private slots:
                                          << "https://cdn.example/u-256x144.jpg" << Add::Refused;
         QTest::newRow("dot-dot file") << "Trip"
                                       << "https://cdn.example/.." << Add::Refused;
+        QTest::newRow("line break in the file name")
+            << "Trip"
+            << "https://cdn.example/a%0Ab-256x144.jpg" << Add::Refused;
         QTest::newRow("missing local file") << "Trip"
                                             << "/nowhere/gone.jpg" << Add::Failed;
     }

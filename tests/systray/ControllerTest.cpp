@@ -125,7 +125,8 @@ private slots:
                 if (!box)
                     return;
                 title = box->windowTitle();
-                question = box->text();
+                // The version comes from the service: never rich text.
+                question = box->textFormat() == Qt::PlainText ? box->text() : QString();
                 answered = true;
                 box->button(QMessageBox::Ok)->click();
                 return;

@@ -5,6 +5,7 @@
 #include <systray/AutoUpdate.h>
 
 #include <core/Settings.h>
+#include <platform/UpdateHandOver.h>
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSslConfiguration>
+
+#include <unistd.h>
 
 using fotoria::test::FotoriaService;
 
@@ -41,6 +44,9 @@ private slots:
     void largeErrorPageIsNoInstaller();
     void installerLinkAndHash_data();
     void installerLinkAndHash();
+    void installerNeverFollowsALink_data();
+    void installerNeverFollowsALink();
+    void applyHandsOverTheDownloadedInstaller();
     void secondDownloadReplacesFirst();
     void stopWhileDownloading();
     void versionComparison_data();
@@ -83,6 +89,12 @@ CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDa
     return result;
 }
 
+bool makePrivateFolder(const QString &path)
+{
+    return QDir().mkpath(path)
+        && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 } // namespace
 
 void UpdateTest::initTestCase()
@@ -110,6 +122,10 @@ void UpdateTest::cleanup()
 {
     for (const QString &name : QDir(QDir::tempPath()).entryList({ QStringLiteral("fotoria-*") }, QDir::Files))
         QFile::remove(QDir::tempPath() + QLatin1Char('/') + name);
+    const QString folder = platform::updateFolder();
+    QVERIFY(folder.startsWith(fotoria::test::testHome() + QLatin1Char('/')));
+    QFile::remove(folder); // when a link
+    QDir(folder).removeRecursively();
 }
 
 void UpdateTest::check_data()
@@ -269,7 +285,7 @@ void UpdateTest::installerPathFromLink()
     AutoUpdate update;
     runCheck(update, false, false);
     QCOMPARE(update.installerPath(),
-        QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/fotoria-setup-1.5.run")));
+        QDir::toNativeSeparators(platform::updateFolder() + QStringLiteral("/fotoria-setup-1.5.run")));
 }
 
 void UpdateTest::download_data()
@@ -354,6 +370,8 @@ void UpdateTest::installerLinkAndHash_data()
     QTest::newRow("https, hash in capitals matches") << "https" << false << "upper" << true;
     QTest::newRow("plain http refused") << "http" << false << "" << false;
     QTest::newRow("plain http to a test service") << "http" << true << "" << true;
+    QTest::newRow("file: even for a test service") << "file" << true << "" << false;
+    QTest::newRow("ftp: even for a test service") << "ftp" << true << "" << false;
 }
 
 void UpdateTest::installerLinkAndHash()
@@ -365,9 +383,17 @@ void UpdateTest::installerLinkAndHash()
 
     Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSslErrors);
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
-    QVERIFY(m_service.setConfig(QStringLiteral("download_link"),
-        (scheme == QLatin1String("http") ? m_service.baseUrl() : m_service.httpsUrl())
-            + QStringLiteral("/downloads/fotoria-1.5.0.0.run")));
+    // A file: link names an installer-sized file that would pass if fetched.
+    QFile local(fotoria::test::testHome() + QStringLiteral("/downloads/fotoria-1.5.0.0.run"));
+    QVERIFY(
+        QDir().mkpath(QFileInfo(local).path()) && local.open(QIODevice::WriteOnly) && local.resize(65536));
+    const QString origin = scheme == QLatin1String("https") ? m_service.httpsUrl()
+        : scheme == QLatin1String("file") ? QStringLiteral("file://") + fotoria::test::testHome()
+                                          : m_service.baseUrl().replace(QLatin1String("http:"), scheme + ':');
+    const bool webLink
+        = scheme == QLatin1String("https") || (scheme == QLatin1String("http") && ignoreSslErrors);
+    QVERIFY(m_service.setConfig(
+        QStringLiteral("download_link"), origin + QStringLiteral("/downloads/fotoria-1.5.0.0.run")));
     if (announcedHash == QLatin1String("upper")) {
         announcedHash = m_service.request("GET", QStringLiteral("/api/v2/desktop_versions/current"))
                             .json()
@@ -381,9 +407,10 @@ void UpdateTest::installerLinkAndHash()
     // A link that would be refused is not offered either.
     const CheckResult checked = runCheck(update, false, false);
     QCOMPARE(checked.newVersion.size(), 1);
-    QCOMPARE(checked.newVersion.first().first, scheme == QLatin1String("https") || ignoreSslErrors);
+    QCOMPARE(checked.newVersion.first().first, webLink);
     const QString path = update.installerPath();
     // A stale installer from before is never handed over in its place.
+    QVERIFY(makePrivateFolder(platform::updateFolder()));
     QFile stale(path);
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.close();
@@ -397,14 +424,88 @@ void UpdateTest::installerLinkAndHash()
     QCOMPARE(downloaded.count(), 1);
     QCOMPARE(downloaded.first().first().toBool(), success);
     QCOMPARE(QFileInfo::exists(path), success);
-    QCOMPARE(
-        m_service.journal("/downloads/").size(), scheme == QLatin1String("http") && !ignoreSslErrors ? 0 : 1);
+    QCOMPARE(m_service.journal("/downloads/").size(), webLink ? 1 : 0);
     if (success) {
         QCOMPARE(QFileInfo(path).size(), qint64(65536));
     } else {
         QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Error: File not found!"));
         QVERIFY(!dialog.buttonBox()->button(QDialogButtonBox::Ok));
     }
+}
+
+void UpdateTest::installerNeverFollowsALink_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("link at the old name in the shared temporary folder") << "old" << true;
+    QTest::newRow("link at the installer's name") << "name" << true;
+    QTest::newRow("link at the part name") << "part" << true;
+    QTest::newRow("update folder is a link") << "folder link" << false;
+    QTest::newRow("update folder open to others") << "folder open" << false;
+    QTest::newRow("update folder of another user") << "folder other" << false;
+}
+
+void UpdateTest::installerNeverFollowsALink()
+{
+    QFETCH(QString, planted);
+    QFETCH(bool, success);
+    const QString folder = platform::updateFolder();
+    const QString elsewhere = fotoria::test::testHome() + QStringLiteral("/elsewhere");
+    QVERIFY(QDir(elsewhere).removeRecursively() && makePrivateFolder(elsewhere) && makePrivateFolder(folder));
+    QFile victim(elsewhere + QStringLiteral("/victim"));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("mine") == 4);
+    victim.close();
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    const QString name = QLatin1Char('/') + QFileInfo(update.installerPath()).fileName();
+    const QMap<QString, QString> linkAt { { "old", QDir::tempPath() + name }, { "name", folder + name },
+        { "part", folder + name + ".part" } };
+    if (linkAt.contains(planted))
+        QVERIFY(QFile::link(victim.fileName(), linkAt.value(planted)));
+    else if (planted == QLatin1String("folder link"))
+        QVERIFY(QDir(folder).removeRecursively() && QFile::link(elsewhere, folder));
+    else if (planted == QLatin1String("folder open"))
+        QVERIFY(
+            QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ReadOther | QFile::ExeOther));
+    else if (::getuid() != 0 || ::chown(QFile::encodeName(folder).constData(), 65534, 65534) != 0)
+        QSKIP("needs root to give the update folder to another user id");
+
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QVERIFY(downloaded.wait(20000));
+    QCOMPARE(downloaded.first().first().toBool(), success);
+    QVERIFY(!update.installerPath().startsWith(QDir::tempPath() + QLatin1Char('/')));
+    QCOMPARE(QFileInfo(update.installerPath()).isSymLink(), false);
+    QCOMPARE(QFileInfo(update.installerPath()).size(), success ? qint64(65536) : 0);
+    QVERIFY(!QFileInfo::exists(elsewhere + name) && victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("mine"));
+}
+
+void UpdateTest::applyHandsOverTheDownloadedInstaller()
+{
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
+    AutoUpdate update;
+    runCheck(update, false, false);
+    QVERIFY(m_service.setFailure(QUrl(update.downloadLink()).path(), QStringLiteral("slow"),
+        { { QStringLiteral("delay_ms"), QStringLiteral("1500") } }));
+    QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
+    update.startDownload();
+    QTRY_COMPARE_WITH_TIMEOUT(m_service.journal("/downloads/").size(), 1, 10000);
+
+    // A newer release is announced while the download runs.
+    QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.6.0.0")));
+    QVERIFY(m_service.setConfig(QStringLiteral("installer_sha256"), QString(64, QLatin1Char('0'))));
+    runCheck(update, false, false);
+    QVERIFY(update.installerPath().contains(QStringLiteral("/fotoria-1.6.0.0")));
+    QVERIFY(downloaded.wait(20000));
+    QCOMPARE(downloaded.first().first().toBool(), true);
+
+    const QString path = platform::updateFolder() + QStringLiteral("/fotoria-1.5.0.0-linux-x86_64.tar.gz");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(update.handOverArguments(),
+        QStringList({ path, QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex() }));
 }
 
 void UpdateTest::secondDownloadReplacesFirst()
@@ -522,6 +623,7 @@ void UpdateTest::dialogStates()
     ADownloadUpdateDialog dialog(&update);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Downloading update"));
     QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Message"));
+    QCOMPARE(dialog.messageLabel()->textFormat(), Qt::PlainText); // the error text comes from the network
 
     dialog.prepare();
     QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Downloading update..."));
@@ -563,18 +665,22 @@ void UpdateTest::scriptInstalls_data()
 {
     QTest::addColumn<QString>("installerName");
     QTest::addColumn<QString>("installedFile");
+    QTest::addColumn<bool>("swapped");
     QTest::newRow("tarball with a top folder") << "fotoria-1.5.tar.gz"
-                                               << "program/bin-1.5";
+                                               << "program/bin-1.5" << false;
     QTest::newRow("flat tarball") << "fotoria-flat.tar.gz"
-                                  << "program/bin-1.5";
+                                  << "program/bin-1.5" << false;
     QTest::newRow("self-extracting installer") << "fotoria-1.5.run"
-                                               << "ran-installer";
+                                               << "ran-installer" << false;
+    QTest::newRow("installer swapped after the check") << "fotoria-1.5.run"
+                                                       << "ran-installer" << true;
 }
 
 void UpdateTest::scriptInstalls()
 {
     QFETCH(QString, installerName);
     QFETCH(QString, installedFile);
+    QFETCH(bool, swapped);
 
     // A program folder of its own with the script in it, as installed.
     static int run = 0;
@@ -594,6 +700,8 @@ void UpdateTest::scriptInstalls()
         QFile file(installer);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("#!/bin/sh\ntouch \"" + QFile::encodeName(root) + "/ran-installer\"\n");
+        if (swapped)
+            file.write("# not what was downloaded\n");
     } else {
         const QString stage = root + QStringLiteral("/stage");
         const bool topFolder = installerName.contains(QLatin1String("1.5"));
@@ -615,14 +723,21 @@ void UpdateTest::scriptInstalls()
     QVERIFY(ended.waitForStarted(10000));
     const qint64 endedPid = ended.processId();
     QVERIFY(ended.waitForFinished(10000));
+    QFile downloaded(installer);
+    QVERIFY(downloaded.open(QIODevice::ReadOnly));
+    // The hash of what was downloaded: a swapped file differs by its last line.
+    const QByteArray content = swapped ? downloaded.readAll().split('#').first() : downloaded.readAll();
+    const QString sha256 = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
     QProcess script;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("FOTORIA_CLIENT_PID"), QString::number(endedPid));
     script.setProcessEnvironment(env);
-    script.start(programDir + QStringLiteral("/linux_auto_update.sh"), { installer });
+    script.start(programDir + QStringLiteral("/linux_auto_update.sh"), { installer, sha256 });
     QVERIFY(script.waitForFinished(60000));
-    QCOMPARE(script.exitCode(), 0);
-    QVERIFY2(QFileInfo::exists(root + QLatin1Char('/') + installedFile), qPrintable(installedFile));
+    QCOMPARE(script.exitCode(), swapped ? 4 : 0);
+    QCOMPARE(QFileInfo::exists(root + QLatin1Char('/') + installedFile), !swapped);
+    QCOMPARE(QFileInfo::exists(installer), swapped); // kept only when not installed
+    QCOMPARE(script.readAllStandardError().contains("refused"), swapped);
 }
 
 FOTORIA_TEST_MAIN(UpdateTest)

@@ -2,16 +2,20 @@
 #include "TestMain.h"
 
 #include <AddToPlaylistDialog.h>
+#include <CABrowser.h>
 #include <CACompositeWidget.h>
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
 #include <CAPlaylistItemWidget.h>
 #include <CUElidedLabel.h>
 #include <PlaylistDrop.h>
+#include <WidgetPrompts.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
-#include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/PlainText.h>
+#include <apps/desktopclient/ServicePage.h>
+#include <apps/desktopclient/SettingsDialog.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
 
@@ -24,6 +28,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QToolButton>
 
 using namespace fotoria::test;
@@ -66,6 +71,16 @@ void closeNextModal(bool tick, int *shown)
             box->setChecked(true);
         static_cast<QDialog *>(modal)->accept();
     });
+}
+
+// The text a label or tool tip in this format shows.
+QString shownAs(const QString &text, Qt::TextFormat format)
+{
+    if (format == Qt::PlainText || (format == Qt::AutoText && !Qt::mightBeRichText(text)))
+        return text;
+    QTextDocument document;
+    document.setHtml(text);
+    return document.toPlainText();
 }
 
 } // namespace
@@ -470,6 +485,59 @@ private slots:
         closeNextModal(false, &shown);
         QVERIFY(CUMessageBox::feedback(nullptr, "Success!", "Moved", true, key));
         QCOMPARE(shown, 3);
+    }
+
+    void serviceTextsShownAsTheyAre_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const char *path :
+            { "elided name tool tip", "feedback title", "feedback text", "prompt", "question", "prompt label",
+                "message box", "toolbar message", "playlist tool tip", "account e-mail" })
+            QTest::newRow(path) << QString::fromLatin1(path);
+    }
+    void serviceTextsShownAsTheyAre()
+    {
+        QFETCH(QString, path);
+        const QString text = QStringLiteral("<b>x</b><img src=\"nowhere.png\">");
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        const auto read = [&](const QLabel *label) {
+            std::tie(shown, format) = std::make_pair(label->text(), label->textFormat());
+        };
+        WidgetPrompts prompts(nullptr);
+        CABrowser browser;
+        CUElidedLabel elided;
+        SettingsDialog settings;
+        // Modal ones: the label that holds the text, read before the dialog closes.
+        QTimer::singleShot(50, &elided, [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                for (const QLabel *label : modal->findChildren<QLabel *>())
+                    if (label->text().contains(QLatin1String("<b>x")))
+                        read(label);
+                static_cast<QDialog *>(modal)->reject();
+            }
+        });
+        if (path == "elided name tool tip")
+            elided.setFullText(text), shown = elided.toolTip();
+        else if (path.startsWith("feedback"))
+            CUMessageBox::feedback(
+                nullptr, path.endsWith("title") ? text : "", path.endsWith("text") ? text : "", true, "");
+        else if (path == "prompt")
+            prompts.inform("Oops!", text);
+        else if (path == "question")
+            prompts.confirm("Removing a Playlist.", text);
+        else if (path == "prompt label")
+            prompts.askText("Rename Playlist", text, "Trip");
+        else if (path == "message box")
+            PlainText::message(nullptr, QMessageBox::Warning, "Change email", text);
+        else if (path == "toolbar message")
+            browser.showMessage(text), read(browser.findChild<QLabel *>("messageLabel"));
+        else if (path == "account e-mail") // shown when signed in
+            shown = text, format = settings.findChild<QLabel *>("userInfoLabel")->textFormat();
+        else
+            browser.newCategory_Slot(false, text, QString(), false),
+                shown = browser.findChild<QListWidget *>("playlistListWidget")->item(0)->toolTip();
+        QCOMPARE(shownAs(shown, format), text);
     }
 
     void helpLinksOpenOnlyWebAndMail_data()

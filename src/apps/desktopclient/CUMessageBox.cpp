@@ -20,6 +20,9 @@ CUMessageBox::CUMessageBox(QWidget *parent)
     bold.setBold(true);
     m_title->setFont(bold);
     m_text->setWordWrap(true);
+    // Playlist names are part of the texts.
+    m_title->setTextFormat(Qt::PlainText);
+    m_text->setTextFormat(Qt::PlainText);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 

@@ -1,6 +1,7 @@
 #include "SettingsDialog.h"
 
 #include "EmailChange.h"
+#include "PlainText.h"
 #include "SettingsOptions.h"
 
 #include <core/AppInfo.h>
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -59,6 +59,7 @@ void SettingsDialog::buildForm()
 
     m_userInfoLabel = named(new QLabel(this), "userInfoLabel");
     m_userInfoLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_userInfoLabel->setTextFormat(Qt::PlainText); // the e-mail address from the service
     addRow(named(new QLabel(tr("Account:"), this), "desktopLabel_2"), m_userInfoLabel);
     m_emailLabel = named(new QLabel(tr("Email:"), this), "emailLabel");
     m_changeEmailButton = named(new QPushButton(tr("Change..."), this), "changeEmailButton");
@@ -181,14 +182,14 @@ void SettingsDialog::openScreenSaverControlPanel()
 {
     QString error;
     if (!platform::openControlPanel(platform::ControlPanel::ScreenSaver, &error))
-        QMessageBox::warning(this, tr("Settings"), error);
+        PlainText::message(this, QMessageBox::Warning, tr("Settings"), error);
 }
 
 void SettingsDialog::openDesktopBackgroundControlPanel()
 {
     QString error;
     if (!platform::openControlPanel(platform::ControlPanel::DesktopBackground, &error))
-        QMessageBox::warning(this, tr("Settings"), error);
+        PlainText::message(this, QMessageBox::Warning, tr("Settings"), error);
 }
 
 void SettingsDialog::resetClicked()
@@ -209,10 +210,10 @@ void SettingsDialog::emailClicked()
         return;
     accept();
     bool ok = false;
-    const QString email = QInputDialog::getText(parentWidget(), tr("Change email"),
+    const QString email = PlainText::askText(parentWidget(), tr("Change email"),
         tr("Change email from: ") + User::instance()->email()
             + tr("\nYou will need to Log in when complete."),
-        QLineEdit::Normal, QString(), &ok);
+        QString(), &ok);
     if (ok && m_emailChange->change(email))
         m_changeEmailButton->setEnabled(false);
 }
@@ -222,8 +223,8 @@ void SettingsDialog::emailChangeFinished(bool changed, const QString &message)
     refreshAccount();
     if (changed) {
         emit userUpdated_Signal();
-        QMessageBox::information(parentWidget(), tr("Change email"), message);
+        PlainText::message(parentWidget(), QMessageBox::Information, tr("Change email"), message);
     } else {
-        QMessageBox::warning(parentWidget(), tr("Change email"), message);
+        PlainText::message(parentWidget(), QMessageBox::Warning, tr("Change email"), message);
     }
 }

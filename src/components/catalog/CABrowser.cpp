@@ -19,6 +19,7 @@
 #include "WidgetPrompts.h"
 
 #include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/PlainText.h>
 #include <apps/desktopclient/PlaylistsDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
 #include <apps/desktopclient/WebCookieSync.h>
@@ -263,6 +264,8 @@ bool CABrowser::webViewShown() const
 
 void CABrowser::showMessage(const QString &message)
 {
+    // The service's text, shown as it is.
+    ui.messageLabel->setTextFormat(Qt::PlainText);
     ui.messageLabel->setText(message);
 }
 
@@ -375,7 +378,7 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
             auto *item = new QListWidgetItem(ui.playlistListWidget);
             item->setData(kNameRole, category);
             item->setSizeHint(kPlaylistTile);
-            item->setToolTip(category);
+            item->setToolTip(PlainText::toolTip(category));
             auto *tile = new CAPlaylistItemWidget(category, ui.playlistListWidget);
             connect(tile, &CAPlaylistItemWidget::playlistClicked_Signal, this, [this](const QString &name) {
                 selectPlaylist_Slot(name);

@@ -1,5 +1,7 @@
 #include "CUElidedLabel.h"
 
+#include <apps/desktopclient/PlainText.h>
+
 #include <QEvent>
 #include <QFontMetrics>
 
@@ -12,7 +14,7 @@ CUElidedLabel::CUElidedLabel(QWidget *parent)
 void CUElidedLabel::setFullText(const QString &text)
 {
     m_fullText = text;
-    setToolTip(text);
+    setToolTip(PlainText::toolTip(text));
     elide();
 }
 

@@ -46,12 +46,14 @@ QString PhotoActions::downloadPath(const QString &uuid)
 bool PhotoActions::pageAction(
     const QString &channel, const QString &uuid, const QString &url, const QString &action)
 {
-    qDebug().noquote() << "CABrowser::photoClicked(), action:" << action << "uuid:" << uuid;
+    qDebug().noquote() << "CABrowser::photoClicked(), action:" << ImageStore::nameForLog(action)
+                       << "uuid:" << ImageStore::nameForLog(uuid);
     // Everything here comes from a web page: a name that could leave its
     // folder, or an address that is not a web address, writes nothing.
-    if (!ImageStore::isSafeName(uuid) || uuid.contains(QLatin1String(".."))
-        || (!channel.isEmpty() && !ImageStore::isSafeName(channel))) {
-        qWarning().noquote() << "CABrowser: refused a photo name from the page:" << uuid << channel;
+    if (!ImageStore::acceptName(uuid) || uuid.contains(QLatin1String(".."))
+        || (!channel.isEmpty() && !ImageStore::acceptName(channel))) {
+        qWarning().noquote() << "CABrowser: refused a photo name from the page:"
+                             << ImageStore::nameForLog(uuid) << ImageStore::nameForLog(channel);
         return false;
     }
     const bool needsAddress = action != QLatin1String("share") && action != QLatin1String("fav1-remove");

@@ -97,7 +97,7 @@ QString PlaylistActions::addFolder(const QString &folderPath)
 {
     const QFileInfo source(folderPath);
     const QString name = source.fileName();
-    if (!source.isDir() || !ImageStore::isSafeName(name))
+    if (!source.isDir() || !ImageStore::acceptName(name))
         return QString();
     if (QFileInfo::exists(m_library.folderOf(name))) {
         refuseExisting();

@@ -3,10 +3,10 @@
 #include "AddToPlaylistDialog.h"
 
 #include <apps/desktopclient/CUMessageBox.h>
+#include <apps/desktopclient/PlainText.h>
 
 #include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -22,6 +22,7 @@ void WidgetPrompts::inform(const QString &title, const QString &text)
     box.setIcon(QMessageBox::Information);
     box.setText(title);
     box.setInformativeText(text);
+    PlainText::labels(&box); // names of playlists and files
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }
@@ -33,6 +34,7 @@ bool WidgetPrompts::confirm(const QString &title, const QString &text)
     box.setIcon(QMessageBox::Question);
     box.setText(title);
     box.setInformativeText(text);
+    PlainText::labels(&box);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
@@ -41,7 +43,7 @@ bool WidgetPrompts::confirm(const QString &title, const QString &text)
 QString WidgetPrompts::askText(const QString &title, const QString &label, const QString &initial)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(m_parent, title, label, QLineEdit::Normal, initial, &ok);
+    const QString text = PlainText::askText(m_parent, title, label, initial, &ok);
     return ok ? text : QString();
 }
 
