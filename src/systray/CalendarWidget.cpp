@@ -5,6 +5,7 @@
 #include <apps/desktopclient/WebProfile.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/ServiceAddress.h>
 
 #include <QDebug>
@@ -130,6 +131,7 @@ void CalendarWidget::setUrl_Slot()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(10);
     m_reply = m_network.get(request);
+    ReplyLimits::watch(m_reply, ReplyLimits::Json);
     m_loadTimeout.start();
 }
 

@@ -83,7 +83,6 @@ void SignInSequence::retryInBackground()
 void SignInSequence::signInWithToken()
 {
     const User *user = User::instance();
-    m_tokenSignIn = true;
     ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
 }
 
@@ -139,12 +138,10 @@ void SignInSequence::userUpdated_Slot()
     emit postState_Signal();
 }
 
-void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr)
+void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken)
 {
     User *user = User::instance();
-    const bool tokenSignIn = m_tokenSignIn;
-    m_tokenSignIn = false;
-    if (error == QNetworkReply::AuthenticationRequiredError && tokenSignIn) {
+    if (error == QNetworkReply::AuthenticationRequiredError && byToken) {
         // A refused token would be sent again at every login command, and
         // the person could never reach the login dialog: it is dropped and
         // the person asked to sign in again (after this reply's handler).
