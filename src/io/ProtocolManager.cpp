@@ -53,7 +53,7 @@ QByteArray ProtocolManager::loginBody(const QString &user, const QString &secret
 
 QByteArray ProtocolManager::maskSecrets(const QByteArray &body)
 {
-    return LogScrub::json(body);
+    return LogScrub::body(body);
 }
 
 void ProtocolManager::login(const QString &user, const QString &secret, bool byToken)
@@ -116,7 +116,7 @@ void ProtocolManager::loginCompleted_Slot()
     const QByteArray data = reply->readAll();
     qDebug() << "login error: " << int(code);
     // The reply carries the new token and the account's e-mail: the log gets them masked.
-    qDebug() << "login data: " << LogScrub::body(data);
+    qDebug() << "login data: " << maskSecrets(data);
 
     const QVariantMap map = NetworkManager::jsonToMap(data);
     QNetworkReply::NetworkError result = code;

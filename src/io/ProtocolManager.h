@@ -28,7 +28,8 @@ public:
     // The sign-in request body ("email" or "fotoria_username", "password",
     // "desktop_version").
     static QByteArray loginBody(const QString &user, const QString &secret);
-    // A reply body fit for the log: token, password and e-mail values masked.
+    // A reply body fit for the log: token, password and e-mail values masked,
+    // only its first 2 KiB.
     static QByteArray maskSecrets(const QByteArray &body);
 
 signals:
