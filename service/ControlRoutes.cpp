@@ -68,6 +68,7 @@ void installControlRoutes(Router &router)
             }
         }
         failure.chunked = param(req, "chunked") == QLatin1String("1");
+        failure.announced = param(req, "announced") == QLatin1String("1");
         failure.location = param(req, "location");
         if (failure.mode == QLatin1String("redirect_to") && failure.location.isEmpty()) {
             sendMessage(res, 400, QStringLiteral("redirect_to needs a location"));

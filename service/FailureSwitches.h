@@ -21,6 +21,7 @@ struct Failure {
     int delayMs = 2000; // slow: the wait before the normal answer; drip: between bytes
     qint64 size = 200 * 1024 * 1024; // huge: the body's bytes; drip: the bytes before it ends
     bool chunked = false; // huge: without Content-Length
+    bool announced = false; // drip: with Content-Length
     int hops = 10; // redirect_chain: the redirects before the normal answer
 };
 

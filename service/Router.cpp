@@ -59,10 +59,10 @@ void streamHugeBody(httplib::Response &res, qint64 size, bool chunked, const std
     }
 }
 
-void dripBody(httplib::Response &res, qint64 size, int delayMs, const std::atomic<bool> &stopping)
+void dripBody(httplib::Response &res, qint64 size, bool announced, int delayMs, const std::atomic<bool> &stopping)
 {
     res.status = 200;
-    res.set_chunked_content_provider("application/json", [size, delayMs, &stopping](size_t offset, httplib::DataSink &sink) {
+    auto provide = [size, delayMs, &stopping](size_t offset, httplib::DataSink &sink) {
         if (qint64(offset) >= size) {
             sink.done();
             return true;
@@ -78,7 +78,12 @@ void dripBody(httplib::Response &res, qint64 size, int delayMs, const std::atomi
         }
         const char byte = hugeByte(qint64(offset), size);
         return sink.write(&byte, 1);
-    });
+    };
+    if (announced)
+        res.set_content_provider(size_t(size), "application/json",
+                                 [provide](size_t offset, size_t, httplib::DataSink &sink) { return provide(offset, sink); });
+    else
+        res.set_chunked_content_provider("application/json", provide);
 }
 
 } // namespace
@@ -131,7 +136,7 @@ bool Router::playFailure(ServiceContext &ctx, const Failure &failure, const http
     } else if (mode == QLatin1String("huge")) {
         streamHugeBody(res, failure.size, failure.chunked, ctx.stopping);
     } else if (mode == QLatin1String("drip")) {
-        dripBody(res, failure.size, failure.delayMs, ctx.stopping);
+        dripBody(res, failure.size, failure.announced, failure.delayMs, ctx.stopping);
     } else if (mode == QLatin1String("http_error")) {
         sendMessage(res, failure.status > 0 ? failure.status : 500,
                     failure.message.isEmpty() ? QStringLiteral("Something went wrong. Please try again later.")

@@ -35,12 +35,7 @@ ReplyLimits::ReplyLimits(QNetworkReply *reply, Kind kind)
             checkSize(length);
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { checkSize(received); });
-    // What came in one go with the end is caught here: the reply is then
-    // marked only, and its owner drops the body.
-    connect(reply, &QNetworkReply::finished, this, [this] {
-        m_deadline.stop();
-        checkSize(m_reply->bytesAvailable());
-    });
+    connect(reply, &QNetworkReply::finished, &m_deadline, &QTimer::stop);
 }
 
 void ReplyLimits::checkSize(qint64 bytes)
@@ -56,6 +51,8 @@ void ReplyLimits::stop(QNetworkReply::NetworkError reason, const QString &why)
     m_deadline.stop();
     m_reply->setProperty(kStoppedProperty, int(reason));
     qDebug().noquote() << "ERROR: reply stopped," << why << ":" << LogScrub::url(m_reply->url());
+    // The last bytes may come with the end: a finished reply is only marked,
+    // and its owner drops the body.
     if (!m_reply->isFinished())
         m_reply->abort();
 }

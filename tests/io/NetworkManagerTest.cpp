@@ -318,8 +318,9 @@ void NetworkManagerTest::hostileReplies_data()
     QTest::addColumn<bool>("download");
     QTest::addColumn<QString>("logged"); // the one log line; empty: success
     const QString big = QStringLiteral("reply stopped, larger than ");
-    QTest::newRow("huge body, announced") << "/api/v2/clients" << "huge" << "size=5000000" << false << false << false << big + "4194304";
-    QTest::newRow("huge body, chunked") << "/api/v2/clients" << "huge" << "size=5000000&chunked=1" << false << false << false << big + "4194304";
+    QTest::newRow("announced too large: refused unread") << "/api/v2/clients" << "drip" << "size=5000000&announced=1&delay_ms=300" << false << false << false << big + "4194304";
+    QTest::newRow("huge body, chunked") << "/api/v2/clients" << "huge" << "size=1000000000&chunked=1" << false << false << false << big + "4194304";
+    QTest::newRow("huge body, chunked, all at once") << "/api/v2/clients" << "huge" << "size=5000000&chunked=1" << false << false << false << big + "4194304";
     QTest::newRow("a picture may be larger") << "/downloads/a.jpg" << "huge" << "size=5000000" << false << false << true << "";
     QTest::newRow("huge picture") << "/downloads/a.jpg" << "huge" << "size=260000000" << false << false << true << big + "250000000";
     QTest::newRow("slow drip: the whole deadline") << "/api/v2/clients" << "drip" << "delay_ms=300" << false << false << false << "reply stopped, not complete after 1500 ms";

@@ -48,7 +48,7 @@ public:
     // mode: http_error, empty, malformed, redirect, redirect_loop,
     // redirect_to, redirect_chain, hang, status, slow, huge, drip; params:
     // status, message, body, location (redirect_to: the Location header, any
-    // scheme), count, delay_ms (slow, drip), size and chunked (huge, drip),
+    // scheme), count, delay_ms (slow, drip), size (huge, drip), chunked (huge), announced (drip),
     // hops (redirect_chain).
     bool setFailure(const QString &path, const QString &mode,
                     const QMap<QString, QString> &params = {});

@@ -33,6 +33,7 @@ private slots:
     {
         User::instance()->reset();
         Settings::setValue("kServiceUrl", m_service.baseUrl());
+        Settings::remove("kNetworkTimeout");
         m_service.clearJournal();
         m_service.clearFailures();
     }
@@ -148,7 +149,6 @@ private slots:
         QSignalSpy signedIn(&sequence, &SignInSequence::signedIn_Signal);
         sequence.start();
         QVERIFY(signedIn.wait(20000));
-        Settings::remove("kNetworkTimeout");
         QCOMPARE(failed.size(), 2); // after the quick tries, and after the first background one
         QCOMPARE(failed.first().first().toString(), QStringLiteral("Please check your internet connection!"));
         QCOMPARE(m_service.journal("/api/v3/tokens").size(), 5);
