@@ -158,7 +158,9 @@ void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString
         m_personSignedIn = !isServiceAccount(user->email());
         user->setLoggedIn(true);
         emit signedIn_Signal();
-    } else if (m_loginAttempts < 1) {
+    } else if (m_loginAttempts < 1 || error == QNetworkReply::TimeoutError) {
+        // A try that timed out has waited the whole network time-out
+        // already: no quick tries after it, the message now.
         const QString message = errorMessage(error, errorStr);
         qDebug().noquote() << "sign-in failed:" << int(error) << message;
         emit failed_Signal(message);
