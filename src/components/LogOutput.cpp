@@ -68,7 +68,8 @@ void LogOutput::replyFinished(QNetworkReply *reply)
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // A redirect is not followed here: the report did not arrive.
-    const bool ok = reply->error() == QNetworkReply::NoError && (status < 300 || status >= 400);
+    const bool ok = reply->error() == QNetworkReply::NoError && (status < 300 || status >= 400)
+        && !ReplyLimits::stopped(reply);
     if (!ReplyLimits::stopped(reply))
         qDebug() << "replyFinished(), " << reply << int(reply->error()) << status
                  << LogScrub::text(reply->errorString());

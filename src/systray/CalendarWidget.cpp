@@ -147,6 +147,10 @@ void CalendarWidget::replyFinished(QNetworkReply *reply)
         fail(QStringLiteral("the service answered %1").arg(status));
         return;
     }
+    if (ReplyLimits::stopped(reply)) {
+        fail(QStringLiteral("the page was too large or too slow"));
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         fail(reply->errorString());
         return;
