@@ -53,6 +53,22 @@ void installControlRoutes(Router &router)
                 return;
             }
         }
+        if (req.has_param("size")) {
+            failure.size = param(req, "size").toLongLong(&ok);
+            if (!ok || failure.size < 16) {
+                sendMessage(res, 400, QStringLiteral("size must be at least 16 bytes"));
+                return;
+            }
+        }
+        if (req.has_param("hops")) {
+            failure.hops = param(req, "hops").toInt(&ok);
+            if (!ok || failure.hops < 1 || failure.hops > 100) {
+                sendMessage(res, 400, QStringLiteral("hops must be 1 to 100"));
+                return;
+            }
+        }
+        failure.chunked = param(req, "chunked") == QLatin1String("1");
+        failure.announced = param(req, "announced") == QLatin1String("1");
         failure.location = param(req, "location");
         if (failure.mode == QLatin1String("redirect_to") && failure.location.isEmpty()) {
             sendMessage(res, 400, QStringLiteral("redirect_to needs a location"));

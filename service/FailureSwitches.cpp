@@ -9,8 +9,9 @@ bool FailureSwitches::isKnownMode(const QString &mode)
     static const QStringList modes{QStringLiteral("http_error"), QStringLiteral("empty"),
                                    QStringLiteral("malformed"), QStringLiteral("redirect"),
                                    QStringLiteral("redirect_loop"), QStringLiteral("redirect_to"),
-                                   QStringLiteral("hang"),
-                                   QStringLiteral("status"), QStringLiteral("slow")};
+                                   QStringLiteral("redirect_chain"), QStringLiteral("hang"),
+                                   QStringLiteral("status"), QStringLiteral("slow"),
+                                   QStringLiteral("huge"), QStringLiteral("drip")};
     return modes.contains(mode);
 }
 

@@ -24,7 +24,8 @@ public:
 
 private:
     httplib::Server::Handler wrap(Handler handler);
-    static void playFailure(ServiceContext &ctx, const Failure &failure, const httplib::Request &req, httplib::Response &res,
+    // False when the request is to be answered normally after all.
+    static bool playFailure(ServiceContext &ctx, const Failure &failure, const httplib::Request &req, httplib::Response &res,
                      const RequestInfo &info);
 
     ServiceContext &m_ctx;

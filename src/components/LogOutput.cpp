@@ -2,6 +2,7 @@
 
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/ServiceAddress.h>
 #include <core/SystemInfo.h>
 
@@ -57,14 +58,20 @@ void LogOutput::send(
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/octet-stream"));
     NetworkPolicy::apply(request);
     QNetworkReply *reply = manager->post(request, body);
+    ReplyLimits::watch(reply, ReplyLimits::Json);
     connect(reply, &QNetworkReply::sslErrors, this,
         [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
 }
 
 void LogOutput::replyFinished(QNetworkReply *reply)
 {
-    qDebug() << "replyFinished(), " << reply << int(reply->error()) << LogScrub::text(reply->errorString());
-    const bool ok = reply->error() == QNetworkReply::NoError;
     reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A redirect is not followed here: the report did not arrive.
+    const bool ok = reply->error() == QNetworkReply::NoError && (status < 300 || status >= 400)
+        && !ReplyLimits::stopped(reply);
+    if (!ReplyLimits::stopped(reply))
+        qDebug() << "replyFinished(), " << reply << int(reply->error()) << status
+                 << LogScrub::text(reply->errorString());
     emit reportFinished(ok);
 }

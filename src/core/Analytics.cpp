@@ -4,6 +4,7 @@
 #include "FileLocations.h"
 #include "LogScrub.h"
 #include "NetworkPolicy.h"
+#include "ReplyLimits.h"
 #include "ServiceAddress.h"
 #include "Settings.h"
 #include "SystemInfo.h"
@@ -141,6 +142,7 @@ void Analytics::sendNow(const QUrl &url)
     QNetworkRequest request(url);
     NetworkPolicy::apply(request);
     QNetworkReply *reply = m_manager->get(request);
+    ReplyLimits::watch(reply, ReplyLimits::Json);
     connect(reply, &QNetworkReply::sslErrors, this,
         [reply](const QList<QSslError> &errors) { NetworkPolicy::handleSslErrors(reply, errors); });
     qDebug() << "Analytics: sent" << reply;
@@ -171,9 +173,14 @@ void Analytics::registerUser(User *user)
 
 void Analytics::replyFinished(QNetworkReply *reply)
 {
-    const QByteArray body = reply->readAll();
-    qDebug() << "Analytics::replyFinished" << int(reply->error()) << ":" << body;
     reply->deleteLater();
+    if (ReplyLimits::stopped(reply))
+        return;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // A redirect is not followed here, so the event was not taken.
+    const bool redirected = status >= 300 && status < 400;
+    qDebug() << "Analytics::replyFinished" << int(reply->error()) << (redirected ? "not taken, status" : "status")
+             << status << ":" << LogScrub::body(reply->readAll());
 }
 
 void Analytics::startup()

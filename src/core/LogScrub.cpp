@@ -129,4 +129,12 @@ QByteArray json(const QByteArray &body)
     return QJsonDocument(masked(document.object()).toObject()).toJson(QJsonDocument::Compact);
 }
 
+QByteArray body(const QByteArray &body)
+{
+    const QByteArray masked = json(body);
+    if (masked.size() <= kBodyBytes)
+        return masked;
+    return masked.left(kBodyBytes) + QByteArray("... <") + QByteArray::number(body.size()) + QByteArray(" bytes>");
+}
+
 } // namespace LogScrub

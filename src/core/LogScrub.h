@@ -26,4 +26,9 @@ QString credentials(const QString &text);
 // masked; anything that is not JSON is told only by its size.
 QByteArray json(const QByteArray &body);
 
+// A reply body for the log: json(), cut to its first kBodyBytes with the
+// whole size told after it.
+constexpr int kBodyBytes = 2048;
+QByteArray body(const QByteArray &body);
+
 } // namespace LogScrub

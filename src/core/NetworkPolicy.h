@@ -13,6 +13,7 @@ class QNetworkRequest;
 //                     test service).
 //   kNetworkTimeout   ms, default 60000. A transfer that stalls this long is
 //                     aborted and ends as an ordinary failure; no retry.
+//                     ReplyLimits also holds a whole transfer to it.
 namespace NetworkPolicy {
 
 int transferTimeout();

@@ -4,6 +4,7 @@
 #include <core/FileLocations.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/ServiceAddress.h>
 #include <core/User.h>
 
@@ -106,11 +107,60 @@ QByteArray NetworkManager::synchronousCall(HttpMethod method, const QString &url
 QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QByteArray &data,
     bool authenticate, QNetworkRequest *request, QFile *file, bool *ok)
 {
-    setUp();
     bool localOk = false;
     if (!ok)
         ok = &localOk;
+    // Every address this request has been at: a redirect back to any of them
+    // is a loop, however long its way round.
+    QList<QUrl> visited { normalized(request ? request->url() : target) };
+    QUrl next;
+    QByteArray body = sendOnce(method, target, data, authenticate, request, file, ok, &next);
+    while (*ok && !next.isEmpty()) {
+        const QString refusal = redirectRefusal(visited, next);
+        if (!refusal.isEmpty()) {
+            qDebug() << qPrintable(QStringLiteral("ERROR: redirect refused, %1:").arg(refusal)) << LogScrub::url(next);
+            *ok = false;
+            return QByteArray();
+        }
+        visited.append(normalized(next));
+        // The target is followed as given, its own query included, without
+        // the token and without the body.
+        const QUrl hop = next;
+        body = sendOnce(method, hop, QByteArray(), false, nullptr, file, ok, &next);
+    }
+    return body;
+}
+
+QUrl NetworkManager::normalized(const QUrl &url)
+{
+    return url.adjusted(QUrl::NormalizePathSegments | QUrl::RemoveFragment);
+}
+
+QString NetworkManager::redirectRefusal(const QList<QUrl> &visited, const QUrl &next)
+{
+    // file:, qrc:, data: and the like would hand local or made-up content
+    // to a caller that asked the network.
+    if (!isWebScheme(next))
+        return QStringLiteral("not http or https");
+    if (visited.contains(normalized(next)))
+        return QStringLiteral("it leads back to an address already visited");
+    if (visited.size() > kMaxRedirects)
+        return QStringLiteral("more than %1 redirects").arg(kMaxRedirects);
+    // What went encrypted must not be answered in the clear, unless the
+    // encryption is not trusted anyway.
+    if (visited.last().scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
+        && next.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+        && !NetworkPolicy::ignoresSslErrors())
+        return QStringLiteral("https to http");
+    return QString();
+}
+
+QByteArray NetworkManager::sendOnce(HttpMethod method, const QUrl &target, const QByteArray &data,
+    bool authenticate, QNetworkRequest *request, QFile *file, bool *ok, QUrl *redirect)
+{
+    setUp();
     *ok = false;
+    redirect->clear();
     if (isCancelled())
         return QByteArray();
 
@@ -131,8 +181,8 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
         request = &built;
     }
     NetworkPolicy::apply(*request);
-    // Redirects are followed below, where their scheme is checked and the
-    // token is left out; Qt must not follow any by itself, whatever a
+    // Redirects are followed in send(), where their scheme is checked and
+    // the token is left out; Qt must not follow any by itself, whatever a
     // caller's request asks for.
     request->setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
 
@@ -161,6 +211,7 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
         qDebug() << "ERROR: nothing to send for method" << int(method);
         return QByteArray();
     }
+    ReplyLimits::watch(reply, m_replyKind);
 
     connect(reply, &QNetworkReply::uploadProgress, this, &NetworkManager::uploadProgress);
     connect(reply, &QNetworkReply::errorOccurred, this, &NetworkManager::error);
@@ -172,8 +223,7 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     setInFlight(reply);
     if (isCancelled())
         reply->abort();
-    // The reply's own signal, not the manager's: a nested call for a redirect
-    // must not end the outer wait.
+    // The reply's own signal, not the manager's.
     if (!reply->isFinished()) {
         QEventLoop loop;
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -181,38 +231,26 @@ QByteArray NetworkManager::send(HttpMethod method, const QUrl &target, const QBy
     }
     setInFlight(nullptr);
 
-    QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
-    *ok = reply->error() == QNetworkReply::NoError;
-
-    if (*ok) {
-        const QUrl redirect = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-        if (!redirect.isEmpty() && redirect != m_lastRedirect) {
-            const QUrl next = reply->url().resolved(redirect);
-            m_lastRedirect = redirect;
-            if (!isWebScheme(next)) {
-                // file:, qrc:, data: and the like would hand local or made-up
-                // content to a caller that asked the network.
-                qDebug() << "ERROR: redirect refused, not http or https:" << LogScrub::url(next);
-                m_lastRedirect.clear();
-                *ok = false;
-                body.clear();
-            } else if (m_redirectDepth >= kMaxRedirects) {
-                // Two targets pointing at each other would otherwise recurse
-                // without end.
-                qDebug() << "ERROR: too many redirects, stopped at" << LogScrub::url(redirect);
-                m_lastRedirect.clear();
-                *ok = false;
-                body.clear();
-            } else {
-                // The target is followed as given, its own query included.
-                ++m_redirectDepth;
-                body = send(method, next, QByteArray(), false, nullptr, file, ok);
-                --m_redirectDepth;
-            }
-        } else {
-            m_lastRedirect.clear();
+    QByteArray body;
+    if (ReplyLimits::stopped(reply)) {
+        // Logged by the watcher; what arrived is dropped.
+    } else if (reply->error() == QNetworkReply::NoError) {
+        body = reply->isOpen() ? reply->readAll() : QByteArray();
+        *ok = true;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QUrl location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+        if (!location.isEmpty()) {
+            *redirect = reply->url().resolved(location);
+            body.clear();
+        } else if (status >= 300 && status < 400) {
+            // Nothing was fetched: the page of a redirect is no answer.
+            qDebug().noquote() << "ERROR: redirect without a target, status" << status << ":"
+                               << LogScrub::url(reply->url());
+            *ok = false;
+            body.clear();
         }
     } else {
+        body = reply->isOpen() ? reply->readAll() : QByteArray();
         // Qt's error text names the whole address, query and user-info included.
         qDebug().noquote() << "ERROR: " << int(reply->error()) << ":" << LogScrub::text(reply->errorString())
                            << LogScrub::url(reply->url());
@@ -242,7 +280,9 @@ QByteArray NetworkManager::putJson(const QString &path, const QVariantMap &body,
 bool NetworkManager::downloadToFile(const QString &url, const QString &filePath)
 {
     bool ok = false;
+    m_replyKind = ReplyLimits::Picture;
     const QByteArray body = get(url, QString(), &ok);
+    m_replyKind = ReplyLimits::Json;
     if (!ok || body.isEmpty())
         return false;
 
@@ -289,6 +329,9 @@ void NetworkManager::setInFlight(QNetworkReply *reply)
 
 void NetworkManager::error(QNetworkReply::NetworkError code)
 {
+    // A reply stopped by its limits has had its one log line.
+    if (ReplyLimits::stopped(qobject_cast<QNetworkReply *>(sender())))
+        return;
     qDebug() << "NetworkManager::OnError(): " << int(code);
 }
 

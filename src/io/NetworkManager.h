@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <core/ReplyLimits.h>
+
 class QFile;
 class QNetworkAccessManager;
 class QNetworkRequest;
@@ -22,12 +24,15 @@ enum HttpMethod { Get = 0, Post = 1, Put = 2, Delete = 3, Head = 4 };
 // downloads. One instance per task and per thread: the calling thread waits
 // in a local event loop until the reply is complete. The account's token goes
 // only to the service's own origin (scheme, host, port); redirects are
-// followed here, never by Qt, only to http and https and without the token.
+// followed here, never by Qt, only to http and https and without the token;
+// a loop, more than ten hops, https to http (unless kIgnoreSslErrors) and a
+// 3xx without a target fail. Replies are capped (ReplyLimits): 4 MiB, or
+// 250 MB for downloadToFile, and the network time-out for the whole transfer.
 //
 // Settings read at the moment of use:
 //   kServiceUrl       base address of the service (re-read by every constructor)
 //   kIgnoreSslErrors  bool, default false: accept untrusted certificates
-//   kNetworkTimeout   ms, default 60000: a transfer that stalls this long fails
+//   kNetworkTimeout   ms, default 60000: a transfer that takes longer fails
 class NetworkManager : public QObject
 {
     Q_OBJECT
@@ -76,15 +81,21 @@ public slots:
 private:
     void setUp();
     void setInFlight(QNetworkReply *reply);
+    // One request, its redirects followed.
     QByteArray send(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
         QNetworkRequest *request, QFile *file, bool *ok);
+    // One hop; a redirect's target comes back in *redirect.
+    QByteArray sendOnce(HttpMethod method, const QUrl &target, const QByteArray &data, bool authenticate,
+        QNetworkRequest *request, QFile *file, bool *ok, QUrl *redirect);
+    static QUrl normalized(const QUrl &url);
+    // Why the redirect to next may not be followed; empty when it may.
+    static QString redirectRefusal(const QList<QUrl> &visited, const QUrl &next);
 
     QNetworkAccessManager *m_manager = nullptr;
     QAtomicInt m_cancelled { 0 };
     QMutex m_inFlightLock;
     QNetworkReply *m_inFlight = nullptr; // the reply being waited for; m_inFlightLock
     int m_cacheSize = 0;
-    QUrl m_lastRedirect;
-    int m_redirectDepth = 0;
+    ReplyLimits::Kind m_replyKind = ReplyLimits::Json;
     static constexpr int kMaxRedirects = 10;
 };

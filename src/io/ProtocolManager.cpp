@@ -5,6 +5,7 @@
 #include <core/AppInfo.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/User.h>
 
 #include <QDebug>
@@ -52,7 +53,7 @@ QByteArray ProtocolManager::loginBody(const QString &user, const QString &secret
 
 QByteArray ProtocolManager::maskSecrets(const QByteArray &body)
 {
-    return LogScrub::json(body);
+    return LogScrub::body(body);
 }
 
 void ProtocolManager::login(const QString &user, const QString &secret, bool byToken)
@@ -78,6 +79,7 @@ void ProtocolManager::login(const QString &user, const QString &secret, bool byT
     }
 
     reply->setProperty(kByTokenProperty, byToken);
+    ReplyLimits::watch(reply, ReplyLimits::Json);
     // A reply that fails at once still finishes later, so the caller always
     // hears the outcome.
     connect(reply, &QNetworkReply::errorOccurred, this, &ProtocolManager::error);
@@ -98,7 +100,19 @@ void ProtocolManager::loginCompleted_Slot()
         return;
     reply->deleteLater();
 
-    const QNetworkReply::NetworkError code = reply->error();
+    const bool byToken = reply->property(kByTokenProperty).toBool();
+    if (ReplyLimits::stopped(reply)) {
+        // Logged by the watcher; a network failure to the caller.
+        emit authAttempt_Signal(ReplyLimits::error(reply), QStringLiteral("Unknown Error"), byToken);
+        return;
+    }
+    QNetworkReply::NetworkError code = reply->error();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (code == QNetworkReply::NoError && status >= 300 && status < 400) {
+        // Qt follows no redirect here, and a redirect's
+        // page holds no sign-in: the server answered wrongly.
+        code = QNetworkReply::UnknownServerError;
+    }
     const QByteArray data = reply->readAll();
     qDebug() << "login error: " << int(code);
     // The reply carries the new token and the account's e-mail: the log gets them masked.
@@ -107,7 +121,7 @@ void ProtocolManager::loginCompleted_Slot()
     const QVariantMap map = NetworkManager::jsonToMap(data);
     QNetworkReply::NetworkError result = code;
     if (code == QNetworkReply::NoError) {
-        if (reply->property(kByTokenProperty).toBool()) {
+        if (byToken) {
             result = map.value(QStringLiteral("user")).toMap().isEmpty() ? QNetworkReply::ProtocolUnknownError
                                                                          : QNetworkReply::NoError;
         } else {
@@ -130,7 +144,7 @@ void ProtocolManager::loginCompleted_Slot()
         if (!serviceMessage.isEmpty())
             message = serviceMessage;
     }
-    emit authAttempt_Signal(result, message);
+    emit authAttempt_Signal(result, message, byToken);
 }
 
 void ProtocolManager::error(QNetworkReply::NetworkError code)

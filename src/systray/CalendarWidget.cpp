@@ -5,6 +5,7 @@
 #include <apps/desktopclient/WebProfile.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/ServiceAddress.h>
 
 #include <QDebug>
@@ -130,6 +131,7 @@ void CalendarWidget::setUrl_Slot()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(10);
     m_reply = m_network.get(request);
+    ReplyLimits::watch(m_reply, ReplyLimits::Json);
     m_loadTimeout.start();
 }
 
@@ -143,6 +145,10 @@ void CalendarWidget::replyFinished(QNetworkReply *reply)
     // all; neither is a calendar.
     if (status >= 300) {
         fail(QStringLiteral("the service answered %1").arg(status));
+        return;
+    }
+    if (ReplyLimits::stopped(reply)) {
+        fail(QStringLiteral("the page was too large or too slow"));
         return;
     }
     if (reply->error() != QNetworkReply::NoError) {

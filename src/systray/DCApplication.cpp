@@ -253,9 +253,9 @@ void DCApplication::logout_Slot()
     m_signIn->logout_Slot();
 }
 
-void DCApplication::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr)
+void DCApplication::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken)
 {
-    m_signIn->authAttempt_Slot(error, errorStr);
+    m_signIn->authAttempt_Slot(error, errorStr, byToken);
 }
 
 void DCApplication::signedIn()

@@ -51,7 +51,7 @@ public slots:
     void delayedLogin_Slot();
     void login_Slot();
     void logout_Slot();
-    void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
+    void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken);
     void delayedStartup_Slot();
     void checkDailys_Slot();
     void calendarClicked_Slot();

@@ -83,7 +83,6 @@ void SignInSequence::retryInBackground()
 void SignInSequence::signInWithToken()
 {
     const User *user = User::instance();
-    m_tokenSignIn = true;
     ProtocolManager::instance()->login(user->email(), user->authenticationToken(), true);
 }
 
@@ -139,12 +138,10 @@ void SignInSequence::userUpdated_Slot()
     emit postState_Signal();
 }
 
-void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr)
+void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken)
 {
     User *user = User::instance();
-    const bool tokenSignIn = m_tokenSignIn;
-    m_tokenSignIn = false;
-    if (error == QNetworkReply::AuthenticationRequiredError && tokenSignIn) {
+    if (error == QNetworkReply::AuthenticationRequiredError && byToken) {
         // A refused token would be sent again at every login command, and
         // the person could never reach the login dialog: it is dropped and
         // the person asked to sign in again (after this reply's handler).
@@ -161,7 +158,9 @@ void SignInSequence::authAttempt_Slot(QNetworkReply::NetworkError error, QString
         m_personSignedIn = !isServiceAccount(user->email());
         user->setLoggedIn(true);
         emit signedIn_Signal();
-    } else if (m_loginAttempts < 1) {
+    } else if (m_loginAttempts < 1 || error == QNetworkReply::TimeoutError) {
+        // A try that timed out has waited the whole network time-out
+        // already: no quick tries after it, the message now.
         const QString message = errorMessage(error, errorStr);
         qDebug().noquote() << "sign-in failed:" << int(error) << message;
         emit failed_Signal(message);

@@ -49,7 +49,9 @@ public slots:
     void logout_Slot();
     void loginClosed_Slot();
     void userUpdated_Slot();
-    void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr);
+    // byToken: the attempt checked the stored token (ProtocolManager tells
+    // it with each reply, so attempts in flight together keep apart).
+    void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken);
 
 private:
     void retryIn(int ms);
@@ -60,8 +62,6 @@ private:
     int m_loginAttempts = 3;
     bool m_signedInThisRun = false;
     bool m_personSignedIn = false;
-    // The request in flight checks a stored token.
-    bool m_tokenSignIn = false;
     int m_firstRetryMs = kFirstRetryMs;
     int m_nextRetryMs = 0;
     QTimer m_backgroundRetry;

@@ -26,6 +26,7 @@ private slots:
     void reportReachesService_data();
     void reportReachesService();
     void dialogSendsAsServiceAccount();
+    void failedUploadOnlyLogged_data();
     void failedUploadOnlyLogged();
 
 private:
@@ -136,10 +137,18 @@ void ProblemReportTest::dialogSendsAsServiceAccount()
     QVERIFY(report.value("stdreport").toString().startsWith(QStringLiteral("user report\n")));
 }
 
+void ProblemReportTest::failedUploadOnlyLogged_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("503") << "http_error";
+    QTest::newRow("a redirect is no upload") << "redirect";
+}
+
 void ProblemReportTest::failedUploadOnlyLogged()
 {
-    QVERIFY(m_service.setFailure(QStringLiteral("/inputs/") + LogOutput::inputToken,
-        QStringLiteral("http_error"), { { QStringLiteral("status"), QStringLiteral("503") } }));
+    QFETCH(QString, mode);
+    QVERIFY(m_service.setFailure(QStringLiteral("/inputs/") + LogOutput::inputToken, mode,
+        { { QStringLiteral("status"), QString::fromLatin1(mode == "redirect" ? "302" : "503") } }));
     QSignalSpy finished(LogOutput::instance(), &LogOutput::reportFinished);
     LogOutput::instance()->send(
         QStringLiteral("a@b"), QStringLiteral("phonehome"), QStringLiteral("x"), QStringLiteral("y"));

@@ -12,11 +12,21 @@
 #include <QJsonObject>
 #include <QNetworkRequest>
 #include <QSemaphore>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QtConcurrent>
 
 #include <atomic>
 
 using fotoria::test::FotoriaService;
+
+namespace {
+QStringList g_logLines;
+void captureLog(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    g_logLines.append(message);
+}
+} // namespace
 
 class NetworkManagerTest : public QObject
 {
@@ -39,7 +49,9 @@ private slots:
     void tokenOnlyToTheServiceOrigin();
     void callerRequestSentAsBuilt();
     void redirectFollowedOnce();
-    void sameRedirectTwiceNotFollowed();
+    void redirectToItselfFails();
+    void hostileReplies_data();
+    void hostileReplies();
     void redirectOnlyToHttpAndHttps_data();
     void redirectOnlyToHttpAndHttps();
     void errorBodyReturned_data();
@@ -280,21 +292,88 @@ void NetworkManagerTest::redirectFollowedOnce()
         entries.at(1).toObject().value("target").toString(), QStringLiteral("/api/v2/clients?redirected=1"));
 }
 
-void NetworkManagerTest::sameRedirectTwiceNotFollowed()
+void NetworkManagerTest::redirectToItselfFails()
 {
     QVERIFY(m_service.setFailure(QStringLiteral("/api/v2/clients"), QStringLiteral("redirect_loop")));
     NetworkManager network;
-    bool ok = false;
+    bool ok = true;
     const QByteArray body = network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
-    QVERIFY(ok);
+    QVERIFY(!ok);
     QVERIFY(body.isEmpty());
-    QCOMPARE(m_service.journal("/api/").size(), 2);
+    QCOMPARE(m_service.journal("/api/").size(), 1);
 
-    // The stopped loop is forgotten: the next call on this object follows again.
-    m_service.clearJournal();
+    // The addresses are the request's own: the next call on this object starts afresh.
+    m_service.clearFailures();
     network.get(QString(), QStringLiteral("/api/v2/clients"), &ok);
     QVERIFY(ok);
-    QCOMPARE(m_service.journal("/api/").size(), 2);
+}
+
+void NetworkManagerTest::hostileReplies_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("params"); // k=v&k=v; %1 is the plain http port
+    QTest::addColumn<bool>("tls"); // asked on the TLS port, its certificate trusted
+    QTest::addColumn<bool>("ignoreSsl");
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<QString>("logged"); // the one log line; empty: success
+    const QString big = QStringLiteral("reply stopped, larger than ");
+    QTest::newRow("announced too large: refused unread") << "/api/v2/clients" << "drip" << "size=5000000&announced=1&delay_ms=300" << false << false << false << big + "4194304";
+    QTest::newRow("huge body, chunked") << "/api/v2/clients" << "huge" << "size=1000000000&chunked=1" << false << false << false << big + "4194304";
+    QTest::newRow("huge body, chunked, all at once") << "/api/v2/clients" << "huge" << "size=5000000&chunked=1" << false << false << false << big + "4194304";
+    QTest::newRow("a picture may be larger") << "/downloads/a.jpg" << "huge" << "size=5000000" << false << false << true << "";
+    QTest::newRow("huge picture") << "/downloads/a.jpg" << "huge" << "size=260000000" << false << false << true << big + "250000000";
+    QTest::newRow("slow drip: the whole deadline") << "/api/v2/clients" << "drip" << "delay_ms=300" << false << false << false << "reply stopped, not complete after 1500 ms";
+    QTest::newRow("3xx without a target") << "/api/v2/clients" << "status" << "status=302" << false << false << false << "redirect without a target, status 302";
+    QTest::newRow("10 distinct redirects") << "/api/v2/clients" << "redirect_chain" << "hops=10" << false << false << false << "";
+    QTest::newRow("11 distinct redirects") << "/api/v2/clients" << "redirect_chain" << "hops=11" << false << false << false << "redirect refused, more than 10 redirects";
+    QTest::newRow("relative redirect") << "/downloads/moved.jpg" << "redirect_to" << "location=/downloads/photo.jpg" << false << false << true << "";
+    const QString toHttp = QStringLiteral("location=http://127.0.0.1:%1/api/v2/clients");
+    QTest::newRow("https to http") << "/api/v2/moved" << "redirect_to" << toHttp << true << false << false << "redirect refused, https to http";
+    QTest::newRow("https to http, kIgnoreSslErrors") << "/api/v2/moved" << "redirect_to" << toHttp << true << true << false << "";
+}
+
+void NetworkManagerTest::hostileReplies()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, mode);
+    QFETCH(QString, params);
+    QFETCH(bool, tls);
+    QFETCH(bool, ignoreSsl);
+    QFETCH(bool, download);
+    QFETCH(QString, logged);
+    QMap<QString, QString> failure;
+    for (const QString &pair : params.arg(m_service.httpPort()).split(QLatin1Char('&')))
+        failure.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    QVERIFY(m_service.setFailure(path, mode, failure));
+    Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSsl);
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    if (tls) {
+        QSslConfiguration trusting = before;
+        trusting.addCaCertificates(QSslCertificate::fromPath(m_service.certificatePath()));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    const QString url = (tls ? m_service.httpsUrl() : m_service.baseUrl()) + path;
+    const QString target = tempPath(QStringLiteral("hostile.jpg"));
+    QFile::remove(target);
+
+    g_logLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+    NetworkManager network;
+    bool ok = false;
+    if (download)
+        ok = network.downloadToFile(url, target);
+    else
+        network.get(url, QString(), &ok);
+    qInstallMessageHandler(previous);
+    QSslConfiguration::setDefaultConfiguration(before);
+
+    QCOMPARE(ok, logged.isEmpty());
+    QCOMPARE(QFileInfo::exists(target), download && ok);
+    if (!ok) {
+        QCOMPARE(g_logLines.size(), 1);
+        QVERIFY2(g_logLines.first().contains(logged), qPrintable(g_logLines.first()));
+    }
 }
 
 void NetworkManagerTest::redirectOnlyToHttpAndHttps_data()

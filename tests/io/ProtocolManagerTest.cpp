@@ -6,6 +6,7 @@
 #include <systray/Logger.h>
 
 #include <core/FileLocations.h>
+#include <core/LogScrub.h>
 #include <core/Settings.h>
 #include <core/User.h>
 
@@ -156,6 +157,9 @@ void ProtocolManagerTest::failedSignIn_data()
     QTest::newRow("500 without a message")
         << "empty"
         << "500" << kDemoPassword << int(QNetworkReply::InternalServerError) << "Unknown Error";
+    QTest::newRow("3xx: no sign-in") << "status" << "302" << kDemoPassword << int(QNetworkReply::UnknownServerError) << "Unknown Error";
+    QTest::newRow("huge reply: a network failure") << "huge" << "" << kDemoPassword << int(QNetworkReply::UnknownNetworkError) << "Unknown Error";
+    QTest::newRow("slow drip: past the deadline") << "drip" << "" << kDemoPassword << int(QNetworkReply::TimeoutError) << "Unknown Error";
 }
 
 void ProtocolManagerTest::failedSignIn()
@@ -271,6 +275,7 @@ void ProtocolManagerTest::signInsInFlightTogether()
 
     for (const QList<QVariant> &answer : spy)
         QCOMPARE(answer.at(0).value<QNetworkReply::NetworkError>(), QNetworkReply::NoError);
+    QVERIFY(spy.at(0).at(2).toBool() != spy.at(1).at(2).toBool()); // each tells its own mode
     QCOMPARE(user->email(), kDemoEmail);
     QVERIFY(!user->authenticationToken().isEmpty());
 }
@@ -378,10 +383,11 @@ void ProtocolManagerTest::logHoldsNoSecrets()
     bool ok = false;
     NetworkManager().get(QString(), QStringLiteral("/api/v2/clients"), &ok);
     // A failed address loses its user-info and query in the error line.
-    QUrl failing(m_service.baseUrl() + QStringLiteral("/api/v2/missing?auth_token=query-secret-1"));
+    QUrl failing(m_service.baseUrl() + QStringLiteral("/api/v2/missing?auth_token=query-secret-1#access_token=fragment-secret-3"));
     failing.setUserInfo(QStringLiteral("bob:userinfo-secret-2"));
     NetworkManager().get(failing.toString(), QString(), &ok);
     QVERIFY(!ok);
+    qDebug().noquote() << LogScrub::text(failing.toString());
 
     qInstallMessageHandler(previous);
     Logger::instance()->closeLogFile();
@@ -398,6 +404,7 @@ void ProtocolManagerTest::logHoldsNoSecrets()
     QVERIFY2(!text.contains(kDemoEmail.toUtf8()), "the e-mail address reached the log");
     QVERIFY(text.contains("/api/v2/missing"));
     QVERIFY2(!text.contains("query-secret-1"), "a query reached the log");
+    QVERIFY2(!text.contains("fragment-secret-3"), "a fragment reached the log");
     QVERIFY2(!text.contains("userinfo-secret-2"), "a password in an address reached the log");
 }
 
@@ -420,6 +427,8 @@ void ProtocolManagerTest::maskSecrets_data()
     QTest::newRow("not JSON") << QByteArray("token=s3cr3t") << QByteArray("s3cr3t") << QByteArray("12 bytes");
     QTest::newRow("broken JSON") << QByteArray("{\"token\": \"s3cr3t\"") << QByteArray("s3cr3t")
                                  << QByteArray("not JSON");
+    QTest::newRow("long: its start only") << QByteArray("{\"message\":\"" + QByteArray(5000, 'y') + "\"}") << QByteArray(2100, 'y')
+                                          << QByteArray("5014 bytes>");
 }
 
 void ProtocolManagerTest::maskSecrets()

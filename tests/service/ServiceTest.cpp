@@ -247,6 +247,11 @@ private slots:
         QTest::newRow("redirect_loop") << "redirect_loop" << Params() << 302 << QByteArray();
         QTest::newRow("redirect_to") << "redirect_to" << Params{{"location", "file:///etc/passwd"}} << 302
                                      << QByteArray();
+        QTest::newRow("redirect_chain") << "redirect_chain" << Params{{"hops", "2"}} << 302 << QByteArray();
+        const QByteArray huge = "{\"message\": \"" + QByteArray(25, 'x') + "\"}";
+        QTest::newRow("huge") << "huge" << Params{{"size", "40"}} << 200 << huge;
+        QTest::newRow("huge, chunked") << "huge" << Params{{"size", "40"}, {"chunked", "1"}} << 200 << huge;
+        QTest::newRow("drip") << "drip" << Params{{"size", "40"}, {"delay_ms", "5"}} << 200 << huge;
     }
 
     void failureModes()
@@ -277,6 +282,8 @@ private slots:
         }
         if (mode == QLatin1String("redirect_to"))
             QCOMPARE(r.redirect, QUrl(params.value(QStringLiteral("location"))));
+        if (mode == QLatin1String("redirect_chain"))
+            QCOMPARE(r.redirect, url(path + QStringLiteral("?hop=1")));
         if (mode == QLatin1String("redirect_loop")) {
             QCOMPARE(r.redirect, url(path + QStringLiteral("?a=1")));
             QCOMPARE(send("GET", r.redirect).status, 302);

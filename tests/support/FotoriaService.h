@@ -46,9 +46,10 @@ public:
     void clearJournal();
 
     // mode: http_error, empty, malformed, redirect, redirect_loop,
-    // redirect_to, hang, status, slow; params: status, message, body,
-    // location (redirect_to: the Location header, any scheme), count,
-    // delay_ms (slow).
+    // redirect_to, redirect_chain, hang, status, slow, huge, drip; params:
+    // status, message, body, location (redirect_to: the Location header, any
+    // scheme), count, delay_ms (slow, drip), size (huge, drip), chunked (huge), announced (drip),
+    // hops (redirect_chain).
     bool setFailure(const QString &path, const QString &mode,
                     const QMap<QString, QString> &params = {});
     void clearFailures();

@@ -6,6 +6,8 @@
 #include <core/User.h>
 #include <io/ProtocolManager.h>
 
+#include <QFile>
+
 // The sign-in decisions against the real service, and without one.
 class SignInSequenceTest : public QObject
 {
@@ -31,6 +33,7 @@ private slots:
     {
         User::instance()->reset();
         Settings::setValue("kServiceUrl", m_service.baseUrl());
+        Settings::remove("kNetworkTimeout");
         m_service.clearJournal();
         m_service.clearFailures();
     }
@@ -111,6 +114,8 @@ private slots:
             QVERIFY(dialog.wait(10000));
             QCOMPARE(failed.value(0).value(0).toString(), SignInSequence::expiredMessage());
             QVERIFY(user->authenticationToken().isEmpty());
+            QFile file(Settings::fileName()); // the file itself, not the settings cache
+            QVERIFY(file.open(QIODevice::ReadOnly) && !file.readAll().contains(token.toUtf8()));
             return;
         }
         QVERIFY(signedIn.wait(10000));
@@ -118,21 +123,75 @@ private slots:
         QVERIFY(dialog.isEmpty());
     }
 
-    // Unreachable at start (the network not up yet): after the three quick
-    // tries it keeps trying in the background until it gets through.
+    // Unreachable at start (the network not up yet), or answering in a way
+    // that cannot be used: after the three quick tries it keeps trying in
+    // the background until it gets through.
+    void keepsTryingWhileUnreachable_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("messages"); // a try past the time-out tells at once
+        QTest::newRow("503") << "http_error" << "503" << 2;
+        QTest::newRow("huge reply") << "huge" << "" << 2;
+        QTest::newRow("slow drip") << "drip" << "" << 4;
+    }
+
     void keepsTryingWhileUnreachable()
     {
-        QVERIFY(m_service.setFailure(QStringLiteral("/api/v3/tokens"), QStringLiteral("http_error"),
-            { { "status", "503" }, { "count", "4" } }));
+        QFETCH(QString, mode);
+        QFETCH(QString, status);
+        QFETCH(int, messages);
+        Settings::setValue("kNetworkTimeout", 1000);
+        QVERIFY(m_service.setFailure(QStringLiteral("/api/v3/tokens"), mode,
+            { { "status", status.isEmpty() ? "200" : status }, { "count", "4" }, { "delay_ms", "300" } }));
         SignInSequence sequence;
         sequence.setFirstRetryDelay(200);
         wire(sequence);
         QSignalSpy failed(&sequence, &SignInSequence::failed_Signal);
         QSignalSpy signedIn(&sequence, &SignInSequence::signedIn_Signal);
         sequence.start();
-        QVERIFY(signedIn.wait(15000));
-        QCOMPARE(failed.size(), 2); // after the quick tries, and after the first background one
+        QVERIFY(signedIn.wait(20000));
+        QCOMPARE(failed.size(), messages); // one per failure past the quick tries
+        QCOMPARE(failed.first().first().toString(), QStringLiteral("Please check your internet connection!"));
         QCOMPARE(m_service.journal("/api/v3/tokens").size(), 5);
+    }
+
+    // Results as they reach the sequence, each with its own mode; a person
+    // with a stored token is on record throughout.
+    void results_data()
+    {
+        QTest::addColumn<QStringList>("results"); // "timeout", "ok", "401", "401 to the token"
+        QTest::addColumn<QStringList>("delays"); // the background delays logged, in seconds
+        QTest::addColumn<bool>("tokenKept");
+        QTest::newRow("outages: each try waits longer") << QStringList { "timeout", "timeout", "timeout" }
+                                                        << QStringList { "2", "4", "8" } << true;
+        QTest::newRow("after a success: the first delay again")
+            << QStringList { "timeout", "timeout", "ok", "timeout" } << QStringList { "2", "4", "2" } << true;
+        QTest::newRow("the service account's 401 leaves the person's token") << QStringList { "401" } << QStringList() << true;
+        QTest::newRow("the token's own 401 drops it") << QStringList { "401 to the token" } << QStringList() << false;
+    }
+
+    void results()
+    {
+        QFETCH(QStringList, results);
+        QFETCH(QStringList, delays);
+        QFETCH(bool, tokenKept);
+        User *user = User::instance();
+        user->storeLogin(QStringLiteral("demo@fotoria.com"), QStringLiteral("u-1"), QStringLiteral("person-token"), QString());
+        SignInSequence sequence;
+        sequence.setFirstRetryDelay(2000);
+        sequence.login_Slot(); // past the quick tries: a token sign-in in flight
+        for (const QString &delay : delays)
+            QTest::ignoreMessage(QtDebugMsg, qPrintable(QStringLiteral("next sign-in try in %1 s").arg(delay)));
+        for (const QString &result : results) {
+            if (result == QLatin1String("ok"))
+                sequence.authAttempt_Slot(QNetworkReply::NoError, "No Error", false);
+            else if (result.startsWith(QLatin1String("401")))
+                sequence.authAttempt_Slot(QNetworkReply::AuthenticationRequiredError, "refused", result.endsWith("token"));
+            else
+                sequence.authAttempt_Slot(QNetworkReply::TimeoutError, "Unknown Error", false);
+        }
+        QCOMPARE(user->authenticationToken() == QLatin1String("person-token"), tokenKept);
     }
 
     void messages_data()

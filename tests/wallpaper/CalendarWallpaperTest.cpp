@@ -121,29 +121,31 @@ private slots:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<QSize>("extra"); // the picture's size beyond the screen's
-        QTest::addColumn<bool>("pageFails");
-        QTest::newRow("top left") << 0 << QSize(0, 0) << false;
-        QTest::newRow("top right") << 1 << QSize(0, 0) << false;
-        QTest::newRow("bottom left") << 2 << QSize(0, 0) << false;
-        QTest::newRow("bottom right") << 3 << QSize(0, 0) << false;
+        QTest::addColumn<QString>("failure"); // the page's failure mode, and the reason logged
+        QTest::newRow("top left") << 0 << QSize(0, 0) << QString();
+        QTest::newRow("top right") << 1 << QSize(0, 0) << QString();
+        QTest::newRow("bottom left") << 2 << QSize(0, 0) << QString();
+        QTest::newRow("bottom right") << 3 << QSize(0, 0) << QString();
         // Taller or wider than the screen: the desktop shows the middle, and
         // so the corner is the middle part's.
-        QTest::newRow("bottom right, taller picture") << 3 << QSize(0, 360) << false;
-        QTest::newRow("top right, wider picture") << 1 << QSize(480, 0) << false;
-        QTest::newRow("page fails") << 0 << QSize(0, 0) << true;
+        QTest::newRow("bottom right, taller picture") << 3 << QSize(0, 360) << QString();
+        QTest::newRow("top right, wider picture") << 1 << QSize(480, 0) << QString();
+        QTest::newRow("page fails") << 0 << QSize(0, 0) << "http_error:500";
+        QTest::newRow("page too large") << 0 << QSize(0, 0) << "huge:too large";
     }
     void calendarInTheChosenCorner()
     {
         QFETCH(int, position);
         QFETCH(QSize, extra);
-        QFETCH(bool, pageFails);
+        QFETCH(QString, failure);
+        const bool pageFails = !failure.isEmpty();
         const QSize screen = WallpaperBitmap::screenSize();
         const QString picture = writePicture(screen + extra);
         Settings::setValue("kPosition", position);
         if (pageFails) {
-            m_service.setFailure("/calendar", "http_error");
+            m_service.setFailure("/calendar", failure.section(':', 0, 0));
             m_manager->refreshCalendar();
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Wallpaper without the calendar: .*500"));
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^Wallpaper without the calendar: .*" + failure.section(':', 1)));
         }
 
         QImage expected(screen + extra, QImage::Format_RGB32);
