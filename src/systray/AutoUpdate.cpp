@@ -3,6 +3,7 @@
 #include <core/AppInfo.h>
 #include <core/LogScrub.h>
 #include <core/NetworkPolicy.h>
+#include <core/ReplyLimits.h>
 #include <core/Settings.h>
 #include <io/NetworkManager.h>
 #include <platform/CrashHook.h>
@@ -269,7 +270,9 @@ QNetworkReply *AutoUpdate::fetch(const QUrl &link)
 {
     QNetworkRequest request { link };
     NetworkPolicy::apply(request);
-    return m_downloadManager.get(request);
+    QNetworkReply *reply = m_downloadManager.get(request);
+    ReplyLimits::watch(reply, ReplyLimits::Picture);
+    return reply;
 }
 
 void AutoUpdate::DownloadProgress(qlonglong received, qlonglong total)
@@ -291,6 +294,11 @@ void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
         return;
     m_reply = nullptr;
 
+    // Too large or too slow: the watcher has logged why.
+    if (ReplyLimits::stopped(reply)) {
+        failDownload(tr("The download was too large or did not finish in time."));
+        return;
+    }
     const QByteArray body = reply->readAll();
     if (body.size() <= kMinimumInstallerSize) {
         // An error page is worth seeing; a short binary is not worth flooding the log with.

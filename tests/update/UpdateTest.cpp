@@ -41,6 +41,7 @@ private slots:
     void installerPathFromLink();
     void download_data();
     void download();
+    void largeErrorPageIsNoInstaller_data();
     void largeErrorPageIsNoInstaller();
     void installerLinkAndHash_data();
     void installerLinkAndHash();
@@ -336,23 +337,37 @@ void UpdateTest::download()
     }
 }
 
+void UpdateTest::largeErrorPageIsNoInstaller_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("error"); // empty: anything but "File not found!"
+    QTest::newRow("an error page over 8192 bytes") << "http_error" << "";
+    QTest::newRow("larger than any installer may be")
+        << "huge" << "The download was too large or did not finish in time.";
+}
+
 void UpdateTest::largeErrorPageIsNoInstaller()
 {
+    QFETCH(QString, mode);
+    QFETCH(QString, error);
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
     AutoUpdate update;
     runCheck(update, false, false);
     const QString link = update.downloadLink();
     // Control characters grow six-fold as JSON escapes: a page of over 8192
     // bytes from a short request.
-    QVERIFY(m_service.setFailure(QUrl(link).path(), QStringLiteral("http_error"),
+    QVERIFY(m_service.setFailure(QUrl(link).path(), mode,
         { { QStringLiteral("status"), QStringLiteral("404") },
-            { QStringLiteral("message"), QString(2000, QChar(1)) } }));
+            { QStringLiteral("message"), QString(2000, QChar(1)) },
+            { QStringLiteral("size"), QStringLiteral("260000000") } }));
     QSignalSpy downloaded(&update, &AutoUpdate::UpdateDownloaded);
     update.startDownload();
     QVERIFY(downloaded.wait(20000));
     QCOMPARE(downloaded.first().first().toBool(), false);
     QVERIFY(!update.errorText().isEmpty());
     QVERIFY(update.errorText() != QStringLiteral("File not found!"));
+    if (!error.isEmpty())
+        QCOMPARE(update.errorText(), error);
     QVERIFY(!QFileInfo::exists(update.installerPath()));
 }
 
