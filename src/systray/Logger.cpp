@@ -2,9 +2,19 @@
 
 #include <core/FileLocations.h>
 
+#include <QDir>
 #include <QMutexLocker>
 #include <QTextCodec>
 #include <QTimer>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -51,10 +61,48 @@ bool Logger::openLocked(const QString &path)
     m_path = path;
     m_file.setFileName(path);
     m_size = 0;
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    bool wasLink = false;
+    QString error;
+    if (!openWithoutFollowing(path, &wasLink, &error)) {
+        // Without a log tessel still runs; saying so once is enough.
+        if (!m_toldUnopenable)
+            fprintf(stderr, "tessel: cannot open the log %s: %s; running without it\n",
+                qPrintable(QDir::toNativeSeparators(path)), qPrintable(error));
+        m_toldUnopenable = true;
         return false;
+    }
     m_stream.setDevice(&m_file);
+    if (wasLink) {
+        const QString line = QStringLiteral("the log was a symbolic link; replaced by a new file, its target left alone");
+        m_stream << line << '\n';
+        m_size += line.size() + 1;
+    }
     return true;
+}
+
+bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *error)
+{
+#ifdef Q_OS_UNIX
+    // Truncating through a link would empty whatever it points at.
+    const QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == ELOOP) {
+        *wasLink = true;
+        if (::unlink(name.constData()) == 0)
+            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    }
+    if (fd < 0) {
+        *error = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    const bool opened = m_file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle);
+#else
+    *wasLink = false;
+    const bool opened = m_file.open(QIODevice::ReadWrite | QIODevice::Truncate);
+#endif
+    if (!opened)
+        *error = m_file.errorString();
+    return opened;
 }
 
 void Logger::closeLocked()
