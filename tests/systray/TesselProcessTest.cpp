@@ -22,9 +22,10 @@ struct Profile
     QString documents() const { return home + "/Documents"; }
     QString base() const { return documents() + "/Fotoria"; }
     QString settingsFile() const { return home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf"; }
-    // The single-instance socket lives in the temporary folder: one per profile.
     QString tmp() const { return home + "/tmp"; }
-    QString instanceSocket() const { return tmp() + "/com.fotoria.tessel"; }
+    // The single-instance socket lives in the runtime folder: one per profile.
+    QString run() const { return home + "/run"; }
+    QString instanceSocket() const { return run() + "/com.fotoria.tessel"; }
 
     QProcessEnvironment environment() const
     {
@@ -35,6 +36,7 @@ struct Profile
         env.insert("XDG_CACHE_HOME", home + "/.cache");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("TMPDIR", tmp());
+        env.insert("XDG_RUNTIME_DIR", run());
         return env;
     }
 };
@@ -45,6 +47,8 @@ Profile newProfile(const QString &name, const QString &serviceUrl)
     Profile p{fotoria::test::testHome() + "/" + name};
     QDir().mkpath(p.home + "/Documents");
     QDir().mkpath(p.tmp());
+    QDir().mkpath(p.run());
+    QFile::setPermissions(p.run(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QSettings settings(p.settingsFile(), QSettings::IniFormat);
     settings.setValue("kServiceUrl", serviceUrl);
     settings.setValue("kShowWelcomeScreen", false);
