@@ -143,7 +143,8 @@ void ImageStore::loadLocked()
 {
     m_playlists.clear();
     const QFileInfo file(m_indexFile);
-    if (!file.isFile() || file.size() == 0 || !IniFileCheck::vet(m_indexFile, "ImageStore"))
+    if (!file.isFile() || file.size() == 0 || !IniFileCheck::vet(m_indexFile, "ImageStore")
+        || !QFileInfo::exists(m_indexFile))
         return;
     // A file that is not an index is set aside rather than read as one
     // without playlists, and rewritten at the next change.

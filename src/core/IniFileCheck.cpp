@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -73,6 +74,9 @@ bool IniFileCheck::holdsOnlyTextValues(const QByteArray &text, const QString &al
 bool IniFileCheck::setAside(const QString &path, const char *who, const char *reason)
 {
     const QString aside = path + QStringLiteral(".unreadable");
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
     QFile::remove(aside);
     const bool moved = QFile::rename(path, aside);
     qWarning().nospace() << who << ": " << path << " " << reason << "; "

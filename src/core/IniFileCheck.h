@@ -19,7 +19,8 @@ public:
     static bool holdsOnlyTextValues(const QByteArray &text, const QString &allowedStreamed = QString());
 
     // Moves the file to "<path>.unreadable" with one log line (`who` and
-    // `reason` in it). False when it cannot be moved.
+    // `reason` in it). False when it cannot be moved; true, silently, when
+    // nothing is there.
     static bool setAside(const QString &path, const char *who, const char *reason);
 
     // Reads the file, when there is one, and sets it aside when it holds
