@@ -64,11 +64,9 @@ bool Logger::openLocked(const QString &path)
     bool wasLink = false;
     QString error;
     if (!openWithoutFollowing(path, &wasLink, &error)) {
-        // Without a log tessel still runs; saying so once is enough.
-        if (!m_toldUnopenable)
-            fprintf(stderr, "tessel: cannot open the log %s: %s; running without it\n",
-                qPrintable(QDir::toNativeSeparators(path)), qPrintable(error));
-        m_toldUnopenable = true;
+        // Without a log tessel still runs; messages are dropped until reopened.
+        fprintf(stderr, "tessel: cannot open the log %s: %s; running without it\n",
+            qPrintable(QDir::toNativeSeparators(path)), qPrintable(error));
         return false;
     }
     m_stream.setDevice(&m_file);

@@ -24,7 +24,7 @@ public:
 
     // Opens (truncating) the base folder's log.txt, or the given file. A link
     // there is replaced by a new file; a log that cannot be opened is said
-    // once on stderr, and messages are dropped.
+    // on stderr, and messages are dropped.
     bool openLogFile();
     bool openLogFile(const QString &path);
     // Flushes and closes the file; later messages are dropped until reopened.
@@ -56,7 +56,6 @@ private:
     QFile m_file;
     QTextStream m_stream;
     qint64 m_size = 0;
-    bool m_toldUnopenable = false;
     QTimer *m_flushTimer = nullptr;
 };
 

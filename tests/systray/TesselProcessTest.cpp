@@ -302,6 +302,71 @@ private slots:
         QCOMPARE(crashReports(), 1);
     }
 
+    // A damaged or odd file in the profile is set aside (or a link replaced)
+    // with one line, and tessel runs on with defaults.
+    void damagedFilesAreSetAside_data()
+    {
+        QTest::addColumn<QString>("file"); // under the profile's home
+        QTest::addColumn<QByteArray>("content"); // "->name": a link to it, "/": a folder
+        QTest::addColumn<bool>("setAside"); // kept as "<file>.unreadable"
+        QTest::addColumn<QString>("said"); // once, in the log (on stderr when the log is a folder)
+
+        const QString base = "Documents/Fotoria/";
+        // A string list of two billion entries: the reader gives up the
+        // process trying to make room for it.
+        QTest::newRow("organisation's settings, a streamed value")
+            << ".config/Fotoria.conf" << QByteArray("[General]\nbad=@Variant(\\0\\0\\0\\v\\0\\x7f\\xff\\xff\\xff)\n")
+            << true << "holds values this program never writes";
+        QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n") << true
+                                                << "is no playlist index; no playlist is active";
+        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->notes.txt") << false
+                                    << "the log was a symbolic link";
+        QTest::newRow("log a folder") << base + "log.txt" << QByteArray("/") << false << "cannot open the log";
+        QTest::newRow("bring-to-front a folder") << base + "bringtofront.xml" << QByteArray("/") << true
+                                                 << "is no request to show the window";
+    }
+
+    void damagedFilesAreSetAside()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, setAside);
+        QFETCH(QString, said);
+        const Profile profile = this->profile(QStringLiteral("damaged-%1").arg(QTest::currentDataTag()));
+        const QString path = profile.home + "/" + file;
+        const QString notes = profile.home + "/notes.txt";
+        fotoria::test::writeFile(notes, "the user's own\n");
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (content.startsWith("->"))
+            QVERIFY(QFile::link(profile.home + "/" + content.mid(2), path));
+        else if (content == "/")
+            QVERIFY(QDir().mkpath(path + "/inside"));
+        else
+            fotoria::test::writeFile(path, content);
+
+        QProcess process;
+        process.setProcessEnvironment(profile.environment());
+        process.setWorkingDirectory(profile.home);
+        process.start(TESSEL_BINARY, QStringList());
+        QVERIFY(process.waitForStarted());
+        QVERIFY(waitUntilReady(process));
+        if (setAside)
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path + ".unreadable"), 10000);
+        if (setAside && content != "/")
+            QCOMPARE(fotoria::test::readFile(path + ".unreadable"), content);
+        stop(process, SIGTERM);
+        QCOMPARE(process.exitCode(), 0);
+
+        const QString log = profile.base() + "/log.txt";
+        const QString text = QString::fromLocal8Bit(
+            content == "/" && file.endsWith("log.txt") ? process.readAllStandardError() : fotoria::test::readFile(log));
+        QCOMPARE(text.count(said), 1);
+        QCOMPARE(fotoria::test::readFile(notes), QByteArray("the user's own\n"));
+        QVERIFY(!QFileInfo(log).isSymLink());
+        // The settings hold the token: the file written 0644 above is narrowed.
+        QCOMPARE(QFile::permissions(profile.settingsFile()) & 0x0077, QFile::Permissions());
+    }
+
     // A second start asks the running instance to show up and leaves the
     // bring-to-front file; after a crash the next start runs at once.
     void secondStartHandsOverAndACrashFreesTheName()
