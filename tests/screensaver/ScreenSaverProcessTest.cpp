@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace {
 
@@ -44,10 +45,20 @@ public:
 
     bool waitForLine(const QString &line, int timeoutMs = 20000)
     {
+        return waitFor([&] { return lines().contains(line); }, timeoutMs);
+    }
+
+    bool waitForText(const QString &text, int timeoutMs = 20000)
+    {
+        return waitFor([&] { return m_output.contains(text); }, timeoutMs);
+    }
+
+    bool waitFor(const std::function<bool()> &seen, int timeoutMs)
+    {
         QDeadlineTimer deadline(timeoutMs);
         for (;;) {
             m_output += QString::fromLocal8Bit(m_process.readAllStandardError());
-            if (lines().contains(line))
+            if (seen())
                 return true;
             if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
                 return false;
@@ -117,6 +128,8 @@ private slots:
     void previewLivesInHostWindow_data();
     void previewLivesInHostWindow();
     void missingHostWindowFails();
+    void damagedFilesAreSetAside_data();
+    void damagedFilesAreSetAside();
 
 private:
     QImage waitForScreenshot(const std::function<bool(const QImage &)> &ready, int timeoutMs = 20000);
@@ -371,6 +384,53 @@ void ScreenSaverProcessTest::missingHostWindowFails()
     QVERIFY(run.waitForExit());
     QCOMPARE(run.exitCode(), 1);
     QVERIFY2(run.output().contains(QLatin1String("ERROR! No preview window")), qPrintable(run.output()));
+}
+
+// A damaged settings file or index is set aside with one line; the
+// screensaver runs on with defaults (no playlist active for the index).
+void ScreenSaverProcessTest::damagedFilesAreSetAside_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<bool>("showsPicture");
+    // A polygon of two billion points: the reader crashes making room for it.
+    QTest::newRow("settings, a streamed value")
+        << QDir::homePath() + "/.config/Fotoria/FotoriaScreensaver.conf"
+        << QByteArray("[General]\nkSSDisplayInterval=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
+        << "holds values this program never writes" << true;
+    QTest::newRow("index that is no index") << FileLocations::baseFolder() + "/active.xml"
+                                            << QByteArray("no index\n[[[\n")
+                                            << "is no playlist index; no playlist is active" << false;
+}
+
+void ScreenSaverProcessTest::damagedFilesAreSetAside()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, said);
+    QFETCH(bool, showsPicture);
+    const QString aside = file + QStringLiteral(".unreadable");
+    QFile::remove(aside);
+    QVERIFY(QFile::rename(file, file + QStringLiteral(".good")) || !QFileInfo::exists(file));
+    auto restore = qScopeGuard([&] {
+        QFile::remove(file);
+        QFile::rename(file + QStringLiteral(".good"), file);
+    });
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(content) == content.size());
+    damaged.close();
+
+    Run run(*m_server, { QStringLiteral("/s") });
+    QVERIFY2(run.waitForText(said), qPrintable(run.output()));
+    if (showsPicture)
+        QVERIFY2(run.waitForLine(QStringLiteral("First picture on screen")), qPrintable(run.output()));
+    QVERIFY(run.isRunning());
+    QFile kept(aside);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), content);
+    QCOMPARE(run.output().count(said), 1);
 }
 
 FOTORIA_TEST_GUILESS_MAIN(ScreenSaverProcessTest)

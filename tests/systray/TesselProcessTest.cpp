@@ -312,10 +312,9 @@ private slots:
         QTest::addColumn<QString>("said"); // once, in the log (on stderr when the log is a folder)
 
         const QString base = "Documents/Fotoria/";
-        // A string list of two billion entries: the reader gives up the
-        // process trying to make room for it.
+        // A polygon of two billion points: the reader crashes making room for it.
         QTest::newRow("organisation's settings, a streamed value")
-            << ".config/Fotoria.conf" << QByteArray("[General]\nbad=@Variant(\\0\\0\\0\\v\\0\\x7f\\xff\\xff\\xff)\n")
+            << ".config/Fotoria.conf" << QByteArray("[General]\nbad=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
             << true << "holds values this program never writes";
         QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n") << true
                                                 << "is no playlist index; no playlist is active";
