@@ -86,7 +86,7 @@ private slots:
     }
 
     // Nobody else can take this user's name, nor squat it so that tessel
-    // runs without its guard. Another user's rows run as "nobody".
+    // runs without its guard. The other user is "nobody", in a forked child.
     void nameIsThisUsersOwn_data()
     {
         QTest::addColumn<QString>("squat");
@@ -101,60 +101,41 @@ private slots:
     void nameIsThisUsersOwn()
     {
         QFETCH(QString, squat);
-        const bool otherUser = !squat.startsWith("own");
-        if (otherUser && ::geteuid() != 0)
-            QSKIP("another user's rows need root to change user");
-        // A shared temporary folder, and no runtime folder: the fallback.
+        if (!squat.startsWith("own") && ::geteuid() != 0)
+            QSKIP("changing to another user needs root");
+        // A shared temporary folder and no runtime folder: the fallback.
         QTemporaryDir shared(QStringLiteral("/tmp/fotoria-shared-XXXXXX"));
-        QVERIFY(shared.isValid());
         QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
-        const QByteArray tmp = qgetenv("TMPDIR");
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        auto restore = qScopeGuard([&] {
-            qputenv("TMPDIR", tmp);
-            qputenv("XDG_RUNTIME_DIR", runtime);
-        });
+        const QByteArray tmp = qgetenv("TMPDIR"), runtime = qgetenv("XDG_RUNTIME_DIR");
+        auto restore = qScopeGuard([&] { qputenv("TMPDIR", tmp), qputenv("XDG_RUNTIME_DIR", runtime); });
         qputenv("TMPDIR", QFile::encodeName(shared.path()));
         qunsetenv("XDG_RUNTIME_DIR");
         const QString ours = shared.path() + "/fotoria-" + QString::number(::geteuid());
-
         const QByteArray folder = QFile::encodeName(ours);
         if (squat == "open folder")
             QVERIFY(::mkdir(folder.constData(), 0700) == 0 && ::chmod(folder.constData(), 0777) == 0);
+
         int ready[2];
         QVERIFY(::pipe(ready) == 0);
-        const pid_t child = otherUser ? ::fork() : -1;
+        const pid_t child = squat.startsWith("own") ? -1 : ::fork();
         if (child == 0) {
             char ok = ::setgid(65534) == 0 && ::setuid(65534) == 0;
-            const QString name = squat == "instance" ? LocalServer::defaultName() : ours + "/com.fotoria.tessel";
-            static LocalServer theirs(name);
+            static LocalServer theirs(squat == "instance" ? LocalServer::defaultName() : ours + "/com.fotoria.tessel");
             if (squat == "file")
                 ok = ok && QFile(ours).open(QIODevice::WriteOnly);
             else
                 ok = ok && (squat != "their folder" || ::mkdir(folder.constData(), 0700) == 0) && theirs.listen();
             ::write(ready[1], &ok, 1);
             ::pause();
-            ::_exit(0);
         }
-        auto stopChild = qScopeGuard([child] {
-            if (child > 0) {
-                ::kill(child, SIGKILL);
-                ::waitpid(child, nullptr, 0);
-            }
-        });
+        auto stopChild = qScopeGuard([child] { child > 0 && ::kill(child, SIGKILL) == 0 && ::waitpid(child, nullptr, 0); });
         char ok = 1;
-        if (otherUser)
-            QVERIFY(::read(ready[0], &ok, 1) == 1);
-        ::close(ready[0]);
-        ::close(ready[1]);
+        QVERIFY(child < 0 || ::read(ready[0], &ok, 1) == 1);
         QVERIFY2(ok, "the other user could not set up");
 
         const QString name = LocalServer::defaultName();
-        QVERIFY(!name.isEmpty());
-        if (squat == "own file")
-            QVERIFY(QFile(name).open(QIODevice::WriteOnly));
-        else if (squat == "own folder")
-            QVERIFY(QDir().mkpath(name));
+        QVERIFY(squat != "own file" || QFile(name).open(QIODevice::WriteOnly));
+        QVERIFY(squat != "own folder" || QDir().mkpath(name));
         QVERIFY(!LocalServer::answers(name));
         LocalServer server(name);
         QVERIFY(server.listen());
