@@ -410,6 +410,7 @@ void ScreenSaverProcessTest::damagedFilesAreSetAside()
     const QString good = file + ".good", aside = file + ".unreadable";
     QVERIFY(QFile::rename(file, good) || !QFileInfo::exists(file));
     auto restore = qScopeGuard([&] { QFile::remove(file), QFile::rename(good, file), QFile::remove(aside); });
+    QDir().mkpath(QFileInfo(file).absolutePath());
     QFile damaged(file);
     QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(content) == content.size());
     damaged.close();
