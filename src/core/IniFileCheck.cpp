@@ -51,7 +51,8 @@ bool IniFileCheck::holdsOnlyTextValues(const QByteArray &text, const QString &al
     // The other '@' forms are read as text; these two through a stream.
     static const QString kStreamed = QStringLiteral("@Variant(");
     static const QString kTime = QStringLiteral("@DateTime(");
-    if (text.contains("\\\n") || text.contains("\\\r"))
+    // A file of zeros (a crash before the data reached the disk) is no text.
+    if (text.contains('\0') || text.contains("\\\n") || text.contains("\\\r"))
         return false;
     const int look = qMax(allowedStreamed.size(), kTime.size());
     for (int i = 0; i < text.size(); ++i) {

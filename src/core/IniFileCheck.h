@@ -15,7 +15,7 @@ public:
     // Whether every value of `text` is read as text, or through a stream only
     // when it starts with `allowedStreamed` (the whole "@Variant(" header of
     // the one type the file may hold). Stricter than the reader: a line
-    // continuation refuses the file too.
+    // continuation or a zero byte refuses the file too.
     static bool holdsOnlyTextValues(const QByteArray &text, const QString &allowedStreamed = QString());
 
     // Moves the file to "<path>.unreadable" with one log line (`who` and

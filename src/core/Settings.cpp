@@ -70,10 +70,13 @@ QSettings *openStore()
     }
     auto *settings = new QSettings();
     if (settings->status() == QSettings::FormatError) {
+        // The writer would never replace it: nothing would be kept again.
         delete settings;
-        IniFileCheck::setAside(files.value(0), "Settings", "cannot be parsed");
-        if (!files.isEmpty())
-            keepPrivate(files.first());
+        for (const QString &file : files) {
+            if (QSettings(file, QSettings::IniFormat).status() == QSettings::FormatError)
+                IniFileCheck::setAside(file, "Settings", "cannot be parsed");
+        }
+        keepPrivate(files.value(0));
         settings = new QSettings();
     }
     return settings;

@@ -24,11 +24,6 @@ constexpr int kLockWaitMs = 3000;
 
 const QString kCommandPrefix = QStringLiteral("CMD:");
 const QStringList kCommands { QStringLiteral("showUp") };
-
-} // namespace
-
-namespace {
-
 const QString kSocketName = QStringLiteral("com.fotoria.tessel");
 
 // A folder nobody else can enter, so nobody else can take or squat a name in

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -71,7 +72,8 @@ bool Logger::openLocked(const QString &path)
     }
     m_stream.setDevice(&m_file);
     if (wasLink) {
-        const QString line = QStringLiteral("the log was a symbolic link; replaced by a new file, its target left alone");
+        const QString line = QStringLiteral("the log was a link or no plain file; replaced by a new one, "
+                                            "what it pointed at left alone");
         m_stream << line << '\n';
         m_size += line.size() + 1;
     }
@@ -81,16 +83,24 @@ bool Logger::openLocked(const QString &path)
 bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *error)
 {
 #ifdef Q_OS_UNIX
-    // Truncating through a link would empty whatever it points at.
+    // Truncating through a link (symbolic or hard) would empty whatever it
+    // points at, and a pipe would block the writer: such a log is replaced.
     const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == ELOOP) {
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    struct stat info {};
+    const bool plain = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1;
+    if (!plain && (fd >= 0 || errno == ELOOP)) {
+        if (fd >= 0)
+            ::close(fd);
         *wasLink = true;
-        if (::unlink(name.constData()) == 0)
-            fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = ::unlink(name.constData()) == 0
+            ? ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
+            : -1;
     }
-    if (fd < 0) {
+    if (fd < 0 || ::ftruncate(fd, 0) != 0) {
         *error = QString::fromLocal8Bit(strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
         return false;
     }
     const bool opened = m_file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle);

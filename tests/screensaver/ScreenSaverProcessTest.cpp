@@ -398,6 +398,8 @@ void ScreenSaverProcessTest::damagedFilesAreSetAside_data()
         << QDir::homePath() + "/.config/Fotoria/FotoriaScreensaver.conf"
         << QByteArray("[General]\nkSSDisplayInterval=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
         << "holds values this program never writes";
+    QTest::newRow("settings, zeros") << QDir::homePath() + "/.config/Fotoria/FotoriaScreensaver.conf"
+                                     << QByteArray(64, '\0') << "holds values this program never writes";
     QTest::newRow("index that is no index") << FileLocations::baseFolder() + "/active.xml"
                                             << QByteArray("no index\n[[[\n") << "is no playlist index";
 }

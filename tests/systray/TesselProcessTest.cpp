@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -307,7 +308,7 @@ private slots:
     void damagedFilesAreSetAside_data()
     {
         QTest::addColumn<QString>("file"); // under the profile's home
-        QTest::addColumn<QByteArray>("content"); // "->": a link to notes.txt, "/": a folder
+        QTest::addColumn<QByteArray>("content"); // "->", "=>": a link, a hard link to notes.txt; "/": a folder
         QTest::addColumn<QString>("said"); // once, in the log (on stderr when the log is a folder)
         const QString base = "Documents/Fotoria/";
         // A polygon of two billion points: the reader crashes making room for it.
@@ -316,7 +317,8 @@ private slots:
             << "holds values this program never writes";
         QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n")
                                                 << "is no playlist index; no playlist is active";
-        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->") << "the log was a symbolic link";
+        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->") << "the log was a link or no plain file";
+        QTest::newRow("log a hard link") << base + "log.txt" << QByteArray("=>") << "the log was a link or no plain file";
         QTest::newRow("log a folder") << base + "log.txt" << QByteArray("/") << "cannot open the log";
         QTest::newRow("bring-to-front a folder")
             << base + "bringtofront.xml" << QByteArray("/") << "is no request to show the window";
@@ -333,8 +335,9 @@ private slots:
         fotoria::test::writeFile(notes, "the user's own\n");
         QDir().mkpath(QFileInfo(path).absolutePath());
         QVERIFY(content != "->" || QFile::link(notes, path));
+        QVERIFY(content != "=>" || ::link(QFile::encodeName(notes).constData(), QFile::encodeName(path).constData()) == 0);
         QVERIFY(content != "/" || QDir().mkpath(path + "/inside"));
-        if (!content.startsWith('-') && content != "/")
+        if (!content.endsWith('>') && content != "/")
             fotoria::test::writeFile(path, content);
 
         QProcess process;
