@@ -72,8 +72,7 @@ bool Logger::openLocked(const QString &path)
     }
     m_stream.setDevice(&m_file);
     if (wasLink) {
-        const QString line = QStringLiteral("the log was a link or no plain file; replaced by a new one, "
-                                            "what it pointed at left alone");
+        const QString line = QStringLiteral("the log was a link; replaced by a new file, what it pointed at left alone");
         m_stream << line << '\n';
         m_size += line.size() + 1;
     }
@@ -83,13 +82,13 @@ bool Logger::openLocked(const QString &path)
 bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *error)
 {
 #ifdef Q_OS_UNIX
-    // Truncating through a link (symbolic or hard) would empty whatever it
-    // points at, and a pipe would block the writer: such a log is replaced.
+    // Truncating through a link, symbolic or hard, would empty whatever it
+    // points at: such a log is replaced by a new file.
     const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     struct stat info {};
-    const bool plain = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1;
-    if (!plain && (fd >= 0 || errno == ELOOP)) {
+    const bool hardLink = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
+    if (hardLink || (fd < 0 && errno == ELOOP)) {
         if (fd >= 0)
             ::close(fd);
         *wasLink = true;
@@ -97,7 +96,7 @@ bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *e
             ? ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
             : -1;
     }
-    if (fd < 0 || ::ftruncate(fd, 0) != 0) {
+    if (fd < 0 || (S_ISREG(info.st_mode) && !hardLink && ::ftruncate(fd, 0) != 0)) {
         *error = QString::fromLocal8Bit(strerror(errno));
         if (fd >= 0)
             ::close(fd);

@@ -23,8 +23,8 @@ public:
     static Logger *instance();
 
     // Opens (truncating) the base folder's log.txt, or the given file. A link
-    // or anything but a plain file there is replaced by a new file; a log
-    // that cannot be opened is said on stderr, and messages are dropped.
+    // there, symbolic or hard, is replaced by a new file; a log that cannot
+    // be opened is said on stderr, and messages are dropped.
     bool openLogFile();
     bool openLogFile(const QString &path);
     // Flushes and closes the file; later messages are dropped until reopened.

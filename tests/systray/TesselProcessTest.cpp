@@ -317,8 +317,8 @@ private slots:
             << "holds values this program never writes";
         QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n")
                                                 << "is no playlist index; no playlist is active";
-        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->") << "the log was a link or no plain file";
-        QTest::newRow("log a hard link") << base + "log.txt" << QByteArray("=>") << "the log was a link or no plain file";
+        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->") << "the log was a link";
+        QTest::newRow("log a hard link") << base + "log.txt" << QByteArray("=>") << "the log was a link";
         QTest::newRow("log a folder") << base + "log.txt" << QByteArray("/") << "cannot open the log";
         QTest::newRow("bring-to-front a folder")
             << base + "bringtofront.xml" << QByteArray("/") << "is no request to show the window";
