@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
-#include <QLockFile>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -37,7 +37,7 @@ bool isPrivateFolder(const QString &path, bool create)
         QDir().mkpath(QFileInfo(path).absolutePath());
         ::mkdir(name.constData(), 0700);
     }
-    struct stat info {};
+    struct stat info = {};
     return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
         && (info.st_mode & 077) == 0;
 #else
@@ -120,13 +120,14 @@ void LocalServer::setAsideWhatIsNoSocket(const QString &path)
 #ifdef Q_OS_UNIX
     // A folder there would keep the toolkit's rename from taking the name,
     // and leave tessel without its guard.
-    struct stat info {};
+    struct stat info = {};
     const QByteArray name = QFile::encodeName(path);
     if (::lstat(name.constData(), &info) != 0 || S_ISSOCK(info.st_mode))
         return;
     const QString aside = path + QStringLiteral(".unusable");
     const bool moved = ::rename(name.constData(), QFile::encodeName(aside).constData()) == 0;
-    qWarning().nospace() << "the single-instance name " << path << " is taken by something that is no socket; "
+    qWarning().nospace() << "the single-instance name " << path
+                         << " is taken by something that is no socket; "
                          << (moved ? "moved to " : "cannot move it to ") << aside;
 #else
     Q_UNUSED(path)

@@ -72,7 +72,8 @@ bool Logger::openLocked(const QString &path)
     }
     m_stream.setDevice(&m_file);
     if (wasLink) {
-        const QString line = QStringLiteral("the log was a link; replaced by a new file, what it pointed at left alone");
+        const QString line
+            = QStringLiteral("the log was a link; replaced by a new file, what it pointed at left alone");
         m_stream << line << '\n';
         m_size += line.size() + 1;
     }
@@ -86,7 +87,7 @@ bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *e
     // points at: such a log is replaced by a new file.
     const QByteArray name = QFile::encodeName(path);
     int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-    struct stat info {};
+    struct stat info = {};
     const bool hardLink = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
     if (hardLink || (fd < 0 && errno == ELOOP)) {
         if (fd >= 0)

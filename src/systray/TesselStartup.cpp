@@ -4,14 +4,14 @@
 #include "Logger.h"
 
 #include <apps/desktopclient/WebProfile.h>
-#include <platform/FileCommit.h>
-#include <platform/OsInfo.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
 #include <core/IniFileCheck.h>
 #include <core/Settings.h>
 #include <core/User.h>
+#include <platform/FileCommit.h>
+#include <platform/OsInfo.h>
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -126,11 +126,13 @@ private slots:
         QTest::addColumn<bool>("setAside"); // kept as "<index>.unreadable"
         QTest::newRow("missing") << QByteArray() << false << false;
         QTest::newRow("empty") << QByteArray() << true << false;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\x13[imag\x00\x01=\x7f\n\n[", 15) << true << true;
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\x13[imag\x00\x01=\x7f\n\n[", 15) << true << true;
         QTest::newRow("text garbage") << QByteArray("this is not an index\n[[[\n=====\n") << true << true;
-        QTest::newRow("no size key") << QByteArray("[imagestore]\n1\\path=A\n1\\active=true\n") << true << true;
-        QTest::newRow("a streamed value") << QByteArray("[imagestore]\nsize=1\n1\\path=@Variant(\\0\\0\\0\\v)\n")
-                                          << true << true;
+        QTest::newRow("no size key") << QByteArray("[imagestore]\n1\\path=A\n1\\active=true\n") << true
+                                     << true;
+        QTest::newRow("a streamed value")
+            << QByteArray("[imagestore]\nsize=1\n1\\path=@Variant(\\0\\0\\0\\v)\n") << true << true;
     }
     void unreadableIndexLoadsEmptyAndIsRewritten()
     {

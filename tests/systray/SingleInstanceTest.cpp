@@ -54,8 +54,8 @@ private slots:
         QTest::newRow("command name in another case") << QByteArray("CMD:showup") << 0 << QString() << true;
         QTest::newRow("unknown command") << QByteArray("CMD:quit") << 0 << QString() << true;
         QTest::newRow("plain text, UTF-8") << QString("Grüße ✓").toUtf8() << 0 << QString("Grüße ✓") << true;
-        QTest::newRow("prefix not at the start") << QByteArray(" CMD:showUp") << 0 << QString(" CMD:showUp")
-                                                 << true;
+        QTest::newRow("prefix not at the start")
+            << QByteArray(" CMD:showUp") << 0 << QString(" CMD:showUp") << true;
         QTest::newRow("64 KiB") << QByteArray(65536, 'x') << 0 << QString(65536, 'x') << true;
         QTest::newRow("one byte more is dropped") << QByteArray(65537, 'x') << 0 << QString() << false;
     }
@@ -120,15 +120,18 @@ private slots:
         const pid_t child = squat.startsWith("own") ? -1 : ::fork();
         if (child == 0) {
             char ok = ::setgid(65534) == 0 && ::setuid(65534) == 0;
-            static LocalServer theirs(squat == "instance" ? LocalServer::defaultName() : ours + "/com.fotoria.tessel");
+            static LocalServer theirs(
+                squat == "instance" ? LocalServer::defaultName() : ours + "/com.fotoria.tessel");
             if (squat == "file")
                 ok = ok && QFile(ours).open(QIODevice::WriteOnly);
             else
-                ok = ok && (squat != "their folder" || ::mkdir(folder.constData(), 0700) == 0) && theirs.listen();
+                ok = ok && (squat != "their folder" || ::mkdir(folder.constData(), 0700) == 0)
+                    && theirs.listen();
             ::write(ready[1], &ok, 1);
             ::pause();
         }
-        auto stopChild = qScopeGuard([child] { child > 0 && ::kill(child, SIGKILL) == 0 && ::waitpid(child, nullptr, 0); });
+        auto stopChild = qScopeGuard(
+            [child] { child > 0 && ::kill(child, SIGKILL) == 0 && ::waitpid(child, nullptr, 0); });
         char ok = 1;
         QVERIFY(child < 0 || ::read(ready[0], &ok, 1) == 1);
         QVERIFY2(ok, "the other user could not set up");

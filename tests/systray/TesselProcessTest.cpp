@@ -308,12 +308,14 @@ private slots:
     void damagedFilesAreSetAside_data()
     {
         QTest::addColumn<QString>("file"); // under the profile's home
-        QTest::addColumn<QByteArray>("content"); // "->", "=>": a link, a hard link to notes.txt; "/": a folder
+        // "->", "=>": a link, a hard link to notes.txt; "/": a folder
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("said"); // once, in the log (on stderr when the log is a folder)
         const QString base = "Documents/Fotoria/";
         // A polygon of two billion points: the reader crashes making room for it.
         QTest::newRow("organisation's settings, a streamed value")
-            << ".config/Fotoria.conf" << QByteArray("[General]\nbad=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
+            << ".config/Fotoria.conf"
+            << QByteArray("[General]\nbad=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
             << "holds values this program never writes";
         QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n")
                                                 << "is no playlist index; no playlist is active";
@@ -335,7 +337,8 @@ private slots:
         fotoria::test::writeFile(notes, "the user's own\n");
         QDir().mkpath(QFileInfo(path).absolutePath());
         QVERIFY(content != "->" || QFile::link(notes, path));
-        QVERIFY(content != "=>" || ::link(QFile::encodeName(notes).constData(), QFile::encodeName(path).constData()) == 0);
+        QVERIFY(content != "=>"
+            || ::link(QFile::encodeName(notes).constData(), QFile::encodeName(path).constData()) == 0);
         QVERIFY(content != "/" || QDir().mkpath(path + "/inside"));
         if (!content.endsWith('>') && content != "/")
             fotoria::test::writeFile(path, content);
@@ -351,7 +354,9 @@ private slots:
         QVERIFY(!setAside || content == "/" || fotoria::test::readFile(path + ".unreadable") == content);
         const QString log = profile.base() + "/log.txt";
         const bool logFolder = content == "/" && !setAside;
-        QCOMPARE(QString(logFolder ? process.readAllStandardError() : fotoria::test::readFile(log)).count(said), 1);
+        QCOMPARE(
+            QString(logFolder ? process.readAllStandardError() : fotoria::test::readFile(log)).count(said),
+            1);
         QCOMPARE(fotoria::test::readFile(notes), QByteArray("the user's own\n"));
         // The settings hold the token: the file written 0644 above is narrowed.
         QCOMPARE(QFile::permissions(profile.settingsFile()) & 0x0077, QFile::Permissions());
