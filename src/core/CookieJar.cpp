@@ -2,6 +2,7 @@
 
 #include "AutoSaver.h"
 #include "FileLocations.h"
+#include "IniFileCheck.h"
 #include "Settings.h"
 
 #include <QDataStream>
@@ -75,86 +76,9 @@ bool containsHost(const QStringList &sortedHosts, const QString &host)
     return std::binary_search(sortedHosts.cbegin(), sortedHosts.cend(), host);
 }
 
-// Up to `count` characters of an INI value from `at` on, escapes decoded
-// the way the settings reader decodes them.
-QString unescaped(const QByteArray &text, int at, int count)
-{
-    QString out;
-    const int size = text.size();
-    while (at < size && out.size() < count) {
-        char c = text.at(at++);
-        if (c != '\\' || at >= size) {
-            out += QChar(uchar(c));
-            continue;
-        }
-        c = text.at(at++);
-        if (c == 'x' || c == 'X' || (c >= '0' && c <= '7')) {
-            const bool hex = c == 'x' || c == 'X';
-            uint code = hex ? 0 : uint(c - '0');
-            while (at < size && code <= 0xffff) {
-                const char d = text.at(at);
-                int digit = -1;
-                if (d >= '0' && d <= (hex ? '9' : '7'))
-                    digit = d - '0';
-                else if (hex && d >= 'a' && d <= 'f')
-                    digit = d - 'a' + 10;
-                else if (hex && d >= 'A' && d <= 'F')
-                    digit = d - 'A' + 10;
-                if (digit < 0)
-                    break;
-                code = code * (hex ? 16 : 8) + uint(digit);
-                ++at;
-            }
-            out += code <= 0xffff ? QChar(ushort(code)) : QChar(QChar::ReplacementCharacter);
-        } else {
-            out += QChar(uchar(c)); // \" \\ \n and the like: never '@'
-        }
-    }
-    return out;
-}
-
-// The settings reader turns a value that starts with "@Variant(" into an
-// object of whatever type it names, through that type's stream reader; a
-// damaged file can name one whose reader crashes on bad data (a pen with a
-// dash pattern of four billion entries). So before the reader sees the file,
-// every value read through a stream must be the cookie list. Stricter than the
-// reader (a line continuation, or "=@Variant(" inside a cookie, refuses the
-// file too); a file this jar wrote always passes.
-bool holdsOnlyOurValues(const QByteArray &text)
-{
-    static const QString kCookieList = QStringLiteral("@Variant(") + QString(3, QChar(0)) + QChar(0x7f)
-        + QString(3, QChar(0)) + QChar(0x16) + QStringLiteral("QList<QNetworkCookie>") + QChar(0);
-    // The other '@' forms are read as text; these two through a stream.
-    static const QString kStreamed = QStringLiteral("@Variant(");
-    static const QString kTime = QStringLiteral("@DateTime(");
-    if (text.contains("\\\n") || text.contains("\\\r"))
-        return false;
-    for (int i = 0; i < text.size(); ++i) {
-        const char c = text.at(i);
-        if (c != '=' && c != ',' && c != '"')
-            continue;
-        int at = i + 1;
-        while (at < text.size() && (text.at(at) == ' ' || text.at(at) == '\t'))
-            ++at;
-        if (unescaped(text, at, 1) != QLatin1String("@"))
-            continue;
-        const QString start = unescaped(text, at, kCookieList.size());
-        if ((start.startsWith(kStreamed) && !start.startsWith(kCookieList)) || start.startsWith(kTime))
-            return false;
-    }
-    return true;
-}
-
-// Kept under another name rather than read or overwritten.
-bool setAside(const QString &path, const char *reason)
-{
-    const QString aside = path + QStringLiteral(".unreadable");
-    QFile::remove(aside);
-    const bool moved = QFile::rename(path, aside);
-    qWarning().nospace() << "CookieJar: " << path << " " << reason << "; "
-                         << (moved ? "the file is kept as " : "cannot move it to ") << aside;
-    return moved;
-}
+// The one value of the file read through a stream: the cookie list.
+const QString kCookieListHeader = QStringLiteral("@Variant(") + QString(3, QChar(0)) + QChar(0x7f)
+    + QString(3, QChar(0)) + QChar(0x16) + QStringLiteral("QList<QNetworkCookie>") + QChar(0);
 
 template<typename Enum> Enum enumFromSetting(const QString &key, Enum fallback)
 {
@@ -194,14 +118,13 @@ void CookieJar::load()
         return;
     registerCookieStream();
     const QString path = FileLocations::cookieFile();
-    QFile raw(path);
-    if (raw.open(QIODevice::ReadOnly) && !holdsOnlyOurValues(raw.readAll())) {
-        raw.close();
-        if (!setAside(path, "holds values this jar never writes")) {
-            m_loaded = true;
-            readPolicies();
-            return;
-        }
+    // Cookies are sessions: nobody else may read them.
+    if (QFileInfo::exists(path))
+        keepPrivate(path);
+    if (!IniFileCheck::vet(path, "CookieJar", kCookieListHeader)) {
+        m_loaded = true;
+        readPolicies();
+        return;
     }
     bool damaged = false;
     {
@@ -220,7 +143,7 @@ void CookieJar::load()
     // The settings writer never replaces a file it could not parse, so no
     // cookie would ever be saved again: what was read stays, the file goes aside.
     if (damaged)
-        setAside(path, "cannot be parsed");
+        IniFileCheck::setAside(path, "CookieJar", "cannot be parsed");
     m_loaded = true;
     readPolicies();
     emit cookiesChanged();
@@ -265,6 +188,8 @@ void CookieJar::save()
 
     const QString path = FileLocations::cookieFile();
     ensureFolder(QFileInfo(path).absolutePath());
+    // The writer replaces the file but keeps its mode.
+    keepPrivate(path);
     {
         QSettings file(path, QSettings::IniFormat);
         // QSettings writes into a temporary file that replaces the old one

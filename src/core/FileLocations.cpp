@@ -94,6 +94,23 @@ void ensureFolder(const QString &path)
         QDir().mkpath(path);
 }
 
+bool keepPrivate(const QString &path)
+{
+    constexpr QFile::Permissions kOwner = QFile::ReadOwner | QFile::WriteOwner;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return false;
+    }
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+        | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    if (!(QFile::permissions(path) & others))
+        return true;
+    // The owner's bits appear twice (owner and user) in Qt's permissions.
+    return QFile::setPermissions(path, kOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
 bool removeTree(const QString &path)
 {
     QDir dir(path);

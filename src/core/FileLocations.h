@@ -28,6 +28,11 @@ public:
 // Creates the folder with its missing parents when it does not exist.
 void ensureFolder(const QString &path);
 
+// Makes the file readable and writable by its owner only (0600): created
+// empty so when missing (its folder must exist), narrowed when open to
+// others. Writers that replace the file keep its mode.
+bool keepPrivate(const QString &path);
+
 // Removes the folder and everything in it, sub-folders first. Stops at the
 // first entry that cannot be removed and returns false; a folder that does
 // not exist yields false.

@@ -2,6 +2,7 @@
 
 #include "FileLocations.h"
 #include "ImageStoreIndex.h"
+#include "IniFileCheck.h"
 
 #include <platform/FileCommit.h>
 #include <platform/DirectoryListing.h>
@@ -186,11 +187,17 @@ QStringList ImageStore::pictures() const
 void ImageStore::loadLocked()
 {
     m_playlists.clear();
-    if (!QFileInfo(m_indexFile).isFile())
+    const QFileInfo file(m_indexFile);
+    if (!file.isFile() || file.size() == 0 || !IniFileCheck::vet(m_indexFile, "ImageStore")
+        || !QFileInfo::exists(m_indexFile))
         return;
-    // Anything that is not a readable INI array simply yields no entries;
-    // the next change rewrites the file.
+    // A file that is not an index is set aside rather than read as one
+    // without playlists, and rewritten at the next change.
     QSettings ini(m_indexFile, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError || !ini.contains(kArrayName + QStringLiteral("/size"))) {
+        IniFileCheck::setAside(m_indexFile, "ImageStore", "is no playlist index; no playlist is active");
+        return;
+    }
     const int size = ini.beginReadArray(kArrayName);
     // Only the entries that are there: a damaged count of two billion
     // would otherwise keep this loop (and the caller) busy for minutes.

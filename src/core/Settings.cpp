@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "FileLocations.h"
+#include "IniFileCheck.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSize>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QWidget>
 
@@ -30,10 +32,60 @@ QSettings *g_store = nullptr;
 QMutex g_lock;
 QAtomicInt g_wasReset { 0 };
 
+// The files a default store reads on Unix, named the way the toolkit names
+// them: the application's own, then the organisation's.
+QStringList storeFiles()
+{
+#ifdef Q_OS_UNIX
+    QString organization = QCoreApplication::organizationName();
+    if (organization.isEmpty())
+        organization = QCoreApplication::organizationDomain();
+    if (organization.isEmpty())
+        organization = QStringLiteral("Unknown Organization");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QLatin1Char('/') + organization;
+    QStringList files;
+    if (!QCoreApplication::applicationName().isEmpty())
+        files << folder + QLatin1Char('/') + QCoreApplication::applicationName() + QStringLiteral(".conf");
+    return files << folder + QStringLiteral(".conf");
+#else
+    return QStringList();
+#endif
+}
+
+// Every file is looked at before the toolkit's reader sees it; one it cannot
+// read is set aside and the store starts from defaults. The files hold the
+// token: others may not read them.
+QSettings *openStore()
+{
+    const QStringList files = storeFiles();
+    bool usable = true;
+    for (const QString &file : files)
+        usable = IniFileCheck::vet(file, "Settings") && usable;
+    if (!usable)
+        qWarning() << "Settings: a damaged settings file could not be set aside and is read as it is";
+    if (!files.isEmpty()) {
+        ensureFolder(QFileInfo(files.first()).absolutePath());
+        keepPrivate(files.first());
+    }
+    auto *settings = new QSettings();
+    if (settings->status() == QSettings::FormatError) {
+        // The writer would never replace it: nothing would be kept again.
+        delete settings;
+        for (const QString &file : files) {
+            if (QSettings(file, QSettings::IniFormat).status() == QSettings::FormatError)
+                IniFileCheck::setAside(file, "Settings", "cannot be parsed");
+        }
+        keepPrivate(files.value(0));
+        settings = new QSettings();
+    }
+    return settings;
+}
+
 QSettings *store()
 {
     if (!g_store)
-        g_store = new QSettings();
+        g_store = openStore();
     return g_store;
 }
 
@@ -84,7 +136,7 @@ void Settings::initialize()
 {
     QMutexLocker locker(&g_lock);
     delete g_store;
-    g_store = new QSettings();
+    g_store = openStore();
     const QVariant first = g_store->value(QStringLiteral("kFirstTime"), true);
     if (toBool(first)) {
         isFirstRun = true;

@@ -1,5 +1,6 @@
 #include "WallpaperBitmap.h"
 
+#include "FileLocations.h"
 #include "PictureDecoder.h"
 
 #include <QDir>
@@ -7,13 +8,19 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace WallpaperBitmap {
 
 QString defaultPath()
 {
-    return QDir::tempPath() + QStringLiteral("/FotoriaWallpaper.bmp");
+    // Not the shared temporary folder: another user's bitmap there, which
+    // this user cannot replace, would hold the wallpaper for ever.
+    const QString folder
+        = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Fotoria");
+    ensureFolder(folder);
+    return folder + QStringLiteral("/FotoriaWallpaper.bmp");
 }
 
 QSize screenSize()

@@ -12,7 +12,7 @@
 // or a failed write leaves it as it was.
 namespace WallpaperBitmap {
 
-// "FotoriaWallpaper.bmp" in the temporary folder.
+// "FotoriaWallpaper.bmp" in the user's cache folder ("~/.cache/Fotoria").
 QString defaultPath();
 
 // The size the wallpaper has to cover: the available area (without panels)

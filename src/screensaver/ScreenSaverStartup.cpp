@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QSettings>
 
 namespace ScreenSaverStartup {
 
@@ -21,13 +20,13 @@ void setQTSettings()
     QCoreApplication::setOrganizationDomain(AppInfo::serviceDomain);
     QCoreApplication::setOrganizationName(QStringLiteral("Fotoria"));
     QCoreApplication::setApplicationName(QStringLiteral("Fotoria Screensaver").remove(QLatin1Char(' ')));
-    const QSettings probe;
-    qDebug().noquote() << QStringLiteral("Using registry key: ") + probe.fileName();
 }
 
 void initializeSettings()
 {
+    // Only the store may open the file: it looks at it before the reader.
     Settings::initialize();
+    qDebug().noquote() << QStringLiteral("Using registry key: ") + Settings::fileName();
 }
 
 void createFolders()

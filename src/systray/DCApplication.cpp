@@ -187,9 +187,7 @@ bool DCApplication::eventFilter(QObject *watched, QEvent *event)
 
 void DCApplication::checkBringToFront_Slot()
 {
-    const QString file = FileLocations().bringToFrontFile();
-    if (QFile::exists(file)) {
-        QFile::remove(file);
+    if (TesselStartup::takeBringToFrontRequest()) {
         showWindow_Slot();
         if (s_mainWindow)
             s_mainWindow->openFotoria_Slot();

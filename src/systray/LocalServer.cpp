@@ -1,23 +1,79 @@
 #include "LocalServer.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
 #include <QStringList>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 // Nothing legitimate comes near this; a client that sends more is cut off.
 constexpr int kMaxMessageSize = 64 * 1024;
+// Taking the name takes milliseconds; a lock held longer is a hung start.
+constexpr int kLockWaitMs = 3000;
 
 const QString kCommandPrefix = QStringLiteral("CMD:");
 const QStringList kCommands { QStringLiteral("showUp") };
+const QString kSocketName = QStringLiteral("com.fotoria.tessel");
+
+// A folder nobody else can enter, so nobody else can take or squat a name in
+// it: a real folder (no link), ours, closed to group and others. A missing
+// one is created so when `create` is set.
+bool isPrivateFolder(const QString &path, bool create)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    if (create) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        ::mkdir(name.constData(), 0700);
+    }
+    struct stat info = {};
+    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+        && (info.st_mode & 077) == 0;
+#else
+    Q_UNUSED(create)
+    return QFileInfo(path).isDir();
+#endif
+}
+
+// The full path of a server name, as the toolkit resolves it.
+QString socketPath(const QString &name)
+{
+    return name.startsWith(QLatin1Char('/')) ? name : QDir::tempPath() + QLatin1Char('/') + name;
+}
 
 } // namespace
 
 QString LocalServer::defaultName()
 {
-    return QStringLiteral("com.fotoria.tessel");
+#ifdef Q_OS_UNIX
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime, false))
+        return runtime + QLatin1Char('/') + kSocketName;
+    // The shared temporary folder only through a folder of our own; if
+    // another user took that name first, the cache in our home.
+    const QString user = QStringLiteral("/fotoria-") + QString::number(::geteuid());
+    const QStringList folders { QDir::tempPath() + user,
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + user };
+    for (const QString &folder : folders) {
+        if (isPrivateFolder(folder, true))
+            return folder + QLatin1Char('/') + kSocketName;
+        qWarning() << "not a private folder of this user, not used for the single-instance socket:" << folder;
+    }
+    return QString();
+#else
+    return kSocketName;
+#endif
 }
 
 LocalServer::LocalServer(const QString &name, QObject *parent)
@@ -36,17 +92,46 @@ LocalServer::~LocalServer()
 
 bool LocalServer::listen()
 {
+    if (m_name.isEmpty()) {
+        qWarning() << "no private folder for the single-instance socket";
+        return false;
+    }
+    const QString path = socketPath(m_name);
+    // With access options the toolkit puts its socket in place by a rename,
+    // over whatever holds the name, a live server too: the lock keeps two
+    // starts from both taking it, and a live server keeps its name.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs)) {
+        qWarning() << "cannot lock the single-instance name" << path;
+        return false;
+    }
+    if (answers(m_name))
+        return false;
+    setAsideWhatIsNoSocket(path);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (m_server->listen(m_name))
         return true;
-    if (m_server->serverError() == QAbstractSocket::AddressInUseError && !answers(m_name)) {
-        // A crashed instance left its socket behind; nobody is using it.
-        qDebug() << "removing the stale single-instance socket" << m_name;
-        QLocalServer::removeServer(m_name);
-        if (m_server->listen(m_name))
-            return true;
-    }
     qWarning() << "cannot listen on" << m_name << ":" << m_server->errorString();
     return false;
+}
+
+void LocalServer::setAsideWhatIsNoSocket(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    // A folder there would keep the toolkit's rename from taking the name,
+    // and leave tessel without its guard.
+    struct stat info = {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &info) != 0 || S_ISSOCK(info.st_mode))
+        return;
+    const QString aside = path + QStringLiteral(".unusable");
+    const bool moved = ::rename(name.constData(), QFile::encodeName(aside).constData()) == 0;
+    qWarning().nospace() << "the single-instance name " << path
+                         << " is taken by something that is no socket; "
+                         << (moved ? "moved to " : "cannot move it to ") << aside;
+#else
+    Q_UNUSED(path)
+#endif
 }
 
 bool LocalServer::isListening() const

@@ -16,15 +16,17 @@ class LocalServer : public QObject
 {
     Q_OBJECT
 public:
-    // "com.fotoria.tessel", a socket in QDir::tempPath() on Unix.
+    // "com.fotoria.tessel" in a folder only this user can enter: the
+    // runtime folder, else "fotoria-<uid>" in the temporary folder or in the
+    // cache folder, created 0700. Empty when there is none.
     static QString defaultName();
 
     explicit LocalServer(const QString &name = defaultName(), QObject *parent = nullptr);
     ~LocalServer() override;
 
-    // Takes the name. A name left behind by a crashed instance, on which
-    // nothing answers, is removed first. False when a live server holds the
-    // name or it cannot be taken (the reason is logged).
+    // Takes the name, for this user only. What a crashed instance left there
+    // (or a file squatting it), on which nothing answers, is replaced. False
+    // when a live server holds the name or it cannot be taken (logged).
     bool listen();
     bool isListening() const;
     // Closes the server and every connection; the name is free again.
@@ -45,6 +47,8 @@ public slots:
     void slotOnData(QString data);
 
 private:
+    // A file or folder squatting the name is renamed "<name>.unusable".
+    static void setAsideWhatIsNoSocket(const QString &path);
     void read(QLocalSocket *socket);
     void finish(QLocalSocket *socket);
 

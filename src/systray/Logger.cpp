@@ -2,9 +2,20 @@
 
 #include <core/FileLocations.h>
 
+#include <QDir>
 #include <QMutexLocker>
 #include <QTextCodec>
 #include <QTimer>
+
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -51,10 +62,55 @@ bool Logger::openLocked(const QString &path)
     m_path = path;
     m_file.setFileName(path);
     m_size = 0;
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate))
+    bool wasLink = false;
+    QString error;
+    if (!openWithoutFollowing(path, &wasLink, &error)) {
+        // Without a log tessel still runs; messages are dropped until reopened.
+        fprintf(stderr, "tessel: cannot open the log %s: %s; running without it\n",
+            qPrintable(QDir::toNativeSeparators(path)), qPrintable(error));
         return false;
+    }
     m_stream.setDevice(&m_file);
+    if (wasLink) {
+        const QString line
+            = QStringLiteral("the log was a link; replaced by a new file, what it pointed at left alone");
+        m_stream << line << '\n';
+        m_size += line.size() + 1;
+    }
     return true;
+}
+
+bool Logger::openWithoutFollowing(const QString &path, bool *wasLink, QString *error)
+{
+#ifdef Q_OS_UNIX
+    // Truncating through a link, symbolic or hard, would empty whatever it
+    // points at: such a log is replaced by a new file.
+    const QByteArray name = QFile::encodeName(path);
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    struct stat info = {};
+    const bool hardLink = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
+    if (hardLink || (fd < 0 && errno == ELOOP)) {
+        if (fd >= 0)
+            ::close(fd);
+        *wasLink = true;
+        fd = ::unlink(name.constData()) == 0
+            ? ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)
+            : -1;
+    }
+    if (fd < 0 || (S_ISREG(info.st_mode) && !hardLink && ::ftruncate(fd, 0) != 0)) {
+        *error = QString::fromLocal8Bit(strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    const bool opened = m_file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle);
+#else
+    *wasLink = false;
+    const bool opened = m_file.open(QIODevice::ReadWrite | QIODevice::Truncate);
+#endif
+    if (!opened)
+        *error = m_file.errorString();
+    return opened;
 }
 
 void Logger::closeLocked()

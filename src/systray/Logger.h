@@ -22,7 +22,9 @@ public:
 
     static Logger *instance();
 
-    // Opens (truncating) the base folder's log.txt, or the given file.
+    // Opens (truncating) the base folder's log.txt, or the given file. A link
+    // there, symbolic or hard, is replaced by a new file; a log that cannot
+    // be opened is said on stderr, and messages are dropped.
     bool openLogFile();
     bool openLogFile(const QString &path);
     // Flushes and closes the file; later messages are dropped until reopened.
@@ -46,6 +48,7 @@ public slots:
 private:
     Logger();
     bool openLocked(const QString &path);
+    bool openWithoutFollowing(const QString &path, bool *wasLink, QString *error);
     void closeLocked();
 
     mutable QMutex m_mutex;

@@ -4,13 +4,14 @@
 #include "Logger.h"
 
 #include <apps/desktopclient/WebProfile.h>
-#include <platform/FileCommit.h>
-#include <platform/OsInfo.h>
 #include <core/Analytics.h>
 #include <core/AppInfo.h>
 #include <core/FileLocations.h>
+#include <core/IniFileCheck.h>
 #include <core/Settings.h>
 #include <core/User.h>
+#include <platform/FileCommit.h>
+#include <platform/OsInfo.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -62,7 +63,9 @@ void initializeQt()
     QCoreApplication::setApplicationName(AppInfo::applicationName());
     QCoreApplication::setApplicationVersion(AppInfo::version);
     const QString workingDir = QDir::currentPath();
-    QCoreApplication::addLibraryPath(workingDir);
+    // Plugins found there would run as ours: only a developer's run looks.
+    if (isDevelopmentMode())
+        QCoreApplication::addLibraryPath(workingDir);
     qDebug() << "working dir:" << workingDir;
     qDebug() << "initializeQt(), end";
 }
@@ -96,6 +99,22 @@ bool handOverToRunningInstance()
         return false;
     }
     return true;
+}
+
+bool takeBringToFrontRequest()
+{
+    // A request is "pull to front\n"; a little room for other writers.
+    constexpr qint64 kMaxRequestSize = 4096;
+    static bool s_stuck = false;
+    const QString path = FileLocations().bringToFrontFile();
+    const QFileInfo info(path);
+    if (s_stuck || (!info.exists() && !info.isSymLink()))
+        return false;
+    if (info.isFile() && !info.isSymLink() && info.size() <= kMaxRequestSize && QFile::remove(path))
+        return true;
+    // Left there, it would be seen again every second for ever.
+    s_stuck = !IniFileCheck::setAside(path, "tessel", "is no request to show the window");
+    return false;
 }
 
 } // namespace TesselStartup

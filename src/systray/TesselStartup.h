@@ -4,8 +4,9 @@
 // object exists, in the order main() calls them.
 namespace TesselStartup {
 
-// Development mode keeps Qt's own message output: a "devmarkerfile.txt" (or
-// "Qt5Cored.dll") in the working directory. Evaluated afresh at each call.
+// Development mode keeps Qt's own message output and loads plugins from the
+// working directory: a "devmarkerfile.txt" (or "Qt5Cored.dll") there.
+// Evaluated afresh at each call.
 bool isDevelopmentMode();
 
 // Crash hook and folders.
@@ -28,6 +29,11 @@ void finishCleanly();
 // A second start: leaves the bring-to-front file with "pull to front" for
 // the running instance. False when the file cannot be written (logged).
 bool handOverToRunningInstance();
+
+// The running instance's side: true once for each request a second start
+// left. Anything else under that name (a folder, a link, a large file) is
+// set aside once with a log line, never taken for a request.
+bool takeBringToFrontRequest();
 
 } // namespace TesselStartup
 

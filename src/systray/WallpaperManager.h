@@ -12,7 +12,7 @@ struct WallpaperRequest;
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
 // ("kChangePicture" seconds; 0 or less means no rotation) a random one, and
 // on request a given one. Every change converts the picture to the bitmap
-// "FotoriaWallpaper.bmp" in the temporary folder, cover-scaled to the
+// "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
 // primary screen, with the calendar drawn on when "kEnable" is set, and
 // installs that.
 //

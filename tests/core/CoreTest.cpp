@@ -99,6 +99,8 @@ private slots:
         QTest::newRow("zero") << QVariant(0) << false << 0 << "0";
         QTest::newRow("garbage text") << QVariant("abc") << false << 0 << "abc";
         QTest::newRow("false text") << QVariant("false") << false << 0 << "false";
+        QTest::newRow("True") << QVariant("True") << true << 0 << "True";
+        QTest::newRow(" TRUE ") << QVariant(" TRUE ") << true << 0 << " TRUE ";
         QTest::newRow("list") << QVariant(QStringList { "a", "b" }) << false << 0 << "a, b";
     }
 
@@ -122,8 +124,10 @@ private slots:
 
     void everyWriteReachesTheFileAtOnce()
     {
+        // The file's bytes: another reader in this process would share the
+        // toolkit's cache of the store and see a write that never synced.
         Settings::setValue("kChangePicture", 600);
-        QCOMPARE(storeOnDisk().value("kChangePicture").toInt(), 600);
+        QVERIFY(readFile(Settings::fileName()).contains("\nkChangePicture=600\n"));
     }
 
     void writesFromManyThreads()

@@ -100,6 +100,9 @@ public:
         env.insert("XDG_DATA_HOME", m_home + "/.local/share");
         env.insert("XDG_CACHE_HOME", m_home + "/.cache");
         env.insert("TMPDIR", m_home + "/tmp");
+        // Several run at once: without a runtime folder each takes its
+        // single-instance name in its own temporary folder.
+        env.remove("XDG_RUNTIME_DIR");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("TZ", afternoonZone());
         m_process.setProcessEnvironment(env);

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 namespace {
 
@@ -44,10 +45,20 @@ public:
 
     bool waitForLine(const QString &line, int timeoutMs = 20000)
     {
+        return waitFor([&] { return lines().contains(line); }, timeoutMs);
+    }
+
+    bool waitForText(const QString &text, int timeoutMs = 20000)
+    {
+        return waitFor([&] { return m_output.contains(text); }, timeoutMs);
+    }
+
+    bool waitFor(const std::function<bool()> &seen, int timeoutMs)
+    {
         QDeadlineTimer deadline(timeoutMs);
         for (;;) {
             m_output += QString::fromLocal8Bit(m_process.readAllStandardError());
-            if (lines().contains(line))
+            if (seen())
                 return true;
             if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
                 return false;
@@ -117,6 +128,8 @@ private slots:
     void previewLivesInHostWindow_data();
     void previewLivesInHostWindow();
     void missingHostWindowFails();
+    void damagedFilesAreSetAside_data();
+    void damagedFilesAreSetAside();
 
 private:
     QImage waitForScreenshot(const std::function<bool(const QImage &)> &ready, int timeoutMs = 20000);
@@ -371,6 +384,47 @@ void ScreenSaverProcessTest::missingHostWindowFails()
     QVERIFY(run.waitForExit());
     QCOMPARE(run.exitCode(), 1);
     QVERIFY2(run.output().contains(QLatin1String("ERROR! No preview window")), qPrintable(run.output()));
+}
+
+// A damaged settings file or index is set aside as "<file>.unreadable" with
+// one line; the screensaver runs on with defaults (no playlist active).
+void ScreenSaverProcessTest::damagedFilesAreSetAside_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("said");
+    // A polygon of two billion points: the reader crashes making room for it.
+    QTest::newRow("settings, a streamed value")
+        << QDir::homePath() + "/.config/Fotoria/FotoriaScreensaver.conf"
+        << QByteArray("[General]\nkSSDisplayInterval=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
+        << "holds values this program never writes";
+    QTest::newRow("settings, zeros") << QDir::homePath() + "/.config/Fotoria/FotoriaScreensaver.conf"
+                                     << QByteArray(64, '\0') << "holds values this program never writes";
+    QTest::newRow("index that is no index") << FileLocations::baseFolder() + "/active.xml"
+                                            << QByteArray("no index\n[[[\n") << "is no playlist index";
+}
+
+void ScreenSaverProcessTest::damagedFilesAreSetAside()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, said);
+    const QString good = file + ".good", aside = file + ".unreadable";
+    QVERIFY(QFile::rename(file, good) || !QFileInfo::exists(file));
+    auto restore = qScopeGuard([&] { QFile::remove(file), QFile::rename(good, file), QFile::remove(aside); });
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(content) == content.size());
+    damaged.close();
+
+    Run run(*m_server, { QStringLiteral("/s") });
+    QVERIFY2(run.waitForText(said), qPrintable(run.output()));
+    // With default settings the picture shows; without an index there is none.
+    QVERIFY(!file.endsWith(".conf") || run.waitForLine(QStringLiteral("First picture on screen")));
+    QVERIFY(run.isRunning());
+    QFile kept(aside);
+    QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == content);
+    QCOMPARE(run.output().count(said), 1);
 }
 
 FOTORIA_TEST_GUILESS_MAIN(ScreenSaverProcessTest)

@@ -123,22 +123,29 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("exists");
-        QTest::newRow("missing") << QByteArray() << false;
-        QTest::newRow("empty") << QByteArray() << true;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\x13[imag\x00\x01=\x7f\n\n[", 15) << true;
-        QTest::newRow("text garbage") << QByteArray("this is not an index\n[[[\n=====\n") << true;
-        QTest::newRow("no size key") << QByteArray("[imagestore]\n1\\path=A\n1\\active=true\n") << true;
+        QTest::addColumn<bool>("setAside"); // kept as "<index>.unreadable"
+        QTest::newRow("missing") << QByteArray() << false << false;
+        QTest::newRow("empty") << QByteArray() << true << false;
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\x13[imag\x00\x01=\x7f\n\n[", 15) << true << true;
+        QTest::newRow("text garbage") << QByteArray("this is not an index\n[[[\n=====\n") << true << true;
+        QTest::newRow("no size key") << QByteArray("[imagestore]\n1\\path=A\n1\\active=true\n") << true
+                                     << true;
+        QTest::newRow("a streamed value")
+            << QByteArray("[imagestore]\nsize=1\n1\\path=@Variant(\\0\\0\\0\\v)\n") << true << true;
     }
     void unreadableIndexLoadsEmptyAndIsRewritten()
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, exists);
+        QFETCH(bool, setAside);
         const Place place = newPlace();
         if (exists)
             writeFile(place.index, content);
         ImageStore store(place.index, place.playlists);
         QVERIFY(store.playlists().isEmpty());
         QCOMPARE(store.activeCount(), 0);
+        QCOMPARE(readFile(place.index + ".unreadable"), setAside ? content : QByteArray());
 
         store.setActive("Trip", true);
         QCOMPARE(readFile(place.index), QByteArray("[imagestore]\n1\\active=true\n1\\path=Trip\nsize=1\n"));

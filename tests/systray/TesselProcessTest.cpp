@@ -13,6 +13,7 @@
 #include <QSettings>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -23,9 +24,10 @@ struct Profile
     QString documents() const { return home + "/Documents"; }
     QString base() const { return documents() + "/Fotoria"; }
     QString settingsFile() const { return home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf"; }
-    // The single-instance socket lives in the temporary folder: one per profile.
     QString tmp() const { return home + "/tmp"; }
-    QString instanceSocket() const { return tmp() + "/com.fotoria.tessel"; }
+    // The single-instance socket lives in the runtime folder: one per profile.
+    QString run() const { return home + "/run"; }
+    QString instanceSocket() const { return run() + "/com.fotoria.tessel"; }
 
     QProcessEnvironment environment() const
     {
@@ -36,6 +38,7 @@ struct Profile
         env.insert("XDG_CACHE_HOME", home + "/.cache");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("TMPDIR", tmp());
+        env.insert("XDG_RUNTIME_DIR", run());
         return env;
     }
 };
@@ -46,6 +49,8 @@ Profile newProfile(const QString &name, const QString &serviceUrl)
     Profile p{fotoria::test::testHome() + "/" + name};
     QDir().mkpath(p.home + "/Documents");
     QDir().mkpath(p.tmp());
+    QDir().mkpath(p.run());
+    QFile::setPermissions(p.run(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QSettings settings(p.settingsFile(), QSettings::IniFormat);
     settings.setValue("kServiceUrl", serviceUrl);
     settings.setValue("kShowWelcomeScreen", false);
@@ -322,6 +327,65 @@ private slots:
         start(third, profile);
         stop(third, SIGTERM);
         QCOMPARE(crashReports(), 1);
+    }
+
+    // A damaged or odd file in the profile is set aside as "<file>.unreadable"
+    // (a link replaced) with one line, and tessel runs on with defaults.
+    void damagedFilesAreSetAside_data()
+    {
+        QTest::addColumn<QString>("file"); // under the profile's home
+        // "->", "=>": a link, a hard link to notes.txt; "/": a folder
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said"); // once, in the log (on stderr when the log is a folder)
+        const QString base = "Documents/Fotoria/";
+        // A polygon of two billion points: the reader crashes making room for it.
+        QTest::newRow("organisation's settings, a streamed value")
+            << ".config/Fotoria.conf"
+            << QByteArray("[General]\nbad=@Variant(\\0\\0\\0G\\x7f\\xff\\xff\\xff)\n")
+            << "holds values this program never writes";
+        QTest::newRow("index that is no index") << base + "active.xml" << QByteArray("no index\n[[[\n")
+                                                << "is no playlist index; no playlist is active";
+        QTest::newRow("log a link") << base + "log.txt" << QByteArray("->") << "the log was a link";
+        QTest::newRow("log a hard link") << base + "log.txt" << QByteArray("=>") << "the log was a link";
+        QTest::newRow("log a folder") << base + "log.txt" << QByteArray("/") << "cannot open the log";
+        QTest::newRow("bring-to-front a folder")
+            << base + "bringtofront.xml" << QByteArray("/") << "is no request to show the window";
+    }
+
+    void damagedFilesAreSetAside()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        const Profile profile = this->profile(QStringLiteral("damaged-%1").arg(QTest::currentDataTag()));
+        const QString path = profile.home + "/" + file, notes = profile.home + "/notes.txt";
+        const bool setAside = !file.endsWith("log.txt");
+        fotoria::test::writeFile(notes, "the user's own\n");
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QVERIFY(content != "->" || QFile::link(notes, path));
+        QVERIFY(content != "=>"
+            || ::link(QFile::encodeName(notes).constData(), QFile::encodeName(path).constData()) == 0);
+        QVERIFY(content != "/" || QDir().mkpath(path + "/inside"));
+        if (!content.endsWith('>') && content != "/")
+            fotoria::test::writeFile(path, content);
+
+        QProcess process;
+        process.setProcessEnvironment(profile.environment());
+        process.setWorkingDirectory(profile.home);
+        process.start(TESSEL_BINARY, QStringList());
+        QVERIFY(process.waitForStarted() && waitUntilReady(process));
+        QTRY_VERIFY_WITH_TIMEOUT(!setAside || QFileInfo::exists(path + ".unreadable"), 10000);
+        stop(process, SIGTERM);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(!setAside || content == "/" || fotoria::test::readFile(path + ".unreadable") == content);
+        const QString log = profile.base() + "/log.txt";
+        const bool logFolder = content == "/" && !setAside;
+        QCOMPARE(
+            QString(logFolder ? process.readAllStandardError() : fotoria::test::readFile(log)).count(said),
+            1);
+        QCOMPARE(fotoria::test::readFile(notes), QByteArray("the user's own\n"));
+        // The settings hold the token: the file written 0644 above is narrowed.
+        QCOMPARE(QFile::permissions(profile.settingsFile()) & 0x0077, QFile::Permissions());
     }
 
     // A second start asks the running instance to show up and leaves the
