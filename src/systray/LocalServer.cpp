@@ -1,5 +1,7 @@
 #include "LocalServer.h"
 
+#include <platform/PrivateFolder.h>
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -26,24 +28,10 @@ const QString kCommandPrefix = QStringLiteral("CMD:");
 const QStringList kCommands { QStringLiteral("showUp") };
 const QString kSocketName = QStringLiteral("com.fotoria.tessel");
 
-// A folder nobody else can enter, so nobody else can take or squat a name in
-// it: a real folder (no link), ours, closed to group and others. A missing
-// one is created so when `create` is set.
+// A folder nobody else can enter, so nobody else can take or squat a name in it.
 bool isPrivateFolder(const QString &path, bool create)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray name = QFile::encodeName(path);
-    if (create) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        ::mkdir(name.constData(), 0700);
-    }
-    struct stat info = {};
-    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
-        && (info.st_mode & 077) == 0;
-#else
-    Q_UNUSED(create)
-    return QFileInfo(path).isDir();
-#endif
+    return create ? platform::makeOwnClosedFolder(path) : platform::isOwnFolder(path, platform::OthersMay::Nothing);
 }
 
 // The full path of a server name, as the toolkit resolves it.

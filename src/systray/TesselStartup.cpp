@@ -12,6 +12,7 @@
 #include <core/User.h>
 #include <platform/FileCommit.h>
 #include <platform/OsInfo.h>
+#include <platform/PrivateFolder.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -30,6 +31,11 @@ namespace TesselStartup {
 bool isDevelopmentMode()
 {
     return AppInfo::isDevelopmentMode();
+}
+
+bool loadsPluginsFrom(const QString &folder)
+{
+    return isDevelopmentMode() && platform::isOwnFolder(folder, platform::OthersMay::Read);
 }
 
 void prepareProcess()
@@ -63,8 +69,7 @@ void initializeQt()
     QCoreApplication::setApplicationName(AppInfo::applicationName());
     QCoreApplication::setApplicationVersion(AppInfo::version);
     const QString workingDir = QDir::currentPath();
-    // Plugins found there would run as ours: only a developer's run looks.
-    if (isDevelopmentMode())
+    if (loadsPluginsFrom(workingDir))
         QCoreApplication::addLibraryPath(workingDir);
     qDebug() << "working dir:" << workingDir;
     qDebug() << "initializeQt(), end";

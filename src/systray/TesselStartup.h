@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The start-up steps of the tray client that run before the application
 // object exists, in the order main() calls them.
 namespace TesselStartup {
@@ -8,6 +10,11 @@ namespace TesselStartup {
 // working directory: a "devmarkerfile.txt" (or "Qt5Cored.dll") there.
 // Evaluated afresh at each call.
 bool isDevelopmentMode();
+
+// Whether plugins are loaded from `folder` (the working directory): only in
+// development mode, and only from a folder of this user's that nobody else
+// can write to, so that a planted marker and plugin do not run as ours.
+bool loadsPluginsFrom(const QString &folder);
 
 // Crash hook and folders.
 void prepareProcess();

@@ -1,6 +1,7 @@
 #include <TestMain.h>
 
 #include <systray/LocalServer.h>
+#include <systray/TesselStartup.h>
 
 #include <QDir>
 #include <QFile>
@@ -146,6 +147,32 @@ private slots:
         QSignalSpy shown(&server, &LocalServer::showUp);
         QVERIFY(LocalServer::send(name, "CMD:showUp"));
         QTRY_COMPARE(shown.count(), 1);
+    }
+
+    // Plugins in the working folder run as ours: only a developer's folder
+    // that nobody else can plant them in is searched.
+    void pluginsFromTheWorkingFolder_data()
+    {
+        QTest::addColumn<bool>("marker");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("no development marker") << false << 0755 << false;
+        QTest::newRow("a developer's own folder") << true << 0755 << true;
+        QTest::newRow("a folder others may write to") << true << 0777 << false;
+    }
+
+    void pluginsFromTheWorkingFolder()
+    {
+        QFETCH(bool, marker);
+        QFETCH(int, mode);
+        QFETCH(bool, loads);
+        QTemporaryDir folder;
+        const QString before = QDir::currentPath();
+        auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
+        QVERIFY(QDir::setCurrent(folder.path()));
+        QVERIFY(!marker || QFile("devmarkerfile.txt").open(QIODevice::WriteOnly));
+        QVERIFY(::chmod(QFile::encodeName(folder.path()).constData(), mode_t(mode)) == 0);
+        QCOMPARE(TesselStartup::loadsPluginsFrom(folder.path()), loads);
     }
 
     void takingTheName_data()
