@@ -101,12 +101,18 @@ void ProtocolManager::loginCompleted_Slot()
     reply->deleteLater();
 
     const bool byToken = reply->property(kByTokenProperty).toBool();
+    QNetworkReply::NetworkError code = ReplyLimits::error(reply);
+    // Nothing here cancels a sign-in: one that ended cancelled ran out of
+    // Qt's time-out for silence, which is as much a time-out as the deadline.
+    if (code == QNetworkReply::OperationCanceledError)
+        code = QNetworkReply::TimeoutError;
     if (ReplyLimits::stopped(reply)) {
-        // Logged by the watcher; a network failure to the caller.
-        emit authAttempt_Signal(ReplyLimits::error(reply), QStringLiteral("Unknown Error"), byToken);
+        // The body is dropped (why was logged by the watcher); a network
+        // failure to the caller.
+        qDebug() << "login error: " << int(code);
+        emit authAttempt_Signal(code, QStringLiteral("Unknown Error"), byToken);
         return;
     }
-    QNetworkReply::NetworkError code = reply->error();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (code == QNetworkReply::NoError && status >= 300 && status < 400) {
         // Qt follows no redirect here, and a redirect's
