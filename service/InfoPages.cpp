@@ -24,27 +24,36 @@ QString howtoPage(const PageContext &page)
 <h1>How to use Fotoria</h1>
 <p class="lead">A few minutes with these steps and your desktop changes with the photos you love.</p>
 <section id="start"><h2>Getting started</h2>
-<p>Fotoria Desktop sits in your system tray. Click its icon to open the gallery. You can browse without an account;
-sign in with the button in the top right corner to keep your playlists in step with your Fotoria account.</p></section>
+<p>Fotoria Desktop sits in your system tray. Double-click its icon, or choose <b>Show Fotoria</b> from its menu, to open
+the Fotoria window; the Fotoria logo at its top left brings you to the gallery. You can browse without an account;
+sign in with the button in the top right corner to use your own Fotoria account. Your playlists stay on your computer
+either way.</p></section>
 <section id="wallpaper"><h2>Set a photo as your wallpaper</h2>
 <ol><li>Hover over a photo in the gallery.</li><li>Click the <b>Set as wallpaper</b> button.</li>
-<li>The photo is downloaded into the <i>Wallpaper</i> playlist and shown on your desktop right away.</li></ol></section>
+<li>The photo is downloaded into the <i>Wallpaper</i> playlist and shown on your desktop as soon as it arrives.</li></ol></section>
 <section id="playlists"><h2>Playlists</h2>
-<p>Playlists are folders of photos on your computer. Use <b>Add to playlist</b> on any photo, or drag photos and whole
-folders onto a playlist. Tick a playlist to let it feed the wallpaper rotation and the screensaver; untick it to rest it.
+<p>Playlists are folders of photos on your computer; the playlist button in the toolbar shows them. Use
+<b>Add to playlist</b> on any photo, or drag photos onto a playlist. Drop a whole folder onto the row of playlists to
+copy its JPG photos into a new playlist of the same name. Press <b>Use for wallpaper...</b> and tick a playlist to let
+it feed the wallpaper rotation and the screensaver; untick it to rest it.
 The <b>Favorite</b> button keeps a photo in your <i>Favorites</i> playlist.</p></section>
 <section id="rotation"><h2>Changing wallpapers</h2>
-<p>In <b>Settings</b> choose how often Fotoria picks a new photo from your active playlists.
-Every photo is scaled to fill your screen.</p></section>
+<p>In <b>Settings</b>, <b>Change Wallpaper every</b> sets how often Fotoria picks a new photo from your active
+playlists, from every minute to once a day, or never. Every photo is scaled to fill your screen.</p></section>
 <section id="calendar"><h2>Calendar on your desktop</h2>
-<p>Open the <b>Calendar</b> window to draw a month calendar onto your wallpaper. Choose its corner, its text size,
-the first day of the week and how many past and future months to show. The change shows with the next wallpaper.</p></section>
+<p>Open the <b>Calendar</b> window with the calendar button and tick <b>Display calendar on desktop wallpaper</b> to
+draw a month calendar onto your wallpaper. Choose its corner, its text size, the first day of the week and how many
+past and future months to show. The change shows with the next wallpaper.</p></section>
 <section id="screensaver"><h2>Screensaver</h2>
-<p>Fotoria plays your active playlists as a screensaver, fading from photo to photo. Start it from a playlist with the
-play button, or choose Fotoria in your system's screensaver settings.</p></section>
+<p>Fotoria plays your active playlists as a screensaver, one photo at a time, fading to and from black. Start it with
+the <b>Screensaver</b> button above a playlist's photos; a key, a click or moving the mouse ends it. To let your
+system start it, put Fotoria in the <i>programs</i> list of <i>~/.xscreensaver</i> and choose it in XScreenSaver's
+settings (<b>Settings</b> &rarr; <b>Open Screensaver Control Panel</b>). The play button next to <b>Screensaver</b>
+shows the playlist as a slideshow in a window instead.</p></section>
 <section id="problems"><h2>Something is not working?</h2>
-<p>Choose <b>Report a problem</b> from the tray menu, describe what happened and press OK. Your report includes the
-application log, which helps us find the cause quickly.</p></section>
+<p>In <b>Settings</b>, press <b>Send...</b> next to <i>Send errors to Support</i>, describe what happened and press OK.
+Your report includes the end of the application log and a description of your system, which helps us find the cause
+quickly.</p></section>
 </div>)HTML");
     return pageShell(QStringLiteral("Help"), body, page);
 }

@@ -1,6 +1,7 @@
 // The service's pages rendered by Qt WebEngine, the engine the desktop
 // client uses: the gallery's buttons reach the script bridge with the right
-// arguments, and the calendar lays its months out at the reserved sizes.
+// arguments, the help names what the programs really offer, and the
+// calendar lays its months out at the reserved sizes.
 #include "FotoriaService.h"
 #include "TestMain.h"
 #include "WebPageScripts.h"
@@ -118,6 +119,27 @@ private slots:
         QVERIFY(load(stranger, QStringLiteral("/api/v3/tokens?email=demo%40fotoria.com&auth_token=wrong&redirect_with_map=true")));
         QCOMPARE(stranger.url().path(), QStringLiteral("/gallery/home"));
         QVERIFY(plainText(&stranger).contains(QLatin1String("Browsing as guest")));
+    }
+
+    void helpSaysWhatTheProgramsDo_data()
+    {
+        QTest::addColumn<QString>("phrase");
+        QTest::addColumn<bool>("present");
+        QTest::newRow("tray opens on a double click") << "Double-click its icon" << true;
+        QTest::newRow("the tray entry that exists") << "Show Fotoria" << true;
+        QTest::newRow("no such tray entry") << "Report a problem" << false;
+        QTest::newRow("problem report in Settings") << "Send..." << true;
+        QTest::newRow("play button plays a slideshow") << "as a slideshow" << true;
+        QTest::newRow("playlists are not synchronised") << "in step with your Fotoria account" << false;
+    }
+
+    void helpSaysWhatTheProgramsDo()
+    {
+        QFETCH(QString, phrase);
+        QFETCH(bool, present);
+        QWebEnginePage page;
+        QVERIFY(load(page, QStringLiteral("/howto")));
+        QCOMPARE(plainText(&page).contains(phrase), present);
     }
 
     void calendarMonthsAtReservedSizes_data()
