@@ -18,6 +18,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QMouseEvent>
@@ -165,6 +166,46 @@ private slots:
         QVERIFY(!dialog.isVisible());
         dialog.close();
         QCOMPARE(closed.count(), 1);
+    }
+
+    void loginErrorFits_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<qreal>("scale");
+        const QString longText = QString("The service could not sign you in right now. ").repeated(6);
+        QTest::newRow("one line") << "Invalid email or password." << 1.0;
+        QTest::newRow("long message") << longText << 1.0;
+        QTest::newRow("long message at 2x") << longText << 2.0;
+    }
+
+    void loginErrorFits()
+    {
+        QFETCH(QString, message);
+        QFETCH(qreal, scale);
+        if (qApp->devicePixelRatio() != scale) {
+            // The scale is fixed when the application starts: the row runs in a child.
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_SCALE_FACTOR", QString::number(scale));
+            child.setProcessEnvironment(environment);
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("loginErrorFits:") + QTest::currentDataTag() });
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+            return;
+        }
+        ALogin dialog;
+        dialog.prepare();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.showError(message);
+        QTRY_VERIFY(dialog.messageLabel()->height() >= dialog.messageLabel()->heightForWidth(dialog.messageLabel()->width()));
+        QVERIFY(dialog.rect().contains(dialog.messageLabel()->geometry()));
+        for (const QLineEdit *edit : { dialog.emailEdit(), dialog.passwordEdit() })
+            QVERIFY(edit->height() >= edit->sizeHint().height());
+        const QLabel *logo = dialog.findChild<QLabel *>(QStringLiteral("logoLabel"));
+        QVERIFY(logo->size().expandedTo(QPixmap(":/images/login_logo.png").size()) == logo->size());
     }
 
     void servicePageStaysOnService_data()
