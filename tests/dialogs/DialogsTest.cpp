@@ -129,6 +129,8 @@ private slots:
         QTest::keyClicks(dialog.emailEdit(), email);
         QTest::keyClicks(dialog.passwordEdit(), password);
         QTest::mouseClick(dialog.loginButton(), Qt::LeftButton);
+        // Whatever the message, the fields keep their height.
+        QVERIFY(dialog.passwordEdit()->height() >= dialog.passwordEdit()->sizeHint().height());
 
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible() || !dialog.errorText().isEmpty(), 15000);
         QCOMPARE(dialog.isVisible(), !signedIn);
