@@ -189,7 +189,8 @@ private slots:
             QProcess child;
             child.setProcessChannelMode(QProcess::MergedChannels);
             qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
-            child.start(QCoreApplication::applicationFilePath(), { QString("loginErrorFits:") + QTest::currentDataTag() });
+            child.start(QCoreApplication::applicationFilePath(),
+                { QString("loginErrorFits:") + QTest::currentDataTag() });
             qunsetenv("QT_SCALE_FACTOR");
             QVERIFY2(child.waitForFinished(60000) && child.exitCode() == 0, child.readAll().constData());
             return;

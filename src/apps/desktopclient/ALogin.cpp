@@ -84,7 +84,8 @@ void ALogin::fitHeight()
     // The width stays; the height follows the message, so a long one
     // wraps onto more lines instead of squeezing the fields and the logo.
     const QLayout *box = layout();
-    setFixedHeight(box->hasHeightForWidth() ? box->totalHeightForWidth(width()) : box->totalSizeHint().height());
+    setFixedHeight(
+        box->hasHeightForWidth() ? box->totalHeightForWidth(width()) : box->totalSizeHint().height());
 }
 
 void ALogin::prepare()
