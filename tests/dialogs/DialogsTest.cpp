@@ -18,6 +18,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QMouseEvent>
@@ -128,6 +129,8 @@ private slots:
         QTest::keyClicks(dialog.emailEdit(), email);
         QTest::keyClicks(dialog.passwordEdit(), password);
         QTest::mouseClick(dialog.loginButton(), Qt::LeftButton);
+        // Whatever the message, the fields keep their height.
+        QVERIFY(dialog.passwordEdit()->height() >= dialog.passwordEdit()->sizeHint().height());
 
         QTRY_VERIFY_WITH_TIMEOUT(!dialog.isVisible() || !dialog.errorText().isEmpty(), 15000);
         QCOMPARE(dialog.isVisible(), !signedIn);
@@ -165,6 +168,43 @@ private slots:
         QVERIFY(!dialog.isVisible());
         dialog.close();
         QCOMPARE(closed.count(), 1);
+    }
+
+    void loginErrorFits_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<qreal>("scale");
+        const QString longText = QString("The service could not sign you in right now. ").repeated(6);
+        QTest::newRow("one line") << "Invalid email or password." << 1.0;
+        QTest::newRow("long message") << longText << 1.0;
+        QTest::newRow("long message at 2x") << longText << 2.0;
+    }
+
+    void loginErrorFits()
+    {
+        QFETCH(QString, message);
+        QFETCH(qreal, scale);
+        if (qApp->devicePixelRatio() != scale) {
+            // The scale is fixed when the application starts: the row runs in a child.
+            QProcess child;
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+            child.start(QCoreApplication::applicationFilePath(),
+                { QString("loginErrorFits:") + QTest::currentDataTag() });
+            qunsetenv("QT_SCALE_FACTOR");
+            QVERIFY2(child.waitForFinished(60000) && child.exitCode() == 0, child.readAll().constData());
+            return;
+        }
+        ALogin dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.showError(message);
+        const QLabel *label = dialog.messageLabel();
+        QTRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+        for (const QLineEdit *edit : { dialog.emailEdit(), dialog.passwordEdit() })
+            QVERIFY(edit->height() >= edit->sizeHint().height());
+        const QLabel *logo = dialog.findChild<QLabel *>(QStringLiteral("logoLabel"));
+        QVERIFY(logo->size().expandedTo(QPixmap(":/images/login_logo.png").size()) == logo->size());
     }
 
     void servicePageStaysOnService_data()

@@ -75,7 +75,17 @@ ALogin::ALogin(QWidget *parent)
     layout->addWidget(m_message);
     layout->addWidget(forgot);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
+    setFixedWidth(qMax(sizeHint().width(), 380));
+    fitHeight();
+}
+
+void ALogin::fitHeight()
+{
+    // The width stays; the height follows the message, so a long one
+    // wraps onto more lines instead of squeezing the fields and the logo.
+    const QLayout *box = layout();
+    setFixedHeight(
+        box->hasHeightForWidth() ? box->totalHeightForWidth(width()) : box->totalSizeHint().height());
 }
 
 void ALogin::prepare()
@@ -84,6 +94,7 @@ void ALogin::prepare()
     m_message->hide();
     m_remember->setChecked(User::instance()->remember());
     m_loginButton->setEnabled(true);
+    fitHeight();
 }
 
 void ALogin::showError(const QString &text)
@@ -91,6 +102,7 @@ void ALogin::showError(const QString &text)
     m_message->setText(text);
     m_message->show();
     m_loginButton->setEnabled(true);
+    fitHeight();
 }
 
 QString ALogin::errorText() const
@@ -122,6 +134,7 @@ void ALogin::loginClicked()
     const QString password = m_password->text();
     if (email.isEmpty() || password.isEmpty()) {
         m_message->setText(tr("Please enter your email/password."));
+        fitHeight();
         return;
     }
     User *user = User::instance();
@@ -130,6 +143,7 @@ void ALogin::loginClicked()
     // The address is stored by the sign-in itself once it succeeds: a
     // mistyped one must not replace the account on record.
     m_loginButton->setEnabled(false);
+    fitHeight();
     ProtocolManager::instance()->login(email, password, false);
 }
 

@@ -46,6 +46,7 @@ public slots:
 
 private:
     void authAttempt(QNetworkReply::NetworkError error);
+    void fitHeight();
 
     QLineEdit *m_email;
     QLineEdit *m_password;
