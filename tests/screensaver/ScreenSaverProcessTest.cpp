@@ -29,7 +29,8 @@ bool writePicture(const QString &path, const QVector<QRgb> &quadrants)
 {
     QImage picture(kPictureSize, QImage::Format_RGB32);
     for (int i = 0; i < 4; ++i)
-        QPainter(&picture).fillRect(QRect(QPoint(i % 2 * 500, i / 2 * 1000), QSize(500, 1000)), quadrants.at(i));
+        QPainter(&picture).fillRect(
+            QRect(QPoint(i % 2 * 500, i / 2 * 1000), QSize(500, 1000)), quadrants.at(i));
     return picture.save(path, "JPEG", 95);
 }
 
@@ -154,7 +155,8 @@ void ScreenSaverProcessTest::initTestCase()
     const FileLocations locations;
     const QString playlist = FileLocations::playlistFolder() + QStringLiteral("/Test");
     QVERIFY(QDir().mkpath(playlist) && QDir().mkpath(playlist + "/../Quadrants"));
-    QVERIFY(writePicture(playlist + "/tall.jpg", { kQuadrants[0], kQuadrants[1], kQuadrants[0], kQuadrants[1] }));
+    QVERIFY(
+        writePicture(playlist + "/tall.jpg", { kQuadrants[0], kQuadrants[1], kQuadrants[0], kQuadrants[1] }));
     QVERIFY(writePicture(playlist + "/../Quadrants/tall.jpg", kQuadrants));
 
     ensureFolder(FileLocations::baseFolder());
@@ -330,7 +332,8 @@ void ScreenSaverProcessTest::previewLivesInHostWindow_data()
         << QByteArray() << false;
     QTest::newRow("xscreensaver hack in XSCREENSAVER_WINDOW")
         << QStringList { QStringLiteral("--root") } << true << small << QByteArray() << false;
-    QTest::newRow("/p at scale 2 fits the whole picture") << p << false << QSize(800, 450) << QByteArray("2") << false;
+    QTest::newRow("/p at scale 2 fits the whole picture")
+        << p << false << QSize(800, 450) << QByteArray("2") << false;
     QTest::newRow("/p, the pointer passes over") << p << false << small << QByteArray() << true;
 }
 
@@ -380,14 +383,17 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     // The host sits at (100, 100); 1000x2000 fits 320x240 as 120x240 at (100, 0),
     // and 800x450 as 225x450 at (287, 0): each corner of the picture in view.
     const int width = hostSize.height() / 2;
-    const QRect in = QRect(100 + (hostSize.width() - width) / 2, 100, width, hostSize.height()).adjusted(4, 4, -5, -5);
+    const QRect in
+        = QRect(100 + (hostSize.width() - width) / 2, 100, width, hostSize.height()).adjusted(4, 4, -5, -5);
     const QVector<QPoint> corners { in.topLeft(), in.topRight(), in.bottomLeft(), in.bottomRight() };
-    const auto shows = [&](const QImage &image, int i) { return near(image.pixel(corners[i]), kQuadrants[i], 16); };
+    const auto shows
+        = [&](const QImage &image, int i) { return near(image.pixel(corners[i]), kQuadrants[i], 16); };
     const QImage shot = waitForScreenshot([&](const QImage &image) {
         return shows(image, 0) && shows(image, 1) && shows(image, 2) && shows(image, 3);
     });
     for (int i = 0; i < 4; ++i)
-        QVERIFY2(shows(shot, i), qPrintable(QStringLiteral("corner %1 %2").arg(i).arg(shot.pixel(corners[i]), 0, 16)));
+        QVERIFY2(shows(shot, i),
+            qPrintable(QStringLiteral("corner %1 %2").arg(i).arg(shot.pixel(corners[i]), 0, 16)));
     // Black beside the picture, inside the host: our window covers the host's grey.
     QVERIFY(near(shot.pixel(in.left() - 50, in.center().y()), qRgb(0, 0, 0), 8));
     QVERIFY(near(shot.pixel(in.right() + 50, in.center().y()), qRgb(0, 0, 0), 8));
