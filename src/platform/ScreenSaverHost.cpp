@@ -1,6 +1,16 @@
 #include "ScreenSaverHost.h"
 
+#include <cmath>
+
 namespace platform {
+
+QSize logicalSize(const QSize &devicePixels, qreal ratio)
+{
+    if (ratio <= 0)
+        return devicePixels;
+    // Rounded up: the host clips a part pixel, but a gap would show its own colour.
+    return QSize(int(std::ceil(devicePixels.width() / ratio)), int(std::ceil(devicePixels.height() / ratio)));
+}
 
 NativeWindowId parseNativeWindowId(const QString &text)
 {

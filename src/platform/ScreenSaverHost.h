@@ -17,8 +17,13 @@ using NativeWindowId = quintptr;
 // when the window does not exist (any more).
 QSize nativeClientSize(NativeWindowId window);
 
+// The size in the toolkit's pixels (device pixels / ratio) that covers a
+// window of `devicePixels`, such as a host's client size, at that ratio.
+QSize logicalSize(const QSize &devicePixels, qreal ratio);
+
 // Makes the widget's own native window a child of the foreign window, placed
-// at (0, 0) with the foreign window's client size. The widget is not shown.
+// at (0, 0) covering the foreign window's client area at any scale factor.
+// The widget is not shown.
 // Returns false when the foreign window does not exist.
 bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent);
 

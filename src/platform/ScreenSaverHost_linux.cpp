@@ -136,7 +136,8 @@ bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent)
     own->setParent(host);
     // The foreign window can change size between the two reads; use the latest.
     const QSize now = nativeClientSize(parent);
-    widget->setGeometry(QRect(QPoint(0, 0), now.isValid() ? now : size));
+    widget->setGeometry(
+        QRect(QPoint(0, 0), logicalSize(now.isValid() ? now : size, own->devicePixelRatio())));
     return true;
 }
 

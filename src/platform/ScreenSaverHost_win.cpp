@@ -40,7 +40,8 @@ bool embedIntoNativeWindow(QWidget *widget, NativeWindowId parent)
     if (!SetParent(own, toHwnd(parent)))
         return false;
     const QSize now = nativeClientSize(parent);
-    widget->setGeometry(QRect(QPoint(0, 0), now.isValid() ? now : size));
+    widget->setGeometry(
+        QRect(QPoint(0, 0), logicalSize(now.isValid() ? now : size, widget->devicePixelRatioF())));
     return true;
 }
 

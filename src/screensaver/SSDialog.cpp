@@ -148,18 +148,22 @@ QImage SSDialog::loadFitted(const QString &path, const QRect &screen, QRect *pla
 
 void SSDialog::showImage()
 {
+    // Fitted in device pixels: on a scaled screen the picture keeps its detail.
+    const qreal ratio = devicePixelRatioF();
+    const QRect device(QPoint(0, 0), m_screenRect.size() * ratio);
     QImage image;
-    QRect placement = fitPlacement(m_screenRect, QSize());
+    QRect placement = fitPlacement(device, QSize());
     if (!m_currentPath.isEmpty()) {
         QString error;
-        image = loadFitted(m_currentPath, m_screenRect, &placement, &error);
+        image = loadFitted(m_currentPath, device, &placement, &error);
         // Broken, unreadable or oversized: black for this turn.
         if (image.isNull())
             qDebug().noquote() << "ERROR! Cannot show picture:" << error;
     }
     m_pictureShown = !image.isNull();
+    image.setDevicePixelRatio(ratio);
     m_imageContainer->setPixmap(QPixmap::fromImage(std::move(image)));
-    m_imageContainer->setGeometry(placement);
+    m_imageContainer->setGeometry(QRect(placement.topLeft() / ratio, placement.size() / ratio));
 }
 
 bool SSDialog::initFromNativeParent(quintptr parentWindow)
@@ -170,7 +174,8 @@ bool SSDialog::initFromNativeParent(quintptr parentWindow)
     m_screenRect = QRect(0, 0, client.width(), client.height());
     if (!platform::embedIntoNativeWindow(this, parentWindow))
         return false;
-    // The host may have changed size meanwhile; the embedding used the latest.
+    // The host may have changed size meanwhile; the embedding used the latest,
+    // in the toolkit's pixels.
     m_screenRect = QRect(QPoint(0, 0), size());
     return true;
 }
@@ -194,16 +199,17 @@ bool SSDialog::eventFilter(QObject *watched, QEvent *event)
     }
     switch (event->type()) {
     case QEvent::KeyPress:
-        close();
+    case QEvent::MouseButtonRelease:
+        if (m_endsOnInput)
+            close();
         return true;
     case QEvent::MouseButtonPress:
         // Only the release counts: a press alone leaves the window open.
         qDebug() << "Mouse button press ignored";
         return QDialog::eventFilter(watched, event);
-    case QEvent::MouseButtonRelease:
-        close();
-        return true;
     case QEvent::MouseMove:
+        if (!m_endsOnInput)
+            return true;
         if (m_firstMoveMarker == QPoint(-1, -1)) {
             // The first report often comes from the window appearing under
             // the pointer, not from the user.

@@ -12,7 +12,8 @@ class QScreen;
 // The window that shows the pictures: full screen, or inside a host window
 // (preview). Each picture is fitted to the window with its aspect ratio kept,
 // centred on black, and changes through a fade to black and back. Any key,
-// a mouse-button release or the second mouse move closes it.
+// a mouse-button release or the second mouse move closes it, unless input
+// is set not to end it (a preview, which lives as long as its host).
 class SSDialog : public QDialog
 {
     Q_OBJECT
@@ -40,6 +41,10 @@ public:
     // Embeds the window into a host window of another program, at the host's
     // client size. False when the host does not exist.
     bool initFromNativeParent(quintptr parentWindow);
+
+    // False: keys and the pointer leave the window open.
+    void setEndsOnInput(bool ends) { m_endsOnInput = ends; }
+    bool endsOnInput() const { return m_endsOnInput; }
 
     // Covers `screen` (another monitor than the first) instead.
     void placeOnScreen(QScreen *screen);
@@ -70,6 +75,7 @@ private:
     QRect m_screenRect = QRect(QPoint(0, 0), QPoint(-1, -1));
     QString m_currentPath;
     QPoint m_firstMoveMarker = QPoint(-1, -1);
+    bool m_endsOnInput = true;
     bool m_pictureShown = false;
     bool m_changePending = false;
     bool m_firstPictureReported = false;

@@ -167,6 +167,8 @@ bool ScreenSaver::openPreviewWindow()
         delete m_previewWindow.data();
         return false;
     }
+    // The pointer passing over a settings dialog's preview must not end it.
+    m_previewWindow->setEndsOnInput(false);
     watchHost(m_parentWindow);
     closeWithApplication(m_previewWindow);
     reportFirstPicture(m_previewWindow);

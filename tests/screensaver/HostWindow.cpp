@@ -1,6 +1,6 @@
-// A plain X11 window of another process for the preview tests: maps a
-// 320x240 grey window at (100, 100), prints its id, destroys it when
-// "destroy" arrives on stdin and exits at end of input.
+// A plain X11 window of another process for the preview tests: maps a grey
+// window at (100, 100), 320x240 or the size given as "WxH", prints its id,
+// destroys it when "destroy" arrives on stdin and exits at end of input.
 #include <X11/Xlib.h>
 
 #include <cstdio>
@@ -8,8 +8,11 @@
 #include <iostream>
 #include <string>
 
-int main()
+int main(int argc, char *argv[])
 {
+    unsigned width = 320, height = 240;
+    if (argc > 1 && std::sscanf(argv[1], "%ux%u", &width, &height) != 2)
+        return 2;
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "no display\n");
@@ -17,7 +20,7 @@ int main()
     }
     const int screen = DefaultScreen(display);
     const Window window
-        = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, 320, 240, 0, 0, 0x808080);
+        = XCreateSimpleWindow(display, RootWindow(display, screen), 100, 100, width, height, 0, 0, 0x808080);
     XStoreName(display, window, "fotoria-test-host");
     XMapWindow(display, window);
     XSync(display, False);

@@ -335,22 +335,27 @@ void ScreenSaverDisplayTest::input_data()
 {
     QTest::addColumn<QList<int>>("events");
     QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("preview");
     const int move = QEvent::MouseMove;
     const int press = QEvent::MouseButtonPress;
     const int release = QEvent::MouseButtonRelease;
     const int key = QEvent::KeyPress;
-    QTest::newRow("key press") << QList<int> { key } << true;
-    QTest::newRow("first move") << QList<int> { move } << false;
-    QTest::newRow("second move") << QList<int> { move, move } << true;
-    QTest::newRow("button press alone") << QList<int> { press } << false;
-    QTest::newRow("press then release") << QList<int> { press, release } << true;
-    QTest::newRow("release alone") << QList<int> { release } << true;
+    QTest::newRow("key press") << QList<int> { key } << true << false;
+    QTest::newRow("first move") << QList<int> { move } << false << false;
+    QTest::newRow("second move") << QList<int> { move, move } << true << false;
+    QTest::newRow("button press alone") << QList<int> { press } << false << false;
+    QTest::newRow("press then release") << QList<int> { press, release } << true << false;
+    QTest::newRow("release alone") << QList<int> { release } << true << false;
+    QTest::newRow("preview: only the host ends it")
+        << QList<int> { key, move, move, press, release } << false << true;
 }
 
 void ScreenSaverDisplayTest::input()
 {
     QFETCH(QList<int>, events);
+    QFETCH(bool, preview);
     QScopedPointer<SSDialog> dialog(makeDialog(QRect(0, 0, 320, 240)));
+    dialog->setEndsOnInput(!preview);
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.data()));
     QSignalSpy finished(dialog.data(), &QDialog::finished);

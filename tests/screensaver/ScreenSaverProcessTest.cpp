@@ -20,7 +20,19 @@ const QString kBinary = QStringLiteral(SCREENSAVER_BINARY);
 const QString kHostWindow = QStringLiteral(HOST_WINDOW_BINARY);
 
 // The one picture of the active playlist: red left half, blue right half.
+// The preview shows one in four colours: its corners tell what is shown.
 const QSize kPictureSize(1000, 2000);
+const QVector<QRgb> kQuadrants { qRgb(255, 0, 0), qRgb(0, 0, 255), qRgb(0, 255, 0), qRgb(255, 255, 0) };
+
+// Quadrants top left, top right, bottom left, bottom right.
+bool writePicture(const QString &path, const QVector<QRgb> &quadrants)
+{
+    QImage picture(kPictureSize, QImage::Format_RGB32);
+    for (int i = 0; i < 4; ++i)
+        QPainter(&picture).fillRect(
+            QRect(QPoint(i % 2 * 500, i / 2 * 1000), QSize(500, 1000)), quadrants.at(i));
+    return picture.save(path, "JPEG", 95);
+}
 
 // A screensaver process whose diagnostic lines are kept for inspection.
 class Run
@@ -142,13 +154,11 @@ void ScreenSaverProcessTest::initTestCase()
 {
     const FileLocations locations;
     const QString playlist = FileLocations::playlistFolder() + QStringLiteral("/Test");
-    QVERIFY(QDir().mkpath(playlist));
-    QImage picture(kPictureSize, QImage::Format_RGB32);
-    QPainter painter(&picture);
-    painter.fillRect(QRect(0, 0, 500, 2000), QColor(255, 0, 0));
-    painter.fillRect(QRect(500, 0, 500, 2000), QColor(0, 0, 255));
-    painter.end();
-    QVERIFY(picture.save(playlist + QStringLiteral("/tall.jpg"), "JPEG", 95));
+    const QString quadrants = FileLocations::playlistFolder() + QStringLiteral("/Quadrants");
+    QVERIFY(QDir().mkpath(playlist) && QDir().mkpath(quadrants));
+    QVERIFY(
+        writePicture(playlist + "/tall.jpg", { kQuadrants[0], kQuadrants[1], kQuadrants[0], kQuadrants[1] }));
+    QVERIFY(writePicture(quadrants + "/tall.jpg", kQuadrants));
 
     ensureFolder(FileLocations::baseFolder());
     ImageStore store(
@@ -311,21 +321,35 @@ void ScreenSaverProcessTest::previewLivesInHostWindow_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("inEnvironment");
+    QTest::addColumn<QSize>("hostSize"); // device pixels
+    QTest::addColumn<QByteArray>("scale");
+    QTest::addColumn<bool>("pointerPasses");
+    const QSize small(320, 240);
     // %1 stands for the host window's id.
-    QTest::newRow("/p decimal handle") << QStringList { QStringLiteral("/p"), QStringLiteral("%1") } << false;
+    const QStringList p { QStringLiteral("/p"), QStringLiteral("%1") };
+    QTest::newRow("/p decimal handle") << p << false << small << QByteArray() << false;
     QTest::newRow("xscreensaver preview, hex id")
-        << QStringList { QStringLiteral("--window-id"), QStringLiteral("0x%2") } << false;
+        << QStringList { QStringLiteral("--window-id"), QStringLiteral("0x%2") } << false << small
+        << QByteArray() << false;
     QTest::newRow("xscreensaver hack in XSCREENSAVER_WINDOW")
-        << QStringList { QStringLiteral("--root") } << true;
+        << QStringList { QStringLiteral("--root") } << true << small << QByteArray() << false;
+    QTest::newRow("/p at scale 2 fits the whole picture")
+        << p << false << QSize(800, 450) << QByteArray("2") << false;
+    QTest::newRow("/p, the pointer passes over") << p << false << small << QByteArray() << true;
 }
 
 void ScreenSaverProcessTest::previewLivesInHostWindow()
 {
     QFETCH(QStringList, args);
     QFETCH(bool, inEnvironment);
+    QFETCH(QSize, hostSize);
+    QFETCH(QByteArray, scale);
+    ImageStore store(FileLocations::baseFolder() + "/active.xml", FileLocations::playlistFolder());
+    store.setActive("Quadrants", true), store.setActive("Test", false);
+    auto restore = qScopeGuard([&] { store.setActive("Test", true), store.setActive("Quadrants", false); });
     QProcess host;
     host.setProcessEnvironment(m_server->environment());
-    host.start(kHostWindow, QStringList());
+    host.start(kHostWindow, { QStringLiteral("%1x%2").arg(hostSize.width()).arg(hostSize.height()) });
     QVERIFY(host.waitForStarted(10000));
     QVERIFY(host.waitForReadyRead(10000));
     const QString hostId = QString::fromLatin1(host.readLine()).trimmed();
@@ -338,12 +362,15 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     if (inEnvironment)
         environment.insert(QStringLiteral("XSCREENSAVER_WINDOW"),
             QStringLiteral("0x") + QString::number(hostId.toULong(), 16));
+    if (!scale.isEmpty())
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
     Run run(environment, args);
 
     // Our window becomes the host's child at the host's size.
     QString children;
     QDeadlineTimer deadline(20000);
-    const QRegularExpression child(QStringLiteral("0x[0-9a-f]+ .*320x240\\+0\\+0"));
+    const QRegularExpression child(
+        QStringLiteral("0x[0-9a-f]+ .*%1x%2\\+0\\+0").arg(hostSize.width()).arg(hostSize.height()));
     do {
         children = m_server->runTool(
             QStringLiteral("xwininfo"), { QStringLiteral("-children"), QStringLiteral("-id"), hostId });
@@ -354,18 +381,29 @@ void ScreenSaverProcessTest::previewLivesInHostWindow()
     QVERIFY2(child.match(children).hasMatch(), qPrintable(children + run.output()));
     QVERIFY2(children.contains(QLatin1String("1 child")), qPrintable(children));
 
-    // The host sits at (100, 100); 1000x2000 fits 320x240 as 120x240 at (100, 0).
-    const QRgb red = qRgb(255, 0, 0);
-    const QRgb blue = qRgb(0, 0, 255);
-    const QImage shot = waitForScreenshot([&](const QImage &image) {
-        return near(image.pixel(230, 220), red, 16) && near(image.pixel(290, 220), blue, 16);
-    });
-    QVERIFY2(near(shot.pixel(230, 220), red, 16), qPrintable(run.output()));
-    QVERIFY(near(shot.pixel(290, 220), blue, 16));
-    // Black beside the picture, inside the host: our window covers the host's grey.
-    QVERIFY(near(shot.pixel(150, 220), qRgb(0, 0, 0), 8));
-    QVERIFY(near(shot.pixel(370, 220), qRgb(0, 0, 0), 8));
+    // The host sits at (100, 100); 1000x2000 fits 320x240 as 120x240 at (100, 0) and 800x450
+    // as 225x450 at (287, 0): each corner of the picture shows, black beside it covers the host.
+    const int w = hostSize.height() / 2;
+    const QRect in
+        = QRect(100 + (hostSize.width() - w) / 2, 100, w, hostSize.height()).adjusted(4, 4, -5, -5);
+    const QVector<QPoint> spots { in.topLeft(), in.topRight(), in.bottomLeft(), in.bottomRight(),
+        QPoint(in.left() - 50, in.center().y()), QPoint(in.right() + 50, in.center().y()) };
+    const QVector<QRgb> colours = kQuadrants + QVector<QRgb>(2, qRgb(0, 0, 0));
+    const auto shown = [&](const QImage &image) {
+        return std::all_of(spots.begin(), spots.end(),
+            [&](const QPoint &at) { return near(image.pixel(at), colours[spots.indexOf(at)], 16); });
+    };
+    QVERIFY2(shown(waitForScreenshot(shown)), qPrintable(run.output()));
     QVERIFY(run.isRunning());
+
+    // Two moves, then a press that is noted once the moves are handled.
+    QFETCH(bool, pointerPasses);
+    if (pointerPasses) {
+        for (const char *step : { "mousemove 150 150", "mousemove 250 250", "mousedown 1" })
+            m_server->runTool(QStringLiteral("xdotool"), QString::fromLatin1(step).split(QLatin1Char(' ')));
+        QVERIFY2(run.waitForLine(QStringLiteral("Mouse button press ignored")), qPrintable(run.output()));
+    }
+    QVERIFY2(run.isRunning(), "the pointer ended the preview");
 
     // The host goes away: the preview ends by itself.
     host.write("destroy\n");
