@@ -10,6 +10,8 @@
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CAListWidget.h>
 #include <components/catalog/CALocalImages.h>
+#include <components/catalog/CAPlayListListWidget.h>
+#include <components/catalog/CAPlaylistItemWidget.h>
 #include <components/catalog/GalleryPage.h>
 #include <components/catalog/ScreenSaverLauncher.h>
 #include <components/catalog/ScriptBridge.h>
@@ -478,14 +480,23 @@ private slots:
         QCOMPARE(
             m_prompts.notices, QStringList("Playlist name!|There is already a playlist with that name!"));
 
-        // Rename.
-        showPlaylist("My Trip", 0);
+        // Rename: the tile keeps its place and stays current; photos come from the new folder.
+        writePicture(playlistFolder("My Trip/t.jpg"), Qt::red);
+        showPlaylist("My Trip", 1);
+        QListWidget *tiles = m_browser->form().playlistListWidget;
+        const int row = tiles->currentRow();
         m_prompts.text = "Road";
         m_browser->renamePlaylist_Slot();
         QVERIFY(QFileInfo(playlistFolder("Road")).isDir());
         QTRY_VERIFY(
             m_browser->playlistNames().contains("Road") && !m_browser->playlistNames().contains("My Trip"));
         QCOMPARE(m_browser->selectedPlaylist(), QStringLiteral("Road"));
+        QCOMPARE(tiles->item(row)->data(4000).toString(), QStringLiteral("Road"));
+        QCOMPARE(
+            qobject_cast<CAPlaylistItemWidget *>(tiles->itemWidget(tiles->item(row)))->playlist(), "Road");
+        QCOMPARE(tiles->currentRow(), row);
+        QTRY_COMPARE(m_browser->playlistPhotos(), QStringList(playlistFolder("Road/t.jpg")));
+        QVERIFY(QFile::remove(playlistFolder("Road/t.jpg")));
 
         // Ticks off and on change the index.
         QStandardItemModel model(1, 1);

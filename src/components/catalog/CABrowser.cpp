@@ -564,13 +564,19 @@ void CABrowser::renamePlaylist_Slot()
     const QString renamed = m_playlistActions->rename(old);
     if (renamed.isEmpty())
         return;
-    // The tile is made afresh under the new name by the reload.
-    delete playlistItem(old);
-    m_playlistNames.removeAll(old);
+    // The tile keeps its place and takes the new name; the photos are
+    // listed again, their paths now in the new folder.
+    if (QListWidgetItem *item = playlistItem(old)) {
+        item->setData(kNameRole, renamed);
+        item->setToolTip(PlainText::toolTip(renamed));
+        if (auto *tile = qobject_cast<CAPlaylistItemWidget *>(ui.playlistListWidget->itemWidget(item)))
+            tile->setPlaylist(renamed);
+    }
+    const int index = m_playlistNames.indexOf(old);
+    if (index >= 0)
+        m_playlistNames[index] = renamed;
     m_leadPictures.remove(old);
-    Settings::setValue(kSelectedKey, renamed);
-    m_selectedPlaylist = renamed;
-    ui.playlistLabel->setFullText(BrowserMessages::playlistLabel(renamed));
+    selectPlaylist_Slot(renamed);
     reloadPlaylists();
 }
 

@@ -34,6 +34,12 @@ CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *par
     setEmpty();
 }
 
+void CAPlaylistItemWidget::setPlaylist(const QString &playlist)
+{
+    m_playlist = playlist;
+    m_name->setFullText(playlist);
+}
+
 QLabel *CAPlaylistItemWidget::nameLabel() const
 {
     return m_name;

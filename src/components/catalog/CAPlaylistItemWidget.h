@@ -20,6 +20,8 @@ public:
     explicit CAPlaylistItemWidget(const QString &playlist, QWidget *parent = nullptr);
 
     QString playlist() const { return m_playlist; }
+    // After a rename: the tile stays, its name changes.
+    void setPlaylist(const QString &playlist);
     bool hasLeadPicture() const { return m_hasLeadPicture; }
     QLabel *pictureLabel() const;
     QLabel *nameLabel() const;
