@@ -13,6 +13,7 @@
 #include <components/catalog/CAPlayListListWidget.h>
 #include <components/catalog/CAPlaylistItemWidget.h>
 #include <components/catalog/GalleryPage.h>
+#include <components/catalog/PhotoActions.h>
 #include <components/catalog/ScreenSaverLauncher.h>
 #include <components/catalog/ScriptBridge.h>
 #include <core/FileLocations.h>
@@ -42,11 +43,12 @@ struct TestPrompts : BrowserPrompts
     bool yes = true;
     QString saveFile;
     QString playlist;
+    QString proposed; // what the last save dialog opened at
 
     void inform(const QString &title, const QString &text) override { notices << title + "|" + text; }
     bool confirm(const QString &, const QString &) override { return yes; }
     QString askText(const QString &, const QString &, const QString &) override { return text; }
-    QString askSaveFile(const QString &) override { return saveFile; }
+    QString askSaveFile(const QString &path) override { return proposed = path, saveFile; }
     QString choosePlaylist(const QStringList &) override { return playlist; }
     void feedback(const QString &title, const QString &text, const QString &) override
     {
@@ -276,6 +278,34 @@ private slots:
         if (action == "share")
             QTRY_COMPARE(m_urls.opened.value(0).path(), "/share/" + uuid);
         QTRY_VERIFY(events().contains(event));
+        if (card == 7) // the second save opens where the first went
+            QCOMPARE(m_prompts.proposed, m_prompts.saveFile);
+    }
+
+    // The save dialog's folder and name (%1: the uuid; no `remembered`: no save yet).
+    void saveProposal_data()
+    {
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("expected");
+        const QString pictures = fotoria::test::testHome() + "/Pictures/";
+        const QString chosen = fotoria::test::testHome() + "/chosen";
+        QTest::newRow("first") << QString() << " Blue Hour " << pictures + "Blue Hour.jpg";
+        QTest::newRow("after a save") << chosen << "Blue Hour" << chosen + "/Blue Hour.jpg";
+        QTest::newRow("no title") << chosen << "" << chosen + "/%1.jpg";
+        QTest::newRow("refused") << QString() << "Note: a/b" << pictures + "%1.jpg";
+    }
+
+    void saveProposal()
+    {
+        QFETCH(QString, remembered);
+        QFETCH(QString, title);
+        QFETCH(QString, expected);
+        Settings::remove("kLastSaveFolder");
+        QDir().mkpath(fotoria::test::testHome() + "/Pictures");
+        if (!remembered.isEmpty() && QDir().mkpath(remembered))
+            PhotoActions::rememberSaveFolder(remembered + "/previous.jpg");
+        QCOMPARE(PhotoActions::proposedSavePath(title, "abc123"), expected.replace("%1", "abc123"));
     }
 
     void bridgeCallsArriveInOrder()

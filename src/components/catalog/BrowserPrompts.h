@@ -17,8 +17,9 @@ public:
     virtual bool confirm(const QString &title, const QString &text) = 0;
     // The entered text; empty when cancelled.
     virtual QString askText(const QString &title, const QString &label, const QString &initial) = 0;
-    // "Save File" for a picture; empty when cancelled.
-    virtual QString askSaveFile(const QString &proposedName) = 0;
+    // "Save File" for a picture, opened at `proposedPath` (folder and
+    // name); empty when cancelled.
+    virtual QString askSaveFile(const QString &proposedPath) = 0;
     // One of `names`; empty when cancelled.
     virtual QString choosePlaylist(const QStringList &names) = 0;
     // A notice the user may switch off for good under `key`.

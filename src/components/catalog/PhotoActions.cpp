@@ -9,17 +9,20 @@
 #include <core/ImageStore.h>
 #include <core/PhotoPaths.h>
 #include <core/ServiceAddress.h>
+#include <core/Settings.h>
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
 
 const QString kWallpaperPlaylist = QStringLiteral("Wallpaper");
 const QString kFavoritesPlaylist = QStringLiteral("Favorites");
+const QString kSaveFolderKey = QStringLiteral("kLastSaveFolder");
 
 bool isWebAddress(const QString &url)
 {
@@ -41,6 +44,24 @@ PhotoActions::PhotoActions(BrowserPrompts *prompts, const PlaylistLibrary &libra
 QString PhotoActions::downloadPath(const QString &uuid)
 {
     return FileLocations::photosFolder() + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
+}
+
+QString PhotoActions::proposedSavePath(const QString &title, const QString &uuid)
+{
+    // The dialog opens a folder that is not there in the working folder.
+    QString folder = Settings::getString(kSaveFolderKey);
+    if (!QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString named = title.trimmed() + QStringLiteral(".jpg");
+    const bool useTitle = !title.trimmed().isEmpty() && ImageStore::acceptName(named);
+    return QDir(folder).filePath(useTitle ? named : uuid + QStringLiteral(".jpg"));
+}
+
+void PhotoActions::rememberSaveFolder(const QString &chosen)
+{
+    Settings::setValue(kSaveFolderKey, QFileInfo(chosen).absolutePath());
 }
 
 bool PhotoActions::pageAction(
@@ -74,7 +95,7 @@ bool PhotoActions::pageAction(
     } else if (action == QLatin1String("fav1-remove")) {
         removeFavorite(uuid);
     } else if (action == QLatin1String("download")) {
-        download(channel, uuid, url);
+        download(channel, uuid, url, QString()); // the page's call names no title
     } else if (action == QLatin1String("playlist")) {
         addToChosenPlaylist(PhotoPaths(url).path(), true);
         Analytics::playlist(channel, uuid);
@@ -105,11 +126,13 @@ bool PhotoActions::fetchInto(
     return true;
 }
 
-void PhotoActions::download(const QString &channel, const QString &uuid, const QString &url)
+void PhotoActions::download(
+    const QString &channel, const QString &uuid, const QString &url, const QString &title)
 {
-    const QString chosen = m_prompts->askSaveFile(uuid + QStringLiteral(".jpg"));
+    const QString chosen = m_prompts->askSaveFile(proposedSavePath(title, uuid));
     if (chosen.isEmpty())
         return;
+    rememberSaveFolder(chosen);
     Analytics::download(channel, uuid);
     // A copy the client already holds, else fetched into the downloads folder.
     const QString local = downloadPath(uuid);

@@ -39,6 +39,13 @@ public:
     // The file the picture of `uuid` has in the downloads folder.
     static QString downloadPath(const QString &uuid);
 
+    // What the save dialog proposes for a photo: the folder of the last
+    // save (the Pictures folder before the first), named after `title`
+    // when the file system takes it, else after `uuid`.
+    static QString proposedSavePath(const QString &title, const QString &uuid);
+    // Remembers the folder of `chosen` for the next save.
+    static void rememberSaveFolder(const QString &chosen);
+
 signals:
     void wallpaperRequested_Signal(QString path);
     // A picture is now in the playlist (or will be once fetched).
@@ -54,7 +61,7 @@ public slots:
 
 private:
     bool fetchInto(const QString &playlist, const QString &uuid, const QString &url, bool setAsWallpaper);
-    void download(const QString &channel, const QString &uuid, const QString &url);
+    void download(const QString &channel, const QString &uuid, const QString &url, const QString &title);
     void removeFavorite(const QString &uuid);
     void copyToChosen(const QString &from, const QString &to);
 

@@ -5,10 +5,8 @@
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/PlainText.h>
 
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QStandardPaths>
 
 WidgetPrompts::WidgetPrompts(QWidget *parent)
     : m_parent(parent)
@@ -47,12 +45,10 @@ QString WidgetPrompts::askText(const QString &title, const QString &label, const
     return ok ? text : QString();
 }
 
-QString WidgetPrompts::askSaveFile(const QString &proposedName)
+QString WidgetPrompts::askSaveFile(const QString &proposedPath)
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return QFileDialog::getSaveFileName(m_parent, QStringLiteral("Save File"),
-        QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(proposedName),
-        QStringLiteral("Images (*.jpg)"));
+    return QFileDialog::getSaveFileName(
+        m_parent, QStringLiteral("Save File"), proposedPath, QStringLiteral("Images (*.jpg)"));
 }
 
 QString WidgetPrompts::choosePlaylist(const QStringList &names)

@@ -13,7 +13,7 @@ public:
     void inform(const QString &title, const QString &text) override;
     bool confirm(const QString &title, const QString &text) override;
     QString askText(const QString &title, const QString &label, const QString &initial) override;
-    QString askSaveFile(const QString &proposedName) override;
+    QString askSaveFile(const QString &proposedPath) override;
     QString choosePlaylist(const QStringList &names) override;
     void feedback(const QString &title, const QString &text, const QString &key) override;
 
