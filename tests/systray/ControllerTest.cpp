@@ -10,6 +10,7 @@
 #include <core/Settings.h>
 #include <core/User.h>
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,12 +100,15 @@ private slots:
         CABrowser *window = DCApplication::mainWindow();
         window->showPlaylist_Slot();
         m_service.clearJournal();
-        QTimer::singleShot(300, [] {
+        bool remembered = true; // a shared device: not ticked unless asked
+        QTimer::singleShot(300, [&remembered] {
             auto *dialog = qobject_cast<ALogin *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
+            remembered = dialog->rememberBox()->isChecked();
             dialog->cancelButton()->click();
         });
         window->login_Slot();
+        QVERIFY(!remembered);
         QTRY_VERIFY_WITH_TIMEOUT(User::instance()->isLoggedIn(), 10000);
         QTest::qWait(1500); // room for what a sign-in starts
         int posts = 0;
