@@ -96,11 +96,11 @@ private slots:
     {
         QFETCH(bool, signedIn);
         QTRY_VERIFY_WITH_TIMEOUT(User::instance()->isLoggedIn(), 10000);
-        User::instance()->setLoggedIn(signedIn);
+        User::instance()->setLoggedIn(signedIn); // as after failed tries at start
         CABrowser *window = DCApplication::mainWindow();
         window->showPlaylist_Slot();
         m_service.clearJournal();
-        bool remembered = true; // a shared device: not ticked unless asked
+        bool remembered = true; // the shared account never ticks "Remember me"
         QTimer::singleShot(300, [&remembered] {
             auto *dialog = qobject_cast<ALogin *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
