@@ -266,7 +266,11 @@ void DCApplication::signedIn()
     if (s_mainWindow)
         s_mainWindow->refresh_Slot();
     CAFileGetter::instance()->start_Slot();
-    checkForUpdates(false, false);
+    // The version does not depend on the account: once a run is enough.
+    if (!m_updateCheckedAfterSignIn) {
+        m_updateCheckedAfterSignIn = true;
+        checkForUpdates(false, false);
+    }
 }
 
 void DCApplication::checkForUpdates()

@@ -89,4 +89,6 @@ private:
     QTimer *m_dailyTimer = nullptr;
     bool m_finished = false;
     bool m_updating = false;
+    // The first sign-in of a run checks for a newer version; later ones do not.
+    bool m_updateCheckedAfterSignIn = false;
 };

@@ -100,14 +100,16 @@ void SignInSequence::login_Slot()
 {
     User *user = User::instance();
     m_loginAttempts = 0;
-    if (isServiceAccount(user->email()))
-        user->reset();
     // The command signs a person out again; the service account takes over.
     if (m_personSignedIn) {
         logout_Slot();
         return;
     }
-    if (!user->uuid().isEmpty() && !user->email().isEmpty() && !user->authenticationToken().isEmpty()) {
+    if (isServiceAccount(user->email())) {
+        // The shared account stays signed in behind the dialog, so a cancel
+        // changes nothing; its token is no person's to sign in with.
+        user->setRemember(false);
+    } else if (!user->uuid().isEmpty() && !user->authenticationToken().isEmpty()) {
         signInWithToken();
         return;
     }
@@ -126,9 +128,10 @@ void SignInSequence::logout_Slot()
 
 void SignInSequence::loginClosed_Slot()
 {
-    if (m_personSignedIn)
+    User *user = User::instance();
+    if (m_personSignedIn || (user->isLoggedIn() && isServiceAccount(user->email())))
         return;
-    User::instance()->useServiceAccount(true);
+    user->useServiceAccount(true);
     retryIn(100);
 }
 

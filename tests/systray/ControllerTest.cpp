@@ -10,6 +10,7 @@
 #include <core/Settings.h>
 #include <core/User.h>
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,6 +44,8 @@ private slots:
         Settings::setValue("kShowWelcomeScreen", false);
         app()->initialize();
         QTRY_VERIFY_WITH_TIMEOUT(app()->signIn()->signedInThisRun(), 10000);
+        // The first sign-in checks for a newer version.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/api/v2/desktop_versions/").isEmpty(), 10000);
     }
 
     void cleanupTestCase() { app()->aboutToQuit(); }
@@ -77,6 +80,44 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(loginButtonTip(), QStringLiteral("Log in"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/api/v3/tokens").isEmpty(), 10000);
         QTRY_COMPARE(User::instance()->email(), QStringLiteral("desktop@fotoria.com"));
+    }
+
+    // Cancelling Login keeps the person where they were: the playlist view
+    // stays, a signed-in shared account is not signed in again, and the
+    // update check of the first sign-in is not repeated.
+    void loginCancelledKeepsTheView_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::newRow("shared account signed in") << true;
+        QTest::newRow("shared account not signed in") << false;
+    }
+
+    void loginCancelledKeepsTheView()
+    {
+        QFETCH(bool, signedIn);
+        QTRY_VERIFY_WITH_TIMEOUT(User::instance()->isLoggedIn(), 10000);
+        User::instance()->setLoggedIn(signedIn); // as after failed tries at start
+        CABrowser *window = DCApplication::mainWindow();
+        window->showPlaylist_Slot();
+        m_service.clearJournal();
+        bool remembered = true; // the shared account never ticks "Remember me"
+        QTimer::singleShot(300, [&remembered] {
+            auto *dialog = qobject_cast<ALogin *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            remembered = dialog->rememberBox()->isChecked();
+            dialog->cancelButton()->click();
+        });
+        window->login_Slot();
+        QVERIFY(!remembered);
+        QTRY_VERIFY_WITH_TIMEOUT(User::instance()->isLoggedIn(), 10000);
+        QTest::qWait(1500); // room for what a sign-in starts
+        int posts = 0;
+        for (const QJsonValue &entry : m_service.journal("/api/v3/tokens"))
+            posts += entry.toObject().value("method").toString() == QLatin1String("POST");
+        QCOMPARE(posts, signedIn ? 0 : 1);
+        QCOMPARE(m_service.journal("/api/v2/desktop_versions/").size(), 0);
+        QVERIFY(!window->webViewShown());
+        window->showWebView_Slot();
     }
 
     // A newer version is asked about, downloaded with progress and, on Apply,

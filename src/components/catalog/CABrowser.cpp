@@ -292,7 +292,7 @@ void CABrowser::showPlaylist_Slot()
 void CABrowser::refresh_Slot()
 {
     ui.messageLabel->clear();
-    showWebView_Slot();
+    // The view the person chose stays; the gallery signs in behind it.
     loadInView(tokenAddress());
     m_tagGetter->startSoon();
     postState_Slot();
