@@ -58,10 +58,10 @@ Profile newProfile(const QString &name, const QString &serviceUrl)
 }
 
 // Ready once the program catches SIGTERM, i.e. its event loop is about to run.
-bool waitUntilReady(const QProcess &process)
+bool waitUntilReady(const QProcess &process, int timeoutMs = 20000)
 {
     const QString statusPath = QStringLiteral("/proc/%1/status").arg(process.processId());
-    QDeadlineTimer deadline(20000);
+    QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         QFile status(statusPath);
         if (status.open(QIODevice::ReadOnly)) {
@@ -97,14 +97,14 @@ class TesselProcessTest : public QObject
 {
     Q_OBJECT
 
-    void start(QProcess &process, const Profile &profile, const QString &workingDir = QString())
+    void start(QProcess &process, const Profile &profile, const QString &workingDir = QString(), int readyMs = 20000)
     {
         process.setProcessEnvironment(profile.environment());
         process.setWorkingDirectory(workingDir.isEmpty() ? profile.home : workingDir);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(TESSEL_BINARY, QStringList());
         QVERIFY(process.waitForStarted());
-        QVERIFY(waitUntilReady(process));
+        QVERIFY(waitUntilReady(process, readyMs));
     }
 
     fotoria::test::FotoriaService m_service;
@@ -315,7 +315,9 @@ private slots:
 
         // The next start reports the crash once and takes the marker.
         QProcess next;
-        start(next, profile);
+        // Killed at any moment, the run may have left the settings' lock file
+        // half written; Qt takes such a lock over only after 30 s.
+        start(next, profile, QString(), 45000);
         QTRY_COMPARE_WITH_TIMEOUT(crashReports(), 1, 10000);
         QVERIFY(!QFileInfo::exists(marker));
         QCOMPARE(storedValue(profile, "kCrashed").toString(), QStringLiteral("false"));
