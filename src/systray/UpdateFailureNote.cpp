@@ -12,7 +12,7 @@ QString UpdateFailureNote::take(const QString &folder)
     const QString path
         = (folder.isEmpty() ? platform::updateFolder() : folder) + QLatin1Char('/') + QLatin1String(kFileName);
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (!info.exists())
         return QString();
     QString note;
     QFile file(path);
