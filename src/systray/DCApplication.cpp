@@ -367,6 +367,7 @@ void DCApplication::inform(const QString &text, const QString &informativeText)
         return;
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::WindowModal);
+    box.setWindowTitle(text);
     box.setTextFormat(Qt::PlainText); // versions and notes come from outside
     box.setText(text);
     box.setInformativeText(informativeText);
