@@ -11,8 +11,7 @@ public:
     static constexpr int kMaximumBytes = 2048;
 
     // The note in `folder` (the update folder when empty), removed once
-    // read; empty when there is none. A note that is a link or too large is
-    // removed unread, with a log line.
+    // read (its first kMaximumBytes); empty when there is none.
     static QString take(const QString &folder = QString());
     // What the person is told.
     static QString message(const QString &note);
