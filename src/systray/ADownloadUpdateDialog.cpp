@@ -17,6 +17,7 @@ ADownloadUpdateDialog::ADownloadUpdateDialog(AutoUpdate *update, QWidget *parent
 {
     setWindowTitle(tr("Downloading update"));
     m_label->setTextFormat(Qt::PlainText); // the error comes from the network
+    m_label->setWordWrap(true);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_progress);
     layout->addWidget(m_label);

@@ -29,8 +29,10 @@ namespace {
 // An installer is never this small; a smaller body is an error page.
 constexpr int kMinimumInstallerSize = 8192;
 
-// The one failure text the download dialog shows; the log says why.
+// What the download dialog shows for an error page; the log says more.
 const char *const kDownloadFailed = "File not found!";
+const char *const kDamaged = "The downloaded update is damaged (its checksum does not match). Try again later.";
+const QString kDeclinedKey = QStringLiteral("kDeclinedVersion");
 
 } // namespace
 
@@ -133,9 +135,16 @@ void AutoUpdate::checkAutoUpdateImpl(bool ignoreSensitivity, bool showUpToDate)
     }
 
     const QUrl link(downloadLink());
-    if (isNewerVersion() && !isAcceptedLink(link)) {
+    const QString refusal = refusalReason(link);
+    if (isNewerVersion() && !refusal.isEmpty()) {
         // Asking the user would only end in a refused download.
         qDebug().noquote() << "update not offered: the installer link is not https:" << LogScrub::url(link);
+        emit NewVersionAvailable(false, QStringLiteral("none"));
+        if (showUpToDate)
+            emit notInstallable_Signal(availableVersion(), refusal);
+    } else if (isNewerVersion() && !showUpToDate
+        && availableVersion() == Settings::getString(kDeclinedKey)) {
+        qDebug().noquote() << "update" << availableVersion() << "not offered: declined before";
         emit NewVersionAvailable(false, QStringLiteral("none"));
     } else if (isNewerVersion()) {
         emit NewVersionAvailable(true, availableVersion());
@@ -213,12 +222,18 @@ QString AutoUpdate::errorText() const
     return m_errorText;
 }
 
-bool AutoUpdate::isAcceptedLink(const QUrl &link)
+void AutoUpdate::decline(const QString &version)
+{
+    Settings::setValue(kDeclinedKey, version);
+}
+
+QString AutoUpdate::refusalReason(const QUrl &link)
 {
     const QString scheme = link.scheme().toLower();
-    if (scheme == QLatin1String("https"))
-        return true;
-    return scheme == QLatin1String("http") && Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false);
+    if (scheme == QLatin1String("https")
+        || (scheme == QLatin1String("http") && Settings::getBool(QStringLiteral("kIgnoreSslErrors"), false)))
+        return QString();
+    return tr("its download address is not secure (it does not begin with https)");
 }
 
 void AutoUpdate::abortDownload()
@@ -254,9 +269,10 @@ void AutoUpdate::startDownload()
     QFile::remove(m_fetching.path);
 
     const QUrl url(m_fetching.link, QUrl::TolerantMode);
-    if (!isAcceptedLink(url)) {
+    const QString refusal = refusalReason(url);
+    if (!refusal.isEmpty()) {
         qDebug().noquote() << "update refused: the installer link is not https:" << LogScrub::url(url);
-        failDownload(QLatin1String(kDownloadFailed));
+        failDownload(tr("The update cannot be installed: %1.").arg(refusal));
         return;
     }
     m_reply = fetch(url);
@@ -320,7 +336,7 @@ void AutoUpdate::SaveUpdaterToTempFile(QNetworkReply *reply)
     if (!m_fetching.sha256.isEmpty() && actual != m_fetching.sha256) {
         qDebug().noquote() << "update refused: the installer's SHA-256" << actual
                            << "differs from the announced" << m_fetching.sha256;
-        failDownload(QLatin1String(kDownloadFailed));
+        failDownload(tr(kDamaged));
         return;
     }
 

@@ -26,7 +26,8 @@ class QNetworkReply;
 //
 // kAutoUpdate (int, default 1): 0 = no automatic checks, never newer;
 // 1 = newer when the first three numbers are higher; 2 = also when only the
-// fourth number differs.
+// fourth number differs. kDeclinedVersion: the version the person said
+// "Cancel" to; automatic checks do not offer it again, a check by hand does.
 class AutoUpdate : public QObject
 {
     Q_OBJECT
@@ -61,11 +62,17 @@ public:
     // and SHA-256, whatever a later check announced. Empty before a
     // download succeeds.
     QStringList handOverArguments() const;
+    // Remembers that the person does not want `version`.
+    static void decline(const QString &version);
+    // Why the announced installer cannot be installed; empty when it can.
+    static QString refusalReason(const QUrl &link);
     bool isDownloading() const { return m_downloading; }
 
 signals:
     void NewVersionAvailable(bool updateAvailable, QString availableVersion);
     void noUpdateAvailable_Signal();
+    // A check by hand found a newer version that cannot be installed.
+    void notInstallable_Signal(QString availableVersion, QString reason);
     void UpdateDownloaded(bool success);
     void ProgressMinimum(int minimum);
     void ProgressMaximum(int maximum);
@@ -104,7 +111,6 @@ private:
     void abortDownload();
     // Ends the download as failed with the text the dialog shows.
     void failDownload(const QString &errorText);
-    static bool isAcceptedLink(const QUrl &link);
     // Every installer request goes out here.
     QNetworkReply *fetch(const QUrl &link);
 

@@ -6,6 +6,7 @@
 #include "LoggerReportDialog.h"
 #include "SignInSequence.h"
 #include "TesselStartup.h"
+#include "UpdateFailureNote.h"
 #include "WallpaperManager.h"
 
 #include "CalendarDialog.h"
@@ -15,6 +16,7 @@
 #include <apps/desktopclient/HowlDialog.h>
 #include <apps/desktopclient/ProgressDialog.h>
 #include <apps/desktopclient/SettingsDialog.h>
+#include <apps/desktopclient/StartupQueue.h>
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
@@ -34,6 +36,7 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScopeGuard>
@@ -45,6 +48,7 @@ CABrowser *DCApplication::s_mainWindow = nullptr;
 DCApplication::DCApplication(int &argc, char **argv)
     : SingleApplication(argc, argv)
     , m_signIn(new SignInSequence(this))
+    , m_queue(new StartupQueue(this))
 {
 }
 
@@ -67,7 +71,13 @@ void DCApplication::initialize()
 {
     s_mainWindow = new CABrowser();
     CABrowser *window = s_mainWindow;
-    (new FirstTimeSetup(window))->start();
+    (new FirstTimeSetup(window, m_queue))->start();
+    const QString note = UpdateFailureNote::take();
+    if (!note.isEmpty()) {
+        qDebug().noquote() << "the last update did not install:" << note;
+        m_queue->post(StartupQueue::Update,
+            [note] { inform(QStringLiteral("Auto update"), UpdateFailureNote::message(note)); });
+    }
     window->finishLayout();
 
     createTray();
@@ -217,10 +227,14 @@ void DCApplication::checkDailys_Slot()
         m_dailys = new DailyPhotoCheck(this);
         connect(m_dailys, &DailyPhotoCheck::notice_Signal, this,
             [this](const QString &, const QString &title, const QImage &thumbnail) {
-                auto *howl = new HowlDialog(s_mainWindow);
-                connect(howl, &HowlDialog::clicked_Signal, this, &DCApplication::showWindow_Slot);
-                connect(howl, &HowlDialog::clicked_Signal, s_mainWindow, &CABrowser::openFotoria_Slot);
-                howl->showNotice(thumbnail, title);
+                m_queue->post(StartupQueue::Daily, [this, title, thumbnail] {
+                    if (m_finished)
+                        return;
+                    auto *howl = new HowlDialog(s_mainWindow);
+                    connect(howl, &HowlDialog::clicked_Signal, this, &DCApplication::showWindow_Slot);
+                    connect(howl, &HowlDialog::clicked_Signal, s_mainWindow, &CABrowser::openFotoria_Slot);
+                    howl->showNotice(thumbnail, title);
+                });
             });
     }
     m_dailys->checkDailys_Slot();
@@ -285,6 +299,7 @@ void DCApplication::checkForUpdates(bool ignoreSensitivity, bool showUpToDate)
         connect(m_autoUpdate, &AutoUpdate::NewVersionAvailable, this, &DCApplication::AskUserToUpdateOrLogin);
         connect(m_autoUpdate, &AutoUpdate::noUpdateAvailable_Signal, this,
             &DCApplication::noUpdateAvailable_Slot);
+        connect(m_autoUpdate, &AutoUpdate::notInstallable_Signal, this, &DCApplication::notInstallable_Slot);
     }
     m_autoUpdate->checkInBackground(ignoreSensitivity, showUpToDate);
 }
@@ -296,7 +311,14 @@ void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
     if (!doAsk || m_finished || m_updating)
         return;
     m_updating = true;
+    m_queue->post(StartupQueue::Update, [this, availableVersion] { askUserToUpdate(availableVersion); });
+}
+
+void DCApplication::askUserToUpdate(const QString &availableVersion)
+{
     auto clear = qScopeGuard([this] { m_updating = false; });
+    if (m_finished)
+        return;
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowTitle(QStringLiteral("Update available"));
@@ -306,8 +328,11 @@ void DCApplication::AskUserToUpdateOrLogin(bool doAsk, QString availableVersion)
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setIconPixmap(QPixmap(QStringLiteral(":/images/icon_128x128.png"))
                           .scaled(64, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    if (box.exec() != QMessageBox::Ok)
+    if (box.exec() != QMessageBox::Ok) {
+        // Not asked again at start until a newer one comes; Check Now still offers it.
+        AutoUpdate::decline(availableVersion);
         return;
+    }
     if (!m_downloadDialog) {
         m_downloadDialog = new ADownloadUpdateDialog(m_autoUpdate, s_mainWindow);
         connect(m_downloadDialog, &QDialog::finished, this, &DCApplication::UpdateDownloadConfirmed);
@@ -326,10 +351,28 @@ void DCApplication::UpdateDownloadConfirmed(int result)
 
 void DCApplication::noUpdateAvailable_Slot()
 {
+    m_queue->post(StartupQueue::Update,
+        [] { inform(QStringLiteral("Auto update"), QStringLiteral("You are up to date.")); });
+}
+
+void DCApplication::notInstallable_Slot(QString availableVersion, QString reason)
+{
+    const QString text = tr("Version %1 is available but cannot be installed: %2.").arg(availableVersion, reason);
+    m_queue->post(StartupQueue::Update, [text] { inform(QStringLiteral("Auto update"), text); });
+}
+
+void DCApplication::inform(const QString &text, const QString &informativeText)
+{
+    if (!s_mainWindow)
+        return;
     QMessageBox box(s_mainWindow);
     box.setWindowModality(Qt::WindowModal);
-    box.setText(QStringLiteral("Auto update"));
-    box.setInformativeText(QStringLiteral("You are up to date."));
+    box.setWindowTitle(text);
+    box.setTextFormat(Qt::PlainText); // versions and notes come from outside
+    box.setText(text);
+    box.setInformativeText(informativeText);
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

@@ -15,6 +15,7 @@ class QMenu;
 class QTimer;
 class SettingsDialog;
 class SignInSequence;
+class StartupQueue;
 
 // The tray client's application object: builds the main window and the
 // tray icon, signs in and hands the results to the window, runs the timed
@@ -33,6 +34,8 @@ public:
     static CABrowser *mainWindow();
     SignInSequence *signIn() const { return m_signIn; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    // What pops up by itself takes its turn here.
+    StartupQueue *startupQueue() const { return m_queue; }
 
     // The service's web site as the website command opens it: the built-in
     // address over plain http.
@@ -65,6 +68,7 @@ public slots:
     void AskUserToUpdateOrLogin(bool doAsk, QString availableVersion);
     void UpdateDownloadConfirmed(int result);
     void noUpdateAvailable_Slot();
+    void notInstallable_Slot(QString availableVersion, QString reason);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -72,9 +76,13 @@ protected:
 private:
     void createTray();
     void signedIn();
+    void askUserToUpdate(const QString &availableVersion);
+    // A plain-text message box, modal to the main window.
+    static void inform(const QString &text, const QString &informativeText);
 
     static CABrowser *s_mainWindow;
     SignInSequence *m_signIn;
+    StartupQueue *m_queue;
     QAction *m_showAction = nullptr;
     QAction *m_websiteAction = nullptr;
     QAction *m_exitAction = nullptr;

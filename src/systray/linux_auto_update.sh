@@ -17,6 +17,13 @@ fi
 program_dir=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 # Beside the installer, in the user's own update folder.
 log=$(dirname -- "$installer")/fotoria-update.log
+# What the next start of tessel tells the person, once.
+note=$(dirname -- "$installer")/update-failed.txt
+
+# Written whole (renamed into place), so tessel never reads half a note.
+leave_note() {
+    printf '%s\n' "$1" >"$note.part" && mv -f -- "$note.part" "$note"
+}
 
 # Wait up to a minute for the client that started us to go away, so that no
 # file in use is replaced. The client passes its process id.
@@ -38,6 +45,7 @@ done
 actual=$(sha256sum -- "$installer" 2>/dev/null | cut -d' ' -f1)
 if [ -z "$expected" ] || [ "$actual" != "$(echo "$expected" | tr 'A-F' 'a-f')" ]; then
     echo "linux_auto_update: refused $installer: its SHA-256 $actual is not the downloaded one '$expected'" | tee -a "$log" >&2
+    leave_note "the downloaded file was changed before it could be installed (its checksum does not match). Nothing was changed; the next update check offers it again."
     exit 4
 fi
 
@@ -74,10 +82,11 @@ esac
 
 if [ "$status" -ne 0 ]; then
     echo "linux_auto_update: installing $installer failed with $status" >>"$log"
+    leave_note "the installer ended with status $status. Its output is in $log."
     exit "$status"
 fi
 # Installed: the update folder outlives reboots, unlike the temporary one.
-rm -f -- "$installer"
+rm -f -- "$installer" "$note"
 
 # Start the updated client again, detached from this script.
 if [ -x "$relaunch" ]; then

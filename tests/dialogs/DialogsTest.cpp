@@ -8,6 +8,7 @@
 #include <apps/desktopclient/HowlDialog.h>
 #include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/SimpleNotifications.h>
+#include <apps/desktopclient/StartupQueue.h>
 #include <core/Analytics.h>
 #include <core/ImageStore.h>
 #include <core/Settings.h>
@@ -276,25 +277,115 @@ private slots:
         Settings::isFirstRun = false;
     }
 
+    // On the first run, and later only when "Show this at start" was ticked.
     void welcomeShownWhenWanted_data()
     {
+        QTest::addColumn<bool>("firstRun");
+        QTest::addColumn<QVariant>("stored");
         QTest::addColumn<bool>("wanted");
-        QTest::newRow("wanted") << true;
-        QTest::newRow("turned off") << false;
+        QTest::newRow("first run") << true << QVariant() << true;
+        QTest::newRow("later run, never ticked") << false << QVariant() << false;
+        QTest::newRow("later run, ticked") << false << QVariant(true) << true;
+        QTest::newRow("turned off") << false << QVariant(false) << false;
+        QTest::newRow("first run, turned off") << true << QVariant(false) << false;
     }
 
     void welcomeShownWhenWanted()
     {
+        QFETCH(bool, firstRun);
+        QFETCH(QVariant, stored);
         QFETCH(bool, wanted);
-        Settings::setValue(QStringLiteral("kShowWelcomeScreen"), wanted);
+        Settings::isFirstRun = firstRun;
+        if (stored.isValid())
+            Settings::setValue(QStringLiteral("kShowWelcomeScreen"), stored);
+        else
+            Settings::remove(QStringLiteral("kShowWelcomeScreen"));
         QWidget window;
         FirstTimeSetup setup(&window);
         QString shown;
-        if (wanted)
-            closeNextModal(&shown);
+        bool ticked = false;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<Onboarding *>(QApplication::activeModalWidget())) {
+                shown = QStringLiteral("Onboarding");
+                ticked = dialog->showCheckBox()->isChecked();
+                dialog->reject();
+            }
+        });
+        closer.start(20);
         setup.show_Slot();
-        QCOMPARE(shown, wanted ? QStringLiteral("Onboarding") : QString());
+        QTest::qWait(200);
+        QTRY_COMPARE(shown, wanted ? QStringLiteral("Onboarding") : QString());
+        QCOMPARE(ticked, stored.toBool());
+        QCOMPARE(setup.queue()->waiting(), 0);
+        Settings::isFirstRun = false;
         Settings::setValue(QStringLiteral("kShowWelcomeScreen"), false);
+    }
+
+    // At most one of the dialogs open at a time, in the order welcome,
+    // notice, update; an expected kind holds the later ones back, and the
+    // daily notice waits for any modal dialog. A step "wait" lets the event
+    // loop run and writes "|" among what opened.
+    void startupQueue_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("posted backwards")
+            << QStringList { "post Update", "post Notice", "post Welcome" }
+            << QStringList { "Welcome", "Notice", "Update" };
+        QTest::newRow("the update waits for the expected welcome")
+            << QStringList { "expect Welcome", "post Update", "wait", "post Welcome" }
+            << QStringList { "|", "Welcome", "Update" };
+        QTest::newRow("a notice that does not come frees the update")
+            << QStringList { "expect Notice", "post Update", "wait", "settle Notice" }
+            << QStringList { "|", "Update" };
+        QTest::newRow("an unexpected settle holds nothing")
+            << QStringList { "settle Welcome", "post Notice", "post Notice" }
+            << QStringList { "Notice", "Notice" };
+        QTest::newRow("daily notice after the update dialog")
+            << QStringList { "post Daily", "post Update" } << QStringList { "Update", "Daily" };
+        QTest::newRow("daily notice waits for another modal dialog")
+            << QStringList { "modal", "post Daily", "wait", "close" } << QStringList { "|", "Daily" };
+    }
+
+    void startupQueue()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, opened);
+        const QMetaEnum kinds = QMetaEnum::fromType<StartupQueue::Kind>();
+        StartupQueue queue;
+        QStringList seen;
+        int open = 0, mostOpen = 0;
+        QDialog other;
+        other.setWindowModality(Qt::ApplicationModal);
+        for (const QString &step : steps) {
+            const QString verb = step.section(' ', 0, 0);
+            const auto kind = StartupQueue::Kind(kinds.keyToValue(qPrintable(step.section(' ', 1))));
+            if (verb == "post")
+                queue.post(kind, [&, kind] {
+                    seen << kinds.valueToKey(kind);
+                    if (kind == StartupQueue::Daily)
+                        return;
+                    mostOpen = qMax(mostOpen, ++open);
+                    QDialog dialog;
+                    QTimer::singleShot(100, &dialog, &QDialog::reject);
+                    dialog.exec();
+                    --open;
+                });
+            else if (verb == "expect")
+                queue.expect(kind);
+            else if (verb == "settle")
+                queue.settle(kind);
+            else if (verb == "modal")
+                other.show();
+            else if (verb == "close")
+                other.close();
+            else if (QTest::qWait(500), true)
+                seen << "|";
+        }
+        QTRY_COMPARE(seen, opened);
+        QVERIFY(mostOpen <= 1);
+        QCOMPARE(queue.waiting(), 0);
     }
 
     void welcomePages()

@@ -120,6 +120,42 @@ private slots:
         window->showWebView_Slot();
     }
 
+    // Cancel is remembered as declined; Check Now says why a newer version
+    // cannot be installed.
+    void updateMessages_data()
+    {
+        QTest::addColumn<QString>("scheme"); // of the installer link
+        QTest::addColumn<QString>("shown"); // title: text
+        QTest::newRow("Cancel is remembered")
+            << "https" << "Update available: 1.4.5.0 is available.\n\nClick OK to install the update and relaunch.";
+        QTest::newRow("Check Now: cannot be installed")
+            << "http" << "Auto update: Version 1.4.5.0 is available but cannot be installed: its download address "
+                         "is not secure (it does not begin with https).";
+    }
+
+    void updateMessages()
+    {
+        QFETCH(QString, scheme);
+        QFETCH(QString, shown);
+        QVERIFY(m_service.setConfig("linux_version", "1.4.5.0"));
+        const QString origin = scheme == "https" ? m_service.httpsUrl() : m_service.baseUrl();
+        QVERIFY(m_service.setConfig("download_link", origin + "/downloads/fotoria-1.4.5.0.tar.gz"));
+        Settings::setValue("kIgnoreSslErrors", false);
+        Settings::setValue("kDeclinedVersion", QString());
+        QString seen;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen = box->windowTitle() + ": " + (box->informativeText().isEmpty() ? box->text() : box->informativeText());
+                box->reject();
+            }
+        });
+        poll.start(50);
+        app()->checkForUpdates(true, true);
+        QTRY_COMPARE_WITH_TIMEOUT(seen, shown, 10000);
+        QCOMPARE(Settings::getString("kDeclinedVersion"), scheme == "https" ? "1.4.5.0" : "");
+    }
+
     // A newer version is asked about, downloaded with progress and, on Apply,
     // handed to the script beside the program, which gets the installer path.
     // Last: the hand-over quits, and Qt ends every later event loop.

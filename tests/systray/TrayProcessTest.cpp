@@ -5,6 +5,7 @@
 
 #include <core/ImageStore.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QProcess>
@@ -12,9 +13,12 @@
 #include <QScopeGuard>
 #include <QSettings>
 
+#include <csignal>
+
 // The real program on a display of its own with a real tray (trayer): the
 // icon docks, the service account signs in, the delayed start-up sets the
-// wallpaper on the root window, and "Exit" in the tray menu ends it.
+// wallpaper on the root window, and "Exit" in the tray menu ends it; what
+// pops up at start comes one at a time.
 class TrayProcessTest : public QObject
 {
     Q_OBJECT
@@ -52,6 +56,46 @@ class TrayProcessTest : public QObject
         return icons;
     }
 
+    // Starts tessel in `home` with these settings on this display.
+    void startTessel(QProcess &tessel, const QString &home, const QVariantMap &values)
+    {
+        {
+            QSettings settings(
+                home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
+            settings.setValue("kServiceUrl", m_service.baseUrl());
+            for (auto it = values.begin(); it != values.end(); ++it)
+                settings.setValue(it.key(), it.value());
+        }
+        QProcessEnvironment env = m_x.environment();
+        env.insert("HOME", home);
+        env.insert("XDG_CONFIG_HOME", home + "/.config");
+        env.insert("XDG_DATA_HOME", home + "/.local/share");
+        env.insert("XDG_CACHE_HOME", home + "/.cache");
+        env.insert("TMPDIR", home + "/tmp");
+        env.remove("XDG_CURRENT_DESKTOP");
+        env.remove("DESKTOP_SESSION");
+        QDir().mkpath(home + "/tmp");
+        tessel.setProcessEnvironment(env);
+        tessel.setWorkingDirectory(home);
+        tessel.start(TESSEL_BINARY, QStringList());
+        QVERIFY(tessel.waitForStarted());
+    }
+
+    // Escape, or a click on the button in the bottom-right corner.
+    void closeWindow(const QString &id, bool byButton) const
+    {
+        if (!byButton) {
+            m_x.runTool("xdotool", { "windowfocus", "--sync", id, "key", "Escape" });
+            return;
+        }
+        QMap<QString, int> geometry;
+        for (const QString &line : m_x.runTool("xdotool", { "getwindowgeometry", "--shell", id }).split('\n'))
+            geometry.insert(line.section('=', 0, 0), line.section('=', 1).toInt());
+        const int x = geometry.value("X") + geometry.value("WIDTH") - 40;
+        const int y = geometry.value("Y") + geometry.value("HEIGHT") - 24;
+        m_x.runTool("xdotool", { "mousemove", QString::number(x), QString::number(y), "click", "1" });
+    }
+
 private slots:
     void initTestCase()
     {
@@ -81,23 +125,7 @@ private slots:
         red.fill(QColor(200, 20, 20));
         QVERIFY(red.save(playlists + "/Favorites/red.jpg"));
         ImageStore(home + "/Documents/Fotoria/active.xml", playlists).setActive("Favorites", true);
-        {
-            QSettings settings(
-                home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat);
-            settings.setValue("kServiceUrl", m_service.baseUrl());
-            settings.setValue("kChangePicture", 3600);
-            settings.setValue("kShowWelcomeScreen", false);
-        }
 
-        QProcessEnvironment env = m_x.environment();
-        env.insert("HOME", home);
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_DATA_HOME", home + "/.local/share");
-        env.insert("XDG_CACHE_HOME", home + "/.cache");
-        env.insert("TMPDIR", home + "/tmp");
-        env.remove("XDG_CURRENT_DESKTOP");
-        env.remove("DESKTOP_SESSION");
-        QDir().mkpath(home + "/tmp");
         QProcess tessel;
         auto killOnFailure = qScopeGuard([&tessel] {
             if (tessel.state() != QProcess::NotRunning) {
@@ -105,10 +133,7 @@ private slots:
                 tessel.waitForFinished(3000);
             }
         });
-        tessel.setProcessEnvironment(env);
-        tessel.setWorkingDirectory(home);
-        tessel.start(TESSEL_BINARY, QStringList());
-        QVERIFY(tessel.waitForStarted());
+        startTessel(tessel, home, { { "kChangePicture", 3600 }, { "kShowWelcomeScreen", false } });
 
         QTRY_COMPARE_WITH_TIMEOUT(dockedIcons().size(), 1, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_service.journal("/gallery/home").isEmpty(), 10000);
@@ -132,6 +157,57 @@ private slots:
         QCOMPARE(tessel.exitStatus(), QProcess::NormalExit);
         QCOMPARE(tessel.exitCode(), 0);
         QVERIFY(!fotoria::test::readFile(home + "/Documents/Fotoria/log.txt").contains("QThread: Destroyed"));
+    }
+
+    // A later start with the welcome pages ticked, a changed service notice,
+    // a failed update's note and a newer version: never two of them on the
+    // screen, and in the order welcome, notice, update. Each is closed with
+    // Escape (the update question so is declined), the notice with its OK
+    // button: its page has the keyboard.
+    void startPopupsComeOneAtATime()
+    {
+        const QString home = fotoria::test::testHome() + "/queue";
+        const QString updates = home + "/.cache/fotoria-update";
+        QVERIFY(QDir().mkpath(updates) && QFile::setPermissions(updates, QFileDevice::Permissions(0x7700)));
+        fotoria::test::writeFile(updates + "/update-failed.txt", "the installer ended with status 3.\n");
+        QVERIFY(m_service.setConfig("linux_version", "1.5.0.0"));
+        auto reset = qScopeGuard([this] { m_service.resetConfig(); });
+        QProcess tessel;
+        auto killOnFailure = qScopeGuard([&tessel] {
+            tessel.kill();
+            tessel.waitForFinished(3000);
+        });
+        startTessel(tessel, home,
+            { { "kFirstTime", false }, { "kShowWelcomeScreen", true }, { "last_notification_size", 0 },
+                { "kIgnoreSslErrors", true }, { "kChangePicture", 3600 } });
+
+        const QString titles = "^(Welcome to Fotoria|Information|Auto update|Update available)$";
+        QStringList order, together;
+        QDeadlineTimer deadline(60000);
+        while (order.size() < 4 && !deadline.hasExpired()) {
+            const QStringList shown = m_x.runTool("xdotool", { "search", "--onlyvisible", "--name", titles })
+                                          .split('\n', Qt::SkipEmptyParts);
+            QStringList names;
+            for (const QString &id : shown)
+                names << m_x.runTool("xdotool", { "getwindowname", id }).trimmed();
+            if (names.size() > 1)
+                together << names.join(" + ");
+            if (names.size() == 1) {
+                if (order.value(order.size() - 1) != names.first())
+                    order << names.first();
+                closeWindow(shown.first(), names.first() == "Information");
+            }
+            QTest::qWait(100);
+        }
+        QCOMPARE(together, QStringList());
+        QCOMPARE(order, QStringList({ "Welcome to Fotoria", "Information", "Auto update", "Update available" }));
+        QVERIFY(!QFileInfo::exists(updates + "/update-failed.txt"));
+        QTRY_COMPARE(QSettings(home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf", QSettings::IniFormat)
+                         .value("kDeclinedVersion")
+                         .toString(),
+            QStringLiteral("1.5.0.0"));
+        ::kill(pid_t(tessel.processId()), SIGTERM);
+        QVERIFY(tessel.waitForFinished(10000));
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include <systray/ADownloadUpdateDialog.h>
 #include <systray/AutoUpdate.h>
+#include <systray/UpdateFailureNote.h>
 
 #include <core/Settings.h>
 #include <platform/UpdateHandOver.h>
@@ -69,6 +70,7 @@ struct CheckResult
 {
     QList<QPair<bool, QString>> newVersion;
     int upToDate = 0;
+    QStringList notInstallable; // "version: reason"
 };
 
 // Runs the check on a pool thread, as the controller does.
@@ -84,10 +86,19 @@ CheckResult runCheck(AutoUpdate &update, bool ignoreSensitivity, bool showUpToDa
     QObject::connect(
         &update, &AutoUpdate::noUpdateAvailable_Signal, &update, [&result] { ++result.upToDate; },
         Qt::DirectConnection);
+    QObject::connect(
+        &update, &AutoUpdate::notInstallable_Signal, &update,
+        [&result](const QString &version, const QString &reason) { result.notInstallable << version + ": " + reason; },
+        Qt::DirectConnection);
     QFuture<void> future = update.checkInBackground(ignoreSensitivity, showUpToDate);
     future.waitForFinished();
     QObject::disconnect(&update, nullptr, &update, nullptr);
     return result;
+}
+
+QString notSecureReason()
+{
+    return QStringLiteral("1.5.0.0: its download address is not secure (it does not begin with https)");
 }
 
 bool makePrivateFolder(const QString &path)
@@ -139,23 +150,30 @@ void UpdateTest::check_data()
     QTest::addColumn<int>("newVersionSignals");
     QTest::addColumn<bool>("available");
     QTest::addColumn<int>("upToDate");
+    QTest::addColumn<QString>("declined"); // the version the person said Cancel to
 
-    QTest::newRow("mode 0: not even asked") << 0 << false << true << "9.0.0.0" << false << 1 << false << 0;
+    QTest::newRow("mode 0: not even asked") << 0 << false << true << "9.0.0.0" << false << 1 << false << 0 << "";
     QTest::newRow("mode 0 by hand: asked, never newer")
-        << 0 << true << true << "9.0.0.0" << true << 0 << false << 1;
+        << 0 << true << true << "9.0.0.0" << true << 0 << false << 1 << "";
     QTest::newRow("mode 1: third number higher")
-        << 1 << false << false << "1.4.1.0" << true << 1 << true << 0;
+        << 1 << false << false << "1.4.1.0" << true << 1 << true << 0 << "";
     QTest::newRow("mode 1: fourth number higher")
-        << 1 << false << true << "1.4.0.20" << true << 0 << false << 1;
+        << 1 << false << true << "1.4.0.20" << true << 0 << false << 1 << "";
     QTest::newRow("mode 1: quiet when up to date")
-        << 1 << false << false << "1.4.0.20" << true << 0 << false << 0;
+        << 1 << false << false << "1.4.0.20" << true << 0 << false << 0 << "";
     QTest::newRow("mode 2: fourth number higher")
-        << 2 << false << false << "1.4.0.20" << true << 1 << true << 0;
+        << 2 << false << false << "1.4.0.20" << true << 1 << true << 0 << "";
     QTest::newRow("mode 2: fourth number lower")
-        << 2 << false << false << "1.4.0.18" << true << 1 << true << 0;
-    QTest::newRow("mode 2: older") << 2 << false << true << "1.3.9.99" << true << 0 << false << 1;
-    QTest::newRow("mode 2: same") << 2 << false << true << "1.4.0.19" << true << 0 << false << 1;
-    QTest::newRow("mode 1: three parts") << 1 << false << true << "1.5.0" << true << 0 << false << 1;
+        << 2 << false << false << "1.4.0.18" << true << 1 << true << 0 << "";
+    QTest::newRow("mode 2: older") << 2 << false << true << "1.3.9.99" << true << 0 << false << 1 << "";
+    QTest::newRow("mode 2: same") << 2 << false << true << "1.4.0.19" << true << 0 << false << 1 << "";
+    QTest::newRow("mode 1: three parts") << 1 << false << true << "1.5.0" << true << 0 << false << 1 << "";
+    QTest::newRow("declined: not offered by itself")
+        << 1 << false << false << "1.4.1.0" << true << 1 << false << 0 << "1.4.1.0";
+    QTest::newRow("declined: Check Now offers it") << 1 << true << true << "1.4.1.0" << true << 1 << true << 0
+                                                   << "1.4.1.0";
+    QTest::newRow("a newer one than the declined") << 1 << false << false << "1.4.2.0" << true << 1 << true << 0
+                                                   << "1.4.1.0";
 }
 
 void UpdateTest::check()
@@ -168,8 +186,10 @@ void UpdateTest::check()
     QFETCH(int, newVersionSignals);
     QFETCH(bool, available);
     QFETCH(int, upToDate);
+    QFETCH(QString, declined);
 
     Settings::setValue(QStringLiteral("kAutoUpdate"), mode);
+    Settings::setValue(QStringLiteral("kDeclinedVersion"), declined);
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), serviceVersion));
     AutoUpdate update;
     const CheckResult result = runCheck(update, ignoreSensitivity, showUpToDate);
@@ -377,16 +397,21 @@ void UpdateTest::installerLinkAndHash_data()
     QTest::addColumn<bool>("ignoreSslErrors");
     QTest::addColumn<QString>("announcedHash"); // empty: the installer's own
     QTest::addColumn<bool>("success");
+    QTest::addColumn<QString>("error"); // the dialog's text on failure
 
     const QString wrongHash(64, QLatin1Char('0'));
-    QTest::newRow("https, hash matches") << "https" << false << "" << true;
-    QTest::newRow("https, no hash announced") << "https" << false << "none" << true;
-    QTest::newRow("https, hash differs") << "https" << false << wrongHash << false;
-    QTest::newRow("https, hash in capitals matches") << "https" << false << "upper" << true;
-    QTest::newRow("plain http refused") << "http" << false << "" << false;
-    QTest::newRow("plain http to a test service") << "http" << true << "" << true;
-    QTest::newRow("file: even for a test service") << "file" << true << "" << false;
-    QTest::newRow("ftp: even for a test service") << "ftp" << true << "" << false;
+    const QString damaged
+        = "Error: The downloaded update is damaged (its checksum does not match). Try again later.";
+    const QString notSecure = "Error: The update cannot be installed: its download address is not secure "
+                              "(it does not begin with https).";
+    QTest::newRow("https, hash matches") << "https" << false << "" << true << "";
+    QTest::newRow("https, no hash announced") << "https" << false << "none" << true << "";
+    QTest::newRow("https, hash differs") << "https" << false << wrongHash << false << damaged;
+    QTest::newRow("https, hash in capitals matches") << "https" << false << "upper" << true << "";
+    QTest::newRow("plain http refused") << "http" << false << "" << false << notSecure;
+    QTest::newRow("plain http to a test service") << "http" << true << "" << true << "";
+    QTest::newRow("file: even for a test service") << "file" << true << "" << false << notSecure;
+    QTest::newRow("ftp: even for a test service") << "ftp" << true << "" << false << notSecure;
 }
 
 void UpdateTest::installerLinkAndHash()
@@ -395,6 +420,7 @@ void UpdateTest::installerLinkAndHash()
     QFETCH(bool, ignoreSslErrors);
     QFETCH(QString, announcedHash);
     QFETCH(bool, success);
+    QFETCH(QString, error);
 
     Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSslErrors);
     QVERIFY(m_service.setConfig(QStringLiteral("linux_version"), QStringLiteral("1.5.0.0")));
@@ -423,6 +449,9 @@ void UpdateTest::installerLinkAndHash()
     const CheckResult checked = runCheck(update, false, false);
     QCOMPARE(checked.newVersion.size(), 1);
     QCOMPARE(checked.newVersion.first().first, webLink);
+    // Check Now says why it is not offered.
+    const QStringList said = runCheck(update, true, true).notInstallable;
+    QCOMPARE(said, webLink ? QStringList() : QStringList(notSecureReason()));
     const QString path = update.installerPath();
     // A stale installer from before is never handed over in its place.
     QVERIFY(makePrivateFolder(platform::updateFolder()));
@@ -443,7 +472,7 @@ void UpdateTest::installerLinkAndHash()
     if (success) {
         QCOMPARE(QFileInfo(path).size(), qint64(65536));
     } else {
-        QCOMPARE(dialog.messageLabel()->text(), QStringLiteral("Error: File not found!"));
+        QCOMPARE(dialog.messageLabel()->text(), error);
         QVERIFY(!dialog.buttonBox()->button(QDialogButtonBox::Ok));
     }
 }
@@ -681,14 +710,19 @@ void UpdateTest::scriptInstalls_data()
     QTest::addColumn<QString>("installerName");
     QTest::addColumn<QString>("installedFile");
     QTest::addColumn<bool>("swapped");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("note"); // left for the next start; empty: none
     QTest::newRow("tarball with a top folder") << "fotoria-1.5.tar.gz"
-                                               << "program/bin-1.5" << false;
+                                               << "program/bin-1.5" << false << 0 << "";
     QTest::newRow("flat tarball") << "fotoria-flat.tar.gz"
-                                  << "program/bin-1.5" << false;
+                                  << "program/bin-1.5" << false << 0 << "";
     QTest::newRow("self-extracting installer") << "fotoria-1.5.run"
-                                               << "ran-installer" << false;
-    QTest::newRow("installer swapped after the check") << "fotoria-1.5.run"
-                                                       << "ran-installer" << true;
+                                               << "ran-installer" << false << 0 << "";
+    QTest::newRow("installer swapped after the check")
+        << "fotoria-1.5.run"
+        << "ran-installer" << true << 4 << "changed before it could be installed (its checksum does not match)";
+    QTest::newRow("installer that fails") << "fotoria-1.5-fails.run"
+                                          << "ran-installer" << false << 3 << "the installer ended with status 3";
 }
 
 void UpdateTest::scriptInstalls()
@@ -696,6 +730,8 @@ void UpdateTest::scriptInstalls()
     QFETCH(QString, installerName);
     QFETCH(QString, installedFile);
     QFETCH(bool, swapped);
+    QFETCH(int, exitCode);
+    QFETCH(QString, note);
 
     // A program folder of its own with the script in it, as installed.
     static int run = 0;
@@ -717,6 +753,8 @@ void UpdateTest::scriptInstalls()
         file.write("#!/bin/sh\ntouch \"" + QFile::encodeName(root) + "/ran-installer\"\n");
         if (swapped)
             file.write("# not what was downloaded\n");
+        if (exitCode == 3)
+            file.write("exit 3\n");
     } else {
         const QString stage = root + QStringLiteral("/stage");
         const bool topFolder = installerName.contains(QLatin1String("1.5"));
@@ -749,10 +787,13 @@ void UpdateTest::scriptInstalls()
     script.setProcessEnvironment(env);
     script.start(programDir + QStringLiteral("/linux_auto_update.sh"), { installer, sha256 });
     QVERIFY(script.waitForFinished(60000));
-    QCOMPARE(script.exitCode(), swapped ? 4 : 0);
+    QCOMPARE(script.exitCode(), exitCode);
     QCOMPARE(QFileInfo::exists(root + QLatin1Char('/') + installedFile), !swapped);
-    QCOMPARE(QFileInfo::exists(installer), swapped); // kept only when not installed
+    QCOMPARE(QFileInfo::exists(installer), exitCode != 0); // kept only when not installed
     QCOMPARE(script.readAllStandardError().contains("refused"), swapped);
+    const QString left = UpdateFailureNote::take(root);
+    QVERIFY2(note.isEmpty() ? left.isEmpty() : left.contains(note), qPrintable(left));
+    QVERIFY(UpdateFailureNote::take(root).isEmpty()); // shown once
 }
 
 FOTORIA_TEST_MAIN(UpdateTest)

@@ -69,7 +69,12 @@ QStringList Onboarding::pageUrls()
 
 bool Onboarding::isWanted()
 {
-    return Settings::getBool(kShowKey, true);
+    return Settings::getBool(kShowKey, false);
+}
+
+bool Onboarding::isDue()
+{
+    return Settings::contains(kShowKey) ? isWanted() : Settings::isFirstRun;
 }
 
 void Onboarding::showClicked()

@@ -9,7 +9,8 @@ class QPushButton;
 class QWebEngineView;
 
 // The welcome dialog: pages through the service's three welcome pictures.
-// Its check box is kShowWelcomeScreen, stored as soon as it is clicked.
+// Its check box "Show this at start" is kShowWelcomeScreen, unticked until
+// the person ticks it, stored as soon as it is clicked.
 class Onboarding : public QDialog
 {
     Q_OBJECT
@@ -21,7 +22,12 @@ public:
 
     // The service address followed by "/onboarding/onboarding-1.png" to "-3.png".
     static QStringList pageUrls();
+    // The person ticked "Show this at start".
     static bool isWanted();
+    // On the first run, and later when wanted; a stored false (the box
+    // unticked again, or a profile made without them) skips them even on
+    // the first run.
+    static bool isDue();
 
     int currentIndex() const { return m_index; }
     QStringList pages() const { return m_pages; }
