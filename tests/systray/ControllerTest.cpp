@@ -139,6 +139,7 @@ private slots:
         const quint16 port = m_service.httpPort();
         m_service.stop();
         User::instance()->setLoggedIn(false);
+        app()->signIn()->setFirstRetryDelay(10 * 60 * 1000); // only "Try again" comes in time
         app()->signIn()->delayedLogin_Slot();
         QTRY_VERIFY_WITH_TIMEOUT(form.messageLabel->text().startsWith("Cannot reach Fotoria. Trying again in "), 15000);
         QVERIFY(form.tryAgainButton->isVisible());
