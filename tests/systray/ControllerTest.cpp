@@ -144,7 +144,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form.messageLabel->text().startsWith("Cannot reach Fotoria. Trying again in "), 15000);
         QVERIFY(form.tryAgainButton->isVisible());
         GalleryPage *page = DCApplication::mainWindow()->galleryPage();
-        QTRY_VERIFY(page->showsFailure());
+        QTRY_VERIFY(page->showsFailure()
+            && fotoria::test::runScript(page, "!!document.getElementById('try-again')").toBool());
         QString error;
         QVERIFY2(m_service.start(&error, port), qPrintable(error));
         if (fromPage)
