@@ -85,8 +85,12 @@ void CABrowserForm::setupUi(QMainWindow *window)
     tryAgainButton = new QToolButton(toolbarContainer);
     tryAgainButton->setObjectName(QStringLiteral("tryAgainButton"));
     tryAgainButton->setText(QStringLiteral("Try again"));
+    tryAgainButton->setStyleSheet(QStringLiteral("QToolButton { color: #ffffff; background: transparent; "
+                                                 "border: 1px solid #ff7a59; border-radius: 4px; padding: 3px 10px; }"
+                                                 "QToolButton:hover { background: #ff7a59; }"));
     tryAgainButton->hide();
     auto *messageRow = new QHBoxLayout;
+    messageRow->setSpacing(10);
     messageRow->addWidget(messageLabel, 1);
     messageRow->addWidget(tryAgainButton);
     upperGridLayout->addWidget(fotoriaButton, 0, 0);
