@@ -60,6 +60,7 @@ const char *const kGalleryScript = R"JS(
     var channel = button.getAttribute('data-channel');
     var uuid = button.getAttribute('data-uuid');
     var url = button.getAttribute('data-url');
+    var title = button.getAttribute('data-title') || '';
     if (action === 'fav1') {
       // The button's own state decides; storage may be switched off in the client.
       var on = / on$/.test(button.className);
@@ -69,7 +70,7 @@ const char *const kGalleryScript = R"JS(
       button.className = on ? 'act fav' : 'act fav on';
     }
     if (window.native_bridge && window.native_bridge.photoClicked) {
-      window.native_bridge.photoClicked(channel, uuid, url, action);
+      window.native_bridge.photoClicked(channel, uuid, url, action, title);
       toast(messages[action] || 'Done');
       return false;
     }
@@ -94,18 +95,18 @@ QString actionButton(const Photo &p, const QString &url, const char *action, con
                      const QString &label, const char *cls = "act")
 {
     return QStringLiteral("<button class=\"%1\" title=\"%2\" data-action=\"%3\" data-channel=\"%4\" "
-                          "data-uuid=\"%5\" data-url=\"%6\">%7</button>")
+                          "data-uuid=\"%5\" data-url=\"%6\" data-title=\"%7\">%8</button>")
         .arg(QLatin1String(cls), htmlEscape(label), QLatin1String(action), htmlEscape(p.channel), p.uuid,
-             htmlEscape(url), icon(iconName));
+             htmlEscape(url), htmlEscape(p.title), icon(iconName));
 }
 
 QString labelledButton(const Photo &p, const QString &url, const char *action, const char *iconName,
                        const QString &label, bool primary)
 {
     return QStringLiteral("<button class=\"btn%1\" data-action=\"%2\" data-channel=\"%3\" data-uuid=\"%4\" "
-                          "data-url=\"%5\">%6%7</button>")
+                          "data-url=\"%5\" data-title=\"%6\">%7%8</button>")
         .arg(primary ? QStringLiteral(" primary") : QString(), QLatin1String(action), htmlEscape(p.channel),
-             p.uuid, htmlEscape(url), icon(iconName), htmlEscape(label));
+             p.uuid, htmlEscape(url), htmlEscape(p.title), icon(iconName), htmlEscape(label));
 }
 
 QString card(const Photo &p, const PhotoCatalog &catalog, const PageContext &page)

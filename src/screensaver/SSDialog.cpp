@@ -28,6 +28,16 @@ SSDialog::SSDialog(QWidget *parent)
     m_imageContainer->setObjectName(QStringLiteral("imageContainer"));
     m_imageContainer->resize(0, 0);
 
+    m_emptyNote = new QLabel(
+        QStringLiteral("No photos to show.\nTick a playlist with photos in Fotoria's Use for wallpaper... dialog."),
+        this);
+    m_emptyNote->setObjectName(QStringLiteral("emptyNote"));
+    m_emptyNote->setTextFormat(Qt::PlainText);
+    m_emptyNote->setAlignment(Qt::AlignCenter);
+    m_emptyNote->setWordWrap(true);
+    m_emptyNote->setStyleSheet(QStringLiteral("color: #c8c8c8; background: transparent;"));
+    m_emptyNote->hide();
+
     m_fader = new FaderWidget(m_imageContainer);
     connect(m_fader, &FaderWidget::fadedOut_Signal, this, &SSDialog::fadedOut_Slot);
     connect(m_fader, &FaderWidget::fadedIn_Signal, this, &SSDialog::fadedIn_Slot);
@@ -50,6 +60,7 @@ SSDialog::SSDialog(QWidget *parent)
     watchInput(this);
     watchInput(m_background);
     watchInput(m_imageContainer);
+    watchInput(m_emptyNote);
     m_fader->installEventFilter(this);
 }
 
@@ -164,6 +175,18 @@ void SSDialog::showImage()
     image.setDevicePixelRatio(ratio);
     m_imageContainer->setPixmap(QPixmap::fromImage(std::move(image)));
     m_imageContainer->setGeometry(QRect(placement.topLeft() / ratio, placement.size() / ratio));
+
+    // No path at all: no active playlist holds a picture.
+    const bool nothing = m_currentPath.isEmpty();
+    if (nothing) {
+        const QRect area(QPoint(0, 0), m_screenRect.size());
+        QFont font = m_emptyNote->font();
+        font.setPixelSize(qMax(9, area.height() / 30));
+        m_emptyNote->setFont(font);
+        m_emptyNote->setGeometry(area.adjusted(area.width() / 20, 0, -area.width() / 20, 0));
+        m_emptyNote->raise();
+    }
+    m_emptyNote->setVisible(nothing);
 }
 
 bool SSDialog::initFromNativeParent(quintptr parentWindow)

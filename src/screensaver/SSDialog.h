@@ -53,6 +53,8 @@ public:
     void setScreenRect(const QRect &rect) { m_screenRect = rect; }
     QString currentPath() const { return m_currentPath; }
     QLabel *imageContainer() const { return m_imageContainer; }
+    // Shown instead of a picture when there is none at all.
+    QLabel *emptyNote() const { return m_emptyNote; }
     FaderWidget *fader() const { return m_fader; }
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,6 +73,7 @@ private:
 
     QLabel *m_background = nullptr;
     QLabel *m_imageContainer = nullptr;
+    QLabel *m_emptyNote = nullptr;
     FaderWidget *m_fader = nullptr;
     QRect m_screenRect = QRect(QPoint(0, 0), QPoint(-1, -1));
     QString m_currentPath;

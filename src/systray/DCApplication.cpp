@@ -115,6 +115,8 @@ void DCApplication::initialize()
         &DCApplication::authAttempt_Slot);
     connect(m_signIn, &SignInSequence::signedIn_Signal, this, &DCApplication::signedIn);
     connect(m_signIn, &SignInSequence::failed_Signal, window, &CABrowser::showMessage);
+    connect(m_signIn, &SignInSequence::unreachable_Signal, window, &CABrowser::showUnreachable);
+    connect(window, &CABrowser::retryRequested_Signal, m_signIn, &SignInSequence::retryNow);
     connect(m_signIn, &SignInSequence::failed_Signal, m_login, &ALogin::showError);
     connect(m_signIn, &SignInSequence::postState_Signal, this, &DCApplication::postState_Signal);
 
@@ -127,6 +129,7 @@ void DCApplication::initialize()
     connect(window, &CABrowser::wallpaperRequested_Signal, wallpaper, &WallpaperManager::showWallpaper);
     connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal, wallpaper,
         &WallpaperManager::showWallpaper);
+    connect(wallpaper, &WallpaperManager::changeFinished_Signal, window, &CABrowser::wallpaperFinished_Slot);
     ProgressDialog::instance();
     QTimer::singleShot(5000, this, &DCApplication::delayedStartup_Slot);
 }

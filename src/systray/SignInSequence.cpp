@@ -22,18 +22,30 @@ SignInSequence::SignInSequence(QObject *parent)
     : QObject(parent)
 {
     m_backgroundRetry.setSingleShot(true);
-    connect(&m_backgroundRetry, &QTimer::timeout, this, [this] {
-        // Only the sign-ins that need nobody: the service account, or a
-        // person's stored token. Whatever signed in meanwhile stays.
-        User *user = User::instance();
-        if (user->isLoggedIn())
-            return;
-        if (isServiceAccount(user->email())) {
-            ProtocolManager::instance()->loginServiceAccount();
-        } else if (!user->uuid().isEmpty() && !user->authenticationToken().isEmpty()) {
-            signInWithToken();
-        }
-    });
+    connect(&m_backgroundRetry, &QTimer::timeout, this, &SignInSequence::backgroundTry);
+}
+
+void SignInSequence::backgroundTry()
+{
+    // Only the sign-ins that need nobody: the service account, or a
+    // person's stored token. Whatever signed in meanwhile stays.
+    User *user = User::instance();
+    if (user->isLoggedIn())
+        return;
+    if (isServiceAccount(user->email())) {
+        ProtocolManager::instance()->loginServiceAccount();
+    } else if (!user->uuid().isEmpty() && !user->authenticationToken().isEmpty()) {
+        signInWithToken();
+    }
+}
+
+void SignInSequence::retryNow()
+{
+    // The quick tries and the login dialog take their own course.
+    if (!m_backgroundRetry.isActive())
+        return;
+    m_backgroundRetry.stop();
+    backgroundTry();
 }
 
 QString SignInSequence::errorMessage(QNetworkReply::NetworkError error, const QString &errorStr)
@@ -78,6 +90,7 @@ void SignInSequence::retryInBackground()
     m_nextRetryMs = m_nextRetryMs == 0 ? m_firstRetryMs : qMin(2 * m_nextRetryMs, kLongestRetryMs);
     qDebug() << "next sign-in try in" << m_nextRetryMs / 1000 << "s";
     m_backgroundRetry.start(m_nextRetryMs);
+    emit unreachable_Signal(m_nextRetryMs);
 }
 
 void SignInSequence::signInWithToken()

@@ -35,6 +35,8 @@ public:
 signals:
     void signedIn_Signal();
     void failed_Signal(QString message);
+    // The service cannot be reached; the next background try is `retryMs` away.
+    void unreachable_Signal(int retryMs);
     // Nothing stored to sign in with: the person is to be asked.
     void loginDialogRequested_Signal();
     // After every result.
@@ -49,6 +51,8 @@ public slots:
     void logout_Slot();
     void loginClosed_Slot();
     void userUpdated_Slot();
+    // "Try again": the waiting background try, now.
+    void retryNow();
     // byToken: the attempt checked the stored token (ProtocolManager tells
     // it with each reply, so attempts in flight together keep apart).
     void authAttempt_Slot(QNetworkReply::NetworkError error, QString errorStr, bool byToken);
@@ -56,6 +60,7 @@ public slots:
 private:
     void retryIn(int ms);
     void retryInBackground();
+    void backgroundTry();
     // The stored account's token, checked by the service.
     void signInWithToken();
 

@@ -116,6 +116,8 @@ void WallpaperManager::showWallpaper(const QString &path)
         qDebug().noquote() << "Wallpaper not changed, the program is ending:" << path;
         return;
     }
+    if (!m_waiting.isEmpty() && m_waiting != path)
+        reportFinished(m_waiting, false);
     m_waiting = path;
     dispatch();
 }
@@ -200,10 +202,12 @@ QString WallpaperManager::change(const WallpaperRequest &request)
           });
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
         qDebug().noquote() << "Wallpaper unchanged:" << error;
+        reportFinished(request.picture, false);
         return QString();
     }
     if (result == WallpaperBitmap::Result::WriteFailed) {
         qDebug().noquote() << "Failed to create bmp file needed by Windows." << error;
+        reportFinished(request.picture, false);
         return QString();
     }
     const Qt::Alignment keepInView = request.calendar.isNull() ? Qt::Alignment(Qt::AlignCenter)
@@ -211,10 +215,18 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     if (!platform::setDesktopWallpaper(
             bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView)) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;
+        reportFinished(request.picture, false);
         return bitmap;
     }
     reportChanged(bitmap);
+    reportFinished(request.picture, true);
     return bitmap;
+}
+
+void WallpaperManager::reportFinished(const QString &picture, bool ok)
+{
+    QMetaObject::invokeMethod(
+        this, [this, picture, ok] { emit changeFinished_Signal(picture, ok); }, Qt::QueuedConnection);
 }
 
 void WallpaperManager::reportChanged(const QString &bitmap)

@@ -62,6 +62,9 @@ public slots:
 signals:
     // After the bitmap was written and installed; on the manager's thread.
     void wallpaperChanged_Signal(const QString &bitmapPath);
+    // Every change asked for ends here, set or not (one replaced by a newer
+    // request while it waited, too); on the manager's thread.
+    void changeFinished_Signal(const QString &picture, bool ok);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -71,6 +74,7 @@ private:
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);
     void reportChanged(const QString &bitmap);
+    void reportFinished(const QString &picture, bool ok);
 
     ImageStore *m_store;
     WallpaperWorker *m_worker;

@@ -5,6 +5,7 @@
 
 #include <WallpaperManager.h>
 #include <apps/desktopclient/ImageWindow.h>
+#include <apps/desktopclient/ProgressDialog.h>
 #include <components/catalog/BrowserPrompts.h>
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
@@ -25,6 +26,7 @@
 #include <QDesktopServices>
 #include <QDirIterator>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QStandardItemModel>
 #include <QWebEngineView>
@@ -170,6 +172,8 @@ private slots:
             &WallpaperManager::showWallpaper);
         connect(CAFileGetter::instance(), &CAFileGetter::wallpaperRequested_Signal,
             WallpaperManager::instance(), &WallpaperManager::showWallpaper);
+        connect(WallpaperManager::instance(), &WallpaperManager::changeFinished_Signal, m_browser,
+            &CABrowser::wallpaperFinished_Slot);
         CAFileGetter::instance()->start_Slot();
         m_browser->show();
     }
@@ -226,15 +230,20 @@ private slots:
         QTest::addColumn<QString>("file"); // where the photo lands; %1 is its uuid
         QTest::addColumn<QString>("event");
         QTest::addColumn<int>("card");
+        QTest::addColumn<QString>("note"); // in the toolbar when done; %1 is the file
+        QTest::addColumn<int>("slowMs"); // the service's photo answers this late
         const QString chosen = fotoria::test::testHome() + "/chosen/%1.jpg";
         QTest::newRow("wallpaper") << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper"
-                                   << 3;
-        QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite" << 3;
-        QTest::newRow("download, held") << "download" << chosen << "d-download" << 3;
-        QTest::newRow("download, fetched") << "download" << chosen << "d-download" << 7;
-        QTest::newRow("playlist") << "playlist" << playlistFolder("Trip/%1.jpg") << "d-playlist" << 3;
-        QTest::newRow("share") << "share" << QString() << "d-share" << 3;
-        QTest::newRow("favorite removed") << "fav1-remove" << QString() << QString() << 3;
+                                   << 3 << "Wallpaper set" << 0;
+        QTest::newRow("favorite") << "fav1" << playlistFolder("Favorites/%1.jpg") << "d-favorite" << 3 << "" << 0;
+        QTest::newRow("download, held") << "download" << chosen << "d-download" << 3 << "Saved to %1" << 0;
+        QTest::newRow("download, fetched") << "download" << chosen << "d-download" << 7 << "Saved to %1" << 0;
+        QTest::newRow("playlist") << "playlist" << playlistFolder("Trip/%1.jpg") << "d-playlist" << 3 << "" << 0;
+        QTest::newRow("share") << "share" << QString() << "d-share" << 3 << "" << 0;
+        QTest::newRow("favorite removed") << "fav1-remove" << QString() << QString() << 3 << "" << 0;
+        QTest::newRow("wallpaper, slow service: Working...")
+            << "wallpaper" << playlistFolder("Wallpaper/%1.jpg") << "d-dc-wallpaper" << 5 << "Wallpaper set"
+            << 3000;
     }
 
     void galleryActions()
@@ -243,6 +252,8 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, event);
         QFETCH(int, card);
+        QFETCH(QString, note);
+        QFETCH(int, slowMs);
         QDir().mkpath(playlistFolder("Trip"));
         QDir().mkpath(fotoria::test::testHome() + "/chosen");
         const QString uuid
@@ -254,6 +265,9 @@ private slots:
         m_urls.opened.clear();
         m_service.clearJournal();
         QSignalSpy installed(WallpaperManager::instance(), &WallpaperManager::wallpaperChanged_Signal);
+        if (slowMs > 0)
+            QVERIFY(m_service.setFailure("/photos/" + uuid + ".jpg", "slow",
+                { { "delay_ms", QString::number(slowMs) }, { "count", "1" } }));
 
         const QString click = QStringLiteral("document.querySelector('#photo-%1 [data-action=%2]').click()");
         if (action == "fav1-remove") {
@@ -266,6 +280,8 @@ private slots:
             return;
         }
         js(click.arg(uuid, action));
+        if (slowMs > 0)
+            QTRY_VERIFY(ProgressDialog::instance()->isVisible());
         if (action == "fav1")
             QTRY_VERIFY(js("native_bridge.loadFavorites()").toStringList().contains(uuid));
         if (!file.isEmpty())
@@ -278,8 +294,14 @@ private slots:
         if (action == "share")
             QTRY_COMPARE(m_urls.opened.value(0).path(), "/share/" + uuid);
         QTRY_VERIFY(events().contains(event));
-        if (card == 7) // the second save opens where the first went
-            QCOMPARE(m_prompts.proposed, m_prompts.saveFile);
+        if (!note.isEmpty())
+            QTRY_COMPARE(m_browser->form().messageLabel->text(), QString(note).replace("%1", file.arg(uuid)));
+        QTRY_VERIFY(!ProgressDialog::instance()->isVisible());
+        // The second save opens where the first went, named after the card's title.
+        const QString title = js(QStringLiteral("document.querySelectorAll('.card .title')[%1].textContent").arg(card))
+                                  .toString();
+        if (card == 7)
+            QCOMPARE(m_prompts.proposed, QFileInfo(m_prompts.saveFile).path() + "/" + title + ".jpg");
     }
 
     // The save dialog's folder and name (%1: the uuid; no `remembered`: no save yet).

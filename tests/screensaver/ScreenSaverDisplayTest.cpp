@@ -298,15 +298,16 @@ void ScreenSaverDisplayTest::nextPictureAlwaysComes()
 void ScreenSaverDisplayTest::badPictureShowsBlack_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("saysSo"); // nothing to show at all: text in the middle
     const QString home = fotoria::test::testHome();
     QFile garbage(home + QStringLiteral("/garbage.jpg"));
     if (garbage.open(QIODevice::WriteOnly))
         garbage.write("this is not a picture");
     garbage.close();
-    QTest::newRow("not a picture") << garbage.fileName();
-    QTest::newRow("missing file") << home + QStringLiteral("/gone.jpg");
-    QTest::newRow("above the decoding limit") << writeHugePngHeader();
-    QTest::newRow("empty path") << QString();
+    QTest::newRow("not a picture") << garbage.fileName() << false;
+    QTest::newRow("missing file") << home + QStringLiteral("/gone.jpg") << false;
+    QTest::newRow("above the decoding limit") << writeHugePngHeader() << false;
+    QTest::newRow("empty path: no picture at all") << QString() << true;
 }
 
 void ScreenSaverDisplayTest::badPictureShowsBlack()
@@ -324,6 +325,13 @@ void ScreenSaverDisplayTest::badPictureShowsBlack()
     QVERIFY(dialog->imageContainer()->pixmap(Qt::ReturnByValue).isNull());
     QCOMPARE(dialog->imageContainer()->geometry(), QRect(0, 0, 1920, 1080));
     QCOMPARE(runFade(dialog->fader()).size(), 64);
+    QFETCH(bool, saysSo);
+    const QImage middle = dialog->grab(QRect(480, 400, 960, 280)).toImage();
+    bool lit = false;
+    for (int y = 0; y < middle.height() && !lit; ++y)
+        for (int x = 0; x < middle.width() && !lit; ++x)
+            lit = qGray(middle.pixel(x, y)) > 64;
+    QCOMPARE(lit, saysSo);
 
     dialog->setImage(good);
     if (!path.isEmpty())

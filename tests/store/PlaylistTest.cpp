@@ -11,11 +11,15 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -596,10 +600,33 @@ private slots:
         QCOMPARE(dialog.message(), QString("Please select a playlist with photos in it."));
         model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole);
         QCOMPARE(dialog.message(), QString());
+        QCOMPARE(closeAnswering(dialog, "Go Back"), QString()); // a photo to show: no question
         model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
         model->setData(model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
         QCOMPARE(dialog.message(), QString("Please select at least one playlist."));
         QCOMPARE(dialog.view()->model(), model);
+
+        // Nothing to show: closing asks; going back keeps the dialog.
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        QCOMPARE(closeAnswering(dialog, "Go Back"), QString("No photos for the wallpaper and the screensaver"));
+        QCOMPARE(finished.size(), 0);
+        QVERIFY(!closeAnswering(dialog, "Close Anyway").isEmpty());
+        QCOMPARE(finished.size(), 1);
+    }
+
+    // Closes `dialog`, clicking `answer` in the question it asks; the question, or empty.
+    static QString closeAnswering(QDialog &dialog, const QString &answer)
+    {
+        QString asked;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            for (QAbstractButton *button : box ? box->buttons() : QList<QAbstractButton *>())
+                if (button->text() == answer)
+                    asked = box->text(), button->click();
+        });
+        dialog.reject();
+        QCoreApplication::processEvents();
+        return asked;
     }
 };
 

@@ -1,5 +1,6 @@
 #include <FotoriaService.h>
 #include <TestEnvironment.h>
+#include <WebPageScripts.h>
 
 #include <ADownloadUpdateDialog.h>
 #include <DCApplication.h>
@@ -7,6 +8,7 @@
 #include <TesselStartup.h>
 #include <apps/desktopclient/ALogin.h>
 #include <components/catalog/CABrowser.h>
+#include <components/catalog/GalleryPage.h>
 #include <core/Settings.h>
 #include <core/User.h>
 
@@ -154,6 +156,41 @@ private slots:
         app()->checkForUpdates(true, true);
         QTRY_COMPARE_WITH_TIMEOUT(seen, shown, 10000);
         QCOMPARE(Settings::getString("kDeclinedVersion"), scheme == "https" ? "1.4.5.0" : "");
+    }
+
+    // The service is gone: our page in the view, the next try counted down
+    // in the toolbar; "Try again" (the toolbar's or the page's) signs in at
+    // once with the service back, and the gallery replaces the message.
+    void unreachableServiceTryAgain_data()
+    {
+        QTest::addColumn<bool>("fromPage");
+        QTest::newRow("toolbar button") << false;
+        QTest::newRow("the page's link") << true;
+    }
+
+    void unreachableServiceTryAgain()
+    {
+        QFETCH(bool, fromPage);
+        const CABrowserForm &form = DCApplication::mainWindow()->form();
+        const quint16 port = m_service.httpPort();
+        m_service.stop();
+        User::instance()->setLoggedIn(false);
+        app()->signIn()->setFirstRetryDelay(10 * 60 * 1000); // only "Try again" comes in time
+        app()->signIn()->delayedLogin_Slot();
+        QTRY_VERIFY_WITH_TIMEOUT(form.messageLabel->text().startsWith("Cannot reach Fotoria. Trying again in "), 15000);
+        QVERIFY(form.tryAgainButton->isVisible());
+        GalleryPage *page = DCApplication::mainWindow()->galleryPage();
+        QTRY_VERIFY(page->showsFailure()
+            && fotoria::test::runScript(page, "!!document.getElementById('try-again')").toBool());
+        QString error;
+        QVERIFY2(m_service.start(&error, port), qPrintable(error));
+        if (fromPage)
+            fotoria::test::runScript(page, "document.getElementById('try-again').click()");
+        else
+            form.tryAgainButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(form.messageLabel->text(), QString(), 15000);
+        QVERIFY(!form.tryAgainButton->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!page->showsFailure() && page->url().path() == QLatin1String("/gallery/home"), 15000);
     }
 
     // A newer version is asked about, downloaded with progress and, on Apply,

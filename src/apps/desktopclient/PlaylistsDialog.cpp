@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -67,4 +68,24 @@ void PlaylistsDialog::playlistsChanged_Slot()
         m_message->setText(tr("Please select a playlist with photos in it."));
     else
         m_message->setText(QString());
+}
+
+void PlaylistsDialog::done(int result)
+{
+    ImageStore *store = m_model->store();
+    if (store->activeCount() > 0 && store->pictureCount() > 0) {
+        QDialog::done(result);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, tr("Playlists"), tr("No photos for the wallpaper and the screensaver"),
+        QMessageBox::NoButton, this);
+    box.setInformativeText(tr("None of the ticked playlists holds a photo: the wallpaper stays as it is and the "
+                              "screensaver has nothing to show."));
+    QPushButton *back = box.addButton(tr("Go Back"), QMessageBox::RejectRole);
+    box.addButton(tr("Close Anyway"), QMessageBox::AcceptRole);
+    box.setDefaultButton(back);
+    box.exec();
+    if (box.clickedButton() == back)
+        return;
+    QDialog::done(result);
 }

@@ -26,6 +26,11 @@ public slots:
     // Warns when no playlist is active, or when the active ones are empty.
     void playlistsChanged_Slot();
 
+protected:
+    // Closing with no photo for the wallpaper and the screensaver asks
+    // first: "Go Back" (the default) keeps the dialog open.
+    void done(int result) override;
+
 private:
     PlaylistsModel *m_model;
     QTableView *m_view;

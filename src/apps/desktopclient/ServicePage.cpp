@@ -173,6 +173,7 @@ bool ServicePage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
     if (m_showsFailure && url == tryAgainAddress()) {
         m_refused = true;
         QTimer::singleShot(0, this, &ServicePage::tryAgain);
+        QTimer::singleShot(0, this, &ServicePage::tryAgainClicked_Signal);
         return false;
     }
     if (isAllowedInView(url) && !(clicked && m_links != Links::StayOnService)) {

@@ -37,11 +37,15 @@ public:
     bool showsFailure() const { return m_showsFailure; }
     // Loads the page the failure page stands in for again.
     void tryAgain();
+    // Our page in place of whatever shows (the service cannot be reached).
+    void showFailure();
 
 signals:
     void externalLink_Signal(QUrl url);
     // A page did not load; the failure page is shown instead.
     void loadFailed_Signal();
+    // The failure page's "Try again" was clicked.
+    void tryAgainClicked_Signal();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -56,7 +60,6 @@ private:
     void leave(const QUrl &url, bool linkClicked);
     bool userActedJustNow() const;
     void loadFinished_Slot(bool ok);
-    void showFailure();
 
     Links m_links = Links::StayOnService;
     QUrl m_wanted;          // the page last asked for, to try again

@@ -20,6 +20,9 @@ const QString kMoveFeedbackKey = QStringLiteral("cabrowser_move_feedback");
 const QString kPlaylistTitle = QStringLiteral("Playlist");
 const QString kCopyFolderTitle = QStringLiteral("Copy to Playlist.");
 const QString kCopyFolderQuestion = QStringLiteral("Copy these photos to a new Playlist?");
+const QString kCannotDownload = QStringLiteral("The photo could not be downloaded.");
+const QString kWallpaperSet = QStringLiteral("Wallpaper set");
+const QString kWallpaperNotSet = QStringLiteral("The wallpaper could not be set.");
 
 QString movedTo(const QString &category)
 {
@@ -44,6 +47,19 @@ QString renameLabel(const QString &name)
 QString playlistLabel(const QString &name)
 {
     return QStringLiteral("Playlist: ") + name;
+}
+
+QString savedTo(const QString &path)
+{
+    return QStringLiteral("Saved to ") + path;
+}
+
+QString unreachable(int seconds)
+{
+    const QString when = seconds <= 0 ? QStringLiteral("now")
+        : seconds < 90                ? QStringLiteral("in %1 s").arg(seconds)
+                                      : QStringLiteral("in %1 min").arg((seconds + 30) / 60);
+    return QStringLiteral("Cannot reach Fotoria. Trying again %1.").arg(when);
 }
 
 } // namespace BrowserMessages

@@ -23,6 +23,9 @@ extern const QString kMoveFeedbackKey; // "cabrowser_move_feedback"
 extern const QString kPlaylistTitle; // "Playlist"
 extern const QString kCopyFolderTitle; // "Copy to Playlist."
 extern const QString kCopyFolderQuestion; // "Copy these photos to a new Playlist?"
+extern const QString kCannotDownload; // "The photo could not be downloaded."
+extern const QString kWallpaperSet; // "Wallpaper set"
+extern const QString kWallpaperNotSet; // "The wallpaper could not be set."
 
 // "Photo(s) have been moved to <category> Playlist"
 QString movedTo(const QString &category);
@@ -34,5 +37,9 @@ QString removeQuestion(const QString &name);
 QString renameLabel(const QString &name);
 // "Playlist: <name>"
 QString playlistLabel(const QString &name);
+// "Saved to <path>"
+QString savedTo(const QString &path);
+// "Cannot reach Fotoria. Trying again in 30 s." (in `seconds`; now at 0)
+QString unreachable(int seconds);
 
 } // namespace BrowserMessages

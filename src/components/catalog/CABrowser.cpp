@@ -17,6 +17,7 @@
 #include "ScriptBridge.h"
 #include "ViewSwitcher.h"
 #include "WidgetPrompts.h"
+#include "WorkFeedback.h"
 
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlainText.h>
@@ -60,6 +61,9 @@ const QSize kPlaylistTile(118, 128);
 // renderer process) up.
 const QString kReleaseKey = QStringLiteral("kWebViewReleaseSeconds");
 constexpr int kReleaseSeconds = 10 * 60;
+constexpr int kNoteMs = 6000;
+const QString kProblemStyle = QStringLiteral("color: #ff7a59; font-weight: bold;");
+const QString kNoteStyle = QStringLiteral("color: #a0a3ad; font-weight: bold;");
 
 QUrl serviceAddress(const QString &path)
 {
@@ -100,6 +104,10 @@ CABrowser::CABrowser(BrowserPrompts *prompts, QWidget *parent)
     m_playlistActions = new PlaylistActions(m_prompts, library, this);
     m_leadImages = new CAPlaylistLeadImage(this);
     m_tagGetter = new CATagGetter(this);
+    m_work = new WorkFeedback(this);
+    m_noteTimer.setSingleShot(true);
+    connect(&m_noteTimer, &QTimer::timeout, this, &CABrowser::updateMessage);
+    connect(&m_countdown, &QTimer::timeout, this, &CABrowser::updateMessage);
 
     connectForm();
     connectWorkers();
@@ -135,6 +143,7 @@ void CABrowser::connectForm()
     connect(ui.advancedButton, &QToolButton::clicked, this, &CABrowser::settingsClicked_Slot);
     connect(ui.howToButton, &QToolButton::clicked, this, &CABrowser::howToClicked_Slot);
     connect(ui.loginButton, &QToolButton::clicked, this, &CABrowser::login_Slot);
+    connect(ui.tryAgainButton, &QToolButton::clicked, this, &CABrowser::retryRequested_Signal);
 
     connect(ui.backToolButton, &QToolButton::clicked, this, &CABrowser::showWebView_Slot);
     connect(ui.renameToolButton, &QToolButton::clicked, this, &CABrowser::renamePlaylist_Slot);
@@ -170,6 +179,11 @@ void CABrowser::connectForm()
             refreshPageFavorites();
         });
     connect(m_photoActions, &PhotoActions::openUrl_Signal, this, &CABrowser::openInDesktopBrowser);
+    connect(m_photoActions, &PhotoActions::workStarted_Signal, m_work, &WorkFeedback::begin);
+    connect(m_photoActions, &PhotoActions::workFinished_Signal, this, [this](const QString &key, const QString &note) {
+        if (m_work->end(key) && !note.isEmpty())
+            showNote(note);
+    });
 }
 
 void CABrowser::connectWorkers()
@@ -215,6 +229,7 @@ void CABrowser::ensureWebView()
     ui.gridLayout_3->addWidget(ui.webView, 1, 0);
     connect(m_page, &QWebEnginePage::loadFinished, ui.loadingLabel, &QLabel::hide);
     connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
+    connect(m_page, &GalleryPage::tryAgainClicked_Signal, this, &CABrowser::retryRequested_Signal);
 }
 
 void CABrowser::loadInView(const QUrl &url)
@@ -264,9 +279,51 @@ bool CABrowser::webViewShown() const
 
 void CABrowser::showMessage(const QString &message)
 {
-    // The service's text, shown as it is.
+    m_countdown.stop();
+    m_message = message;
+    updateMessage();
+}
+
+void CABrowser::showUnreachable(int retryMs)
+{
+    m_nextTry.setRemainingTime(retryMs);
+    m_countdown.start(1000);
+    updateMessage();
+    if (!m_released) {
+        ensureWebView();
+        if (!m_page->showsFailure())
+            m_page->showFailure();
+    }
+}
+
+void CABrowser::showNote(const QString &note)
+{
+    m_note = note;
+    m_noteTimer.start(kNoteMs);
+    updateMessage();
+}
+
+void CABrowser::updateMessage()
+{
+    const bool unreachable = m_countdown.isActive();
+    if (unreachable)
+        m_message = BrowserMessages::unreachable(int((m_nextTry.remainingTime() + 999) / 1000));
+    const bool note = m_noteTimer.isActive();
+    // Texts from the service and file names are shown as they are.
     ui.messageLabel->setTextFormat(Qt::PlainText);
-    ui.messageLabel->setText(message);
+    ui.messageLabel->setStyleSheet(note ? kNoteStyle : kProblemStyle);
+    ui.messageLabel->setText(note ? m_note : m_message);
+    ui.tryAgainButton->setVisible(unreachable && !note);
+}
+
+void CABrowser::wallpaperFinished_Slot(const QString &picture, bool ok)
+{
+    if (!m_work->end(picture))
+        return;
+    if (ok)
+        showNote(BrowserMessages::kWallpaperSet);
+    else
+        m_prompts->inform(BrowserMessages::kOopsTitle, BrowserMessages::kWallpaperNotSet);
 }
 
 // --- views -----------------------------------------------------------------
@@ -291,7 +348,7 @@ void CABrowser::showPlaylist_Slot()
 
 void CABrowser::refresh_Slot()
 {
-    ui.messageLabel->clear();
+    showMessage(QString());
     // The view the person chose stays; the gallery signs in behind it.
     loadInView(tokenAddress());
     m_tagGetter->startSoon();
@@ -337,7 +394,9 @@ void CABrowser::login_Slot()
 
 void CABrowser::closeProgress_Slot()
 {
-    ProgressDialog::closeProgress();
+    // The getter ends every pass with this, work of ours still under way or not.
+    if (!m_work->busy())
+        ProgressDialog::closeProgress();
 }
 
 // --- playlists ----------------------------------------------------------------
@@ -628,6 +687,7 @@ void CABrowser::photoClicked_Slot(QString channel, QString uuid, QString url, QS
     if (action == QLatin1String("show")) {
         showInImageWindow(url);
     } else if (action == QLatin1String("wallpaper")) {
+        m_work->begin(url);
         emit wallpaperRequested_Signal(url);
         Analytics::wallpaper(channel, uuid, false);
     } else if (action == QLatin1String("addplaylist")) {

@@ -2,6 +2,7 @@
 
 #include "CABrowserForm.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
@@ -24,6 +25,7 @@ class PlaylistActions;
 class QListWidgetItem;
 class ScriptBridge;
 class ViewSwitcher;
+class WorkFeedback;
 class WebCookieSync;
 
 // The main window: the service's gallery in a web view, or the playlists
@@ -64,6 +66,12 @@ public:
 
     // A sign-in problem, shown in the toolbar until the next success.
     void showMessage(const QString &message);
+    // The service cannot be reached; the next try is `retryMs` away. The
+    // view shows our failure page and the toolbar counts down, with "Try
+    // again" beside it.
+    void showUnreachable(int retryMs);
+    // A short note in the toolbar for a few seconds (plain text).
+    void showNote(const QString &note);
 
 signals:
     void calendarClicked_Signal();
@@ -75,6 +83,8 @@ signals:
     // The playlist strip (after a reload) and the photos of the selected
     // playlist (after a listing) have arrived.
     void playlistsLoaded_Signal();
+    // "Try again" while the service cannot be reached: sign in now.
+    void retryRequested_Signal();
 
 public slots:
     void openFotoria_Slot();
@@ -97,6 +107,8 @@ public slots:
     void newCategory_Slot(bool fromCatalog, QString category, QString path, bool select);
     void newFile_Slot(QString category, QString url);
     void closeProgress_Slot();
+    // A wallpaper change asked for has ended (from the wallpaper manager).
+    void wallpaperFinished_Slot(const QString &picture, bool ok);
     void postState_Slot();
     void refresh_Slot();
     void itemClicked_Slot(QModelIndex index);
@@ -139,6 +151,7 @@ private:
     QStringList selectedPhotoPaths() const;
     void showPlaceholder();
     void refreshLeadPicture(const QString &playlist);
+    void updateMessage();
 
     CABrowserForm ui;
     std::unique_ptr<BrowserPrompts> m_ownPrompts;
@@ -155,6 +168,13 @@ private:
     CAPlaylistLeadImage *m_leadImages;
     CATagGetter *m_tagGetter;
     ImageWindow *m_imageWindow = nullptr;
+    WorkFeedback *m_work;
+    QString m_message;
+    QString m_note;
+    QTimer m_noteTimer;
+    // While the service cannot be reached: the next try and a countdown.
+    QDeadlineTimer m_nextTry;
+    QTimer m_countdown;
 
     QStringList m_playlistNames;
     QStringList m_playlistPhotos;

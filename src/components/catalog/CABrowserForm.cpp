@@ -82,12 +82,23 @@ void CABrowserForm::setupUi(QMainWindow *window)
     messageLabel->setObjectName(QStringLiteral("messageLabel"));
     messageLabel->setStyleSheet(QStringLiteral("color: #ff7a59; font-weight: bold;"));
     messageLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    tryAgainButton = new QToolButton(toolbarContainer);
+    tryAgainButton->setObjectName(QStringLiteral("tryAgainButton"));
+    tryAgainButton->setText(QStringLiteral("Try again"));
+    tryAgainButton->setStyleSheet(QStringLiteral("QToolButton { color: #ffffff; background: transparent; "
+                                                 "border: 1px solid #ff7a59; border-radius: 4px; padding: 3px 10px; }"
+                                                 "QToolButton:hover { background: #ff7a59; }"));
+    tryAgainButton->hide();
+    auto *messageRow = new QHBoxLayout;
+    messageRow->setSpacing(10);
+    messageRow->addWidget(messageLabel, 1);
+    messageRow->addWidget(tryAgainButton);
     upperGridLayout->addWidget(fotoriaButton, 0, 0);
     upperGridLayout->addWidget(playlistButton, 0, 1);
     upperGridLayout->addWidget(calendarButton, 0, 2);
     upperGridLayout->addWidget(advancedButton, 0, 3);
     upperGridLayout->addWidget(howToButton, 0, 4);
-    upperGridLayout->addWidget(messageLabel, 0, 5);
+    upperGridLayout->addLayout(messageRow, 0, 5);
     upperGridLayout->addWidget(loginButton, 0, 6);
     for (int column = 0; column <= 7; ++column)
         upperGridLayout->setColumnStretch(column, column == 5 ? 1 : 0);

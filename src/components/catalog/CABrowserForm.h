@@ -29,7 +29,8 @@ struct CABrowserForm
     QToolButton *advancedButton = nullptr;
     QToolButton *howToButton = nullptr;
     QToolButton *loginButton = nullptr;
-    QLabel *messageLabel = nullptr; // sign-in problems
+    QLabel *messageLabel = nullptr; // sign-in problems, short notes
+    QToolButton *tryAgainButton = nullptr; // while the service cannot be reached
 
     QWidget *contentContainer = nullptr;
     QVBoxLayout *verticalLayout_3 = nullptr;

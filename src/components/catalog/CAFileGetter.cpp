@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QUrl>
 
 namespace {
@@ -54,6 +55,8 @@ CAFileGetter::CAFileGetter(QObject *parent)
         &CAFileGetter::closeProgress_Slot, Qt::QueuedConnection);
     connect(m_worker, &CAFileGetterWorkerThread::wallpaperRequested_Signal, this,
         &CAFileGetter::wallpaperRequested_Slot, Qt::QueuedConnection);
+    connect(m_worker, &CAFileGetterWorkerThread::fetchFailed_Signal, this, &CAFileGetter::fetchFailed_Signal,
+        Qt::QueuedConnection);
 }
 
 CAFileGetter::~CAFileGetter()
@@ -84,6 +87,11 @@ bool CAFileGetter::isAcceptedFileName(const QString &fileName)
 void CAFileGetter::fetch(
     const QString &category, const QString &url, const QString &fileName, bool setAsWallpaper)
 {
+    // Told after the caller's own bookkeeping, as a fetch that failed is.
+    auto refuse = qScopeGuard([this, fileName] {
+        QMetaObject::invokeMethod(
+            this, [this, fileName] { emit fetchFailed_Signal(fileName); }, Qt::QueuedConnection);
+    });
     if (!isAcceptedUrl(url)) {
         qDebug().noquote() << "CAFileGetter: refused address" << LogScrub::text(url);
         return;
@@ -96,6 +104,7 @@ void CAFileGetter::fetch(
         qDebug().noquote() << "CAFileGetter: stopped, not fetching" << LogScrub::text(url);
         return;
     }
+    refuse.dismiss();
     m_worker->enqueue(
         { category, url, QDir::cleanPath(QFileInfo(fileName).absoluteFilePath()), setAsWallpaper });
     m_worker->startWorker();

@@ -41,6 +41,8 @@ signals:
     void closeProgress_Signal();
     // A fetched file is to become the wallpaper.
     void wallpaperRequested_Signal(QString path);
+    // A queued file could not be fetched (the name as queued).
+    void fetchFailed_Signal(QString fileName);
 
 public slots:
     void start_Slot();

@@ -77,6 +77,7 @@ QString CAFileGetterWorkerThread::fetchFile(const QString &url, const QString &f
         }
         if (!fetched) {
             qDebug().noquote() << Q_FUNC_INFO << "problem getting url:" << LogScrub::text(address);
+            emit fetchFailed_Signal(fileName);
             return QString();
         }
         qDebug().noquote() << Q_FUNC_INFO << "url:" << LogScrub::text(address) << "filename:" << fileName;

@@ -36,6 +36,8 @@ signals:
     void closeProgress_Signal();
     // A fetched file that is to become the wallpaper.
     void wallpaperRequested_Signal(QString path);
+    // A file that could not be fetched.
+    void fetchFailed_Signal(QString fileName);
 
 protected:
     void work() override;

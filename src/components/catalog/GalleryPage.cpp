@@ -29,8 +29,8 @@ const char kPageSource[] = R"JS((function () {
   function text(value) { return value === undefined || value === null ? '' : String(value); }
   var bridge = Object.freeze({
     loadFavorites: function () { return favorites.slice(); },
-    photoClicked: function (channel, uuid, url, action) {
-      send(['photoClicked', text(channel), text(uuid), text(url), text(action)]);
+    photoClicked: function (channel, uuid, url, action, title) {
+      send(['photoClicked', text(channel), text(uuid), text(url), text(action), text(title)]);
     },
     nextDropUrl: function (url) { send(['nextDropUrl', text(url)]); }
   });
@@ -40,7 +40,7 @@ const char kPageSource[] = R"JS((function () {
 // In our own world, after qwebchannel.js. %1: the service's origin.
 const char kRelaySource[] = R"JS((function () {
   if (location.origin !== %1) return;
-  var arity = { photoClicked: 4, nextDropUrl: 1 };
+  var arity = { photoClicked: 5, nextDropUrl: 1 };
   var bridge = null, waiting = [];
   function call(c) { bridge[c[0]].apply(bridge, c.slice(1)); }
   new QWebChannel(qt.webChannelTransport, function (channel) {

@@ -31,6 +31,12 @@ bool isWebAddress(const QString &url)
         && (parsed.scheme() == QLatin1String("http") || parsed.scheme() == QLatin1String("https"));
 }
 
+// As the file getter names the files it fetched.
+QString cleanPath(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
 } // namespace
 
 PhotoActions::PhotoActions(BrowserPrompts *prompts, const PlaylistLibrary &library, QObject *parent)
@@ -39,6 +45,7 @@ PhotoActions::PhotoActions(BrowserPrompts *prompts, const PlaylistLibrary &libra
     , m_library(library)
 {
     connect(CAFileGetter::instance(), &CAFileGetter::newFile_Signal, this, &PhotoActions::fileFetched_Slot);
+    connect(CAFileGetter::instance(), &CAFileGetter::fetchFailed_Signal, this, &PhotoActions::fetchFailed_Slot);
 }
 
 QString PhotoActions::downloadPath(const QString &uuid)
@@ -64,8 +71,8 @@ void PhotoActions::rememberSaveFolder(const QString &chosen)
     Settings::setValue(kSaveFolderKey, QFileInfo(chosen).absolutePath());
 }
 
-bool PhotoActions::pageAction(
-    const QString &channel, const QString &uuid, const QString &url, const QString &action)
+bool PhotoActions::pageAction(const QString &channel, const QString &uuid, const QString &url,
+    const QString &action, const QString &title)
 {
     qDebug().noquote() << "CABrowser::photoClicked(), action:" << ImageStore::nameForLog(action)
                        << "uuid:" << ImageStore::nameForLog(uuid);
@@ -95,7 +102,7 @@ bool PhotoActions::pageAction(
     } else if (action == QLatin1String("fav1-remove")) {
         removeFavorite(uuid);
     } else if (action == QLatin1String("download")) {
-        download(channel, uuid, url, QString()); // the page's call names no title
+        download(channel, uuid, url, title);
     } else if (action == QLatin1String("playlist")) {
         addToChosenPlaylist(PhotoPaths(url).path(), true);
         Analytics::playlist(channel, uuid);
@@ -120,7 +127,11 @@ bool PhotoActions::fetchInto(
         store->setActive(playlist, true);
         emit playlistCreated_Signal(playlist);
     }
-    const QString target = folder + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
+    const QString target = cleanPath(folder + QLatin1Char('/') + uuid + QStringLiteral(".jpg"));
+    if (setAsWallpaper) {
+        m_pendingWallpapers.insert(target);
+        emit workStarted_Signal(target);
+    }
     CAFileGetter::instance()->fetch(
         QStringLiteral("notused"), PhotoPaths(url).path(), target, setAsWallpaper);
     return true;
@@ -135,17 +146,18 @@ void PhotoActions::download(
     rememberSaveFolder(chosen);
     Analytics::download(channel, uuid);
     // A copy the client already holds, else fetched into the downloads folder.
-    const QString local = downloadPath(uuid);
+    const QString local = cleanPath(downloadPath(uuid));
+    emit workStarted_Signal(local);
     for (const QString &playlist : m_library.playlistNames()) {
         const QString candidate
             = m_library.folderOf(playlist) + QLatin1Char('/') + uuid + QStringLiteral(".jpg");
         if (QFileInfo(candidate).isFile()) {
-            copyToChosen(candidate, chosen);
+            copyToChosen(candidate, chosen, local);
             return;
         }
     }
     if (QFileInfo(local).isFile()) {
-        copyToChosen(local, chosen);
+        copyToChosen(local, chosen, local);
         return;
     }
     m_pendingSaves.insert(local, chosen);
@@ -155,15 +167,29 @@ void PhotoActions::download(
 void PhotoActions::fileFetched_Slot(const QString &category, const QString &path)
 {
     Q_UNUSED(category)
-    const QString chosen = m_pendingSaves.take(path);
+    const QString key = cleanPath(path);
+    m_pendingWallpapers.remove(key); // the wallpaper manager tells the rest
+    const QString chosen = m_pendingSaves.take(key);
     if (!chosen.isEmpty())
-        copyToChosen(path, chosen);
+        copyToChosen(path, chosen, key);
 }
 
-void PhotoActions::copyToChosen(const QString &from, const QString &to)
+void PhotoActions::fetchFailed_Slot(const QString &path)
 {
-    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+    const QString key = cleanPath(path);
+    const QString chosen = m_pendingSaves.take(key);
+    if (chosen.isEmpty() && !m_pendingWallpapers.remove(key))
         return;
+    emit workFinished_Signal(key, QString());
+    m_prompts->inform(BrowserMessages::kOopsTitle, BrowserMessages::kCannotDownload);
+}
+
+void PhotoActions::copyToChosen(const QString &from, const QString &to, const QString &key)
+{
+    if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath()) {
+        emit workFinished_Signal(key, BrowserMessages::savedTo(to));
+        return;
+    }
     // The save dialog has asked before replacing a file.
     const QString aside = to + QStringLiteral(".part");
     QFile::remove(aside);
@@ -171,9 +197,12 @@ void PhotoActions::copyToChosen(const QString &from, const QString &to)
         || !QFile::rename(aside, to)) {
         QFile::remove(aside);
         qWarning().noquote() << "CABrowser: cannot save the photo as" << to;
+        emit workFinished_Signal(key, QString());
         m_prompts->inform(
             BrowserMessages::kOopsTitle, QStringLiteral("The photo could not be saved as %1.").arg(to));
+        return;
     }
+    emit workFinished_Signal(key, BrowserMessages::savedTo(to));
 }
 
 void PhotoActions::removeFavorite(const QString &uuid)

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class BrowserPrompts;
@@ -19,8 +20,10 @@ public:
     PhotoActions(BrowserPrompts *prompts, const PlaylistLibrary &library, QObject *parent = nullptr);
 
     // From the gallery page: "wallpaper", "download", "playlist", "share",
-    // "fav1", "fav1-remove". Returns false for a refused or unknown call.
-    bool pageAction(const QString &channel, const QString &uuid, const QString &url, const QString &action);
+    // "fav1", "fav1-remove". `title` names the file a download proposes.
+    // Returns false for a refused or unknown call.
+    bool pageAction(const QString &channel, const QString &uuid, const QString &url, const QString &action,
+        const QString &title = QString());
 
     // Puts a picture (service address, "file://" URL or local path) into a
     // playlist, copying or moving a local file; a service address is fetched.
@@ -54,19 +57,28 @@ signals:
     // The favourites changed: lead pictures and marks need a refresh.
     void favoritesChanged_Signal();
     void openUrl_Signal(QUrl url);
+    // Slow work under way on the file `key`, and its end with a short note
+    // (empty after a failure, which was told already).
+    void workStarted_Signal(QString key);
+    void workFinished_Signal(QString key, QString note);
 
 public slots:
     // A file the file getter stored: finishes a download the user asked for.
     void fileFetched_Slot(const QString &category, const QString &path);
+    // A file the file getter could not fetch: a wanted copy or wallpaper fails.
+    void fetchFailed_Slot(const QString &path);
 
 private:
     bool fetchInto(const QString &playlist, const QString &uuid, const QString &url, bool setAsWallpaper);
     void download(const QString &channel, const QString &uuid, const QString &url, const QString &title);
     void removeFavorite(const QString &uuid);
-    void copyToChosen(const QString &from, const QString &to);
+    // `key`: the work this copy ends.
+    void copyToChosen(const QString &from, const QString &to, const QString &key);
 
     BrowserPrompts *m_prompts;
     PlaylistLibrary m_library;
     // Downloaded file -> where the user wants a copy.
     QHash<QString, QString> m_pendingSaves;
+    // Pictures being fetched to become the wallpaper.
+    QSet<QString> m_pendingWallpapers;
 };

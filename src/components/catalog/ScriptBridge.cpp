@@ -13,10 +13,10 @@ QStringList ScriptBridge::loadFavorites()
     return FavoritesSet::instance().uuids();
 }
 
-void ScriptBridge::photoClicked(
-    const QString &channel, const QString &uuid, const QString &url, const QString &action)
+void ScriptBridge::photoClicked(const QString &channel, const QString &uuid, const QString &url,
+    const QString &action, const QString &title)
 {
-    emit photoClicked_Signal(channel, uuid, url, action);
+    emit photoClicked_Signal(channel, uuid, url, action, title);
 }
 
 void ScriptBridge::nextDropUrl(const QString &url)

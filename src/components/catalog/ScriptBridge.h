@@ -15,12 +15,13 @@ public:
 
     // The uuids of the favourite pictures, listed afresh.
     Q_INVOKABLE QStringList loadFavorites();
-    Q_INVOKABLE void photoClicked(
-        const QString &channel, const QString &uuid, const QString &url, const QString &action);
+    // `title` is empty from pages that name none.
+    Q_INVOKABLE void photoClicked(const QString &channel, const QString &uuid, const QString &url,
+        const QString &action, const QString &title);
     // The address the next drop onto the playlist strip is to carry.
     Q_INVOKABLE void nextDropUrl(const QString &url);
 
 signals:
-    void photoClicked_Signal(QString channel, QString uuid, QString url, QString action);
+    void photoClicked_Signal(QString channel, QString uuid, QString url, QString action, QString title);
     void nextDropUrl_Signal(QString url);
 };
