@@ -10,12 +10,17 @@
 #include <CUElidedLabel.h>
 #include <PlaylistDrop.h>
 #include <WidgetPrompts.h>
+#include <CABrowserForm.h>
+#include <apps/desktopclient/ALogin.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlainText.h>
+#include <apps/desktopclient/PlaylistsDialog.h>
 #include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/SettingsDialog.h>
+#include <apps/desktopclient/WebDialog.h>
+#include <Onboarding.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
 
@@ -24,6 +29,7 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QMovie>
 #include <QPushButton>
@@ -452,19 +458,153 @@ private slots:
         window.setPhotos(photos, 0);
         QCOMPARE(browseHidden(), (QList<bool> { false, false, false }));
 
-        const QString startStyle = window.slideShowButton()->styleSheet();
-        QVERIFY(startStyle.contains(QLatin1String("btn_playlist_start_slideshow.png")));
+        const auto shownIcon = [&] { return window.slideShowButton()->icon().pixmap(48).toImage(); };
+        const QImage start = shownIcon();
         window.slideShowButton()->click();
         QVERIFY(window.isSlideShowRunning());
-        QVERIFY(window.slideShowButton()->styleSheet().contains(
-            QLatin1String("btn_playlist_stop_slideshow.png")));
+        QVERIFY(shownIcon() != start);
         window.slideShowButton()->click();
         QVERIFY(!window.isSlideShowRunning());
-        QCOMPARE(window.slideShowButton()->styleSheet(), startStyle);
+        QCOMPARE(shownIcon(), start);
 
         window.slideShowButton()->click();
         window.reject();
         QVERIFY(!window.isSlideShowRunning());
+    }
+
+    // Drawn for twice the pixels, an icon has them, and is no 1x picture
+    // scaled up; the photo is decoded at the screen's pixels (this row
+    // guards that in the run at QT_SCALE_FACTOR=2).
+    void sharpAtTheScreensRatio_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("toolbar icon") << "toolbar";
+        QTest::newRow("Sign in") << "sign in";
+        QTest::newRow("image window button") << "image button";
+        QTest::newRow("image window photo") << "photo";
+    }
+    void sharpAtTheScreensRatio()
+    {
+        QFETCH(QString, what);
+        QMainWindow main;
+        CABrowserForm form;
+        form.setupUi(&main);
+        ALogin login;
+        ImageWindow window;
+        window.setPhotos(threePhotos(), 0);
+        if (what == QLatin1String("photo")) {
+            const QPixmap shown = window.pictureLabel()->pixmap(Qt::ReturnByValue);
+            QCOMPARE(shown.devicePixelRatio(), window.devicePixelRatioF());
+            QCOMPARE(shown.height(), qRound(window.height() * window.devicePixelRatioF()));
+            return;
+        }
+        const QAbstractButton *button = what == QLatin1String("toolbar") ? static_cast<QAbstractButton *>(form.playlistButton)
+            : what == QLatin1String("sign in") ? login.findChild<QPushButton *>(QStringLiteral("fLoginButton"))
+                                               : window.closeButton();
+        const QSize size(40, 40);
+        const QImage once = button->icon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage twice = button->icon().pixmap(size * 2).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(twice.size(), once.size() * 2);
+        QVERIFY(twice != once.scaled(twice.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+
+    // Tab walks the toolbars, and the button with the focus looks it.
+    void toolbarFocus_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("main toolbar") << "fotoriaButton" << "playlistButton";
+        QTest::newRow("to the help") << "advancedButton" << "howToButton";
+        QTest::newRow("playlist toolbar") << "backToolButton" << "renameToolButton";
+    }
+    void toolbarFocus()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QMainWindow main;
+        CABrowserForm form;
+        form.setupUi(&main);
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *first = main.findChild<QToolButton *>(from);
+        first->clearFocus();
+        const QImage plain = first->grab().toImage();
+        first->setFocus(Qt::TabFocusReason);
+        const QImage focused = first->grab().toImage();
+        QVERIFY(focused != plain);
+        QTest::keyClick(first, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), main.findChild<QToolButton *>(to));
+        QCOMPARE(first->grab().toImage(), plain);
+    }
+
+    // Arrows and Page Up/Down change the photo and leave the focus where it
+    // is; Space never closes the window, Escape does.
+    void imageWindowKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Right") << int(Qt::Key_Right) << 1 << true;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 2 << true;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 1 << true;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 2 << true;
+        QTest::newRow("Space, on Close") << int(Qt::Key_Space) << 0 << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << false;
+    }
+    void imageWindowKeys()
+    {
+        QFETCH(int, key);
+        ImageWindow window;
+        window.open(threePhotos(), 0);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.closeButton()->setFocus();
+        QTest::keyClick(window.closeButton(), Qt::Key(key));
+        QTEST(window.currentIndex(), "index");
+        QTEST(window.isVisible(), "open");
+        if (window.isVisible())
+            QCOMPARE(QApplication::focusWidget(), window.closeButton());
+    }
+
+    // Every dialog closes from the keyboard: Escape, or its Close button.
+    void dialogsCloseByKeyboard_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("key"); // pressed on the dialog; 0: Space on its Close button
+        QTest::newRow("login") << "login" << int(Qt::Key_Escape);
+        QTest::newRow("settings") << "settings" << int(Qt::Key_Escape);
+        QTest::newRow("playlists") << "playlists" << int(Qt::Key_Escape);
+        QTest::newRow("help, Escape") << "help" << int(Qt::Key_Escape);
+        QTest::newRow("notice") << "notice" << int(Qt::Key_Escape);
+        QTest::newRow("welcome") << "welcome" << int(Qt::Key_Escape);
+        QTest::newRow("help, Close") << "help" << 0;
+    }
+    void dialogsCloseByKeyboard()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(int, key);
+        Settings::setValue(QStringLiteral("kServiceUrl"), QStringLiteral("http://127.0.0.1:9/"));
+        std::unique_ptr<QDialog> shown;
+        if (dialog == QLatin1String("login"))
+            shown.reset(new ALogin);
+        else if (dialog == QLatin1String("settings"))
+            shown.reset(new SettingsDialog);
+        else if (dialog == QLatin1String("playlists"))
+            shown.reset(new PlaylistsDialog({ "Alpha" }));
+        else if (dialog == QLatin1String("notice"))
+            shown.reset(new WebDialog(QUrl(QStringLiteral("http://127.0.0.1:9/notice"))));
+        else if (dialog == QLatin1String("welcome"))
+            shown.reset(new Onboarding);
+        else
+            shown.reset(new HelpDialog);
+        shown->show();
+        shown->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+        if (key)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown.get(), Qt::Key(key));
+        else
+            QTest::keyClick(static_cast<HelpDialog *>(shown.get())->closeButton(), Qt::Key_Space);
+        QTRY_VERIFY(!shown->isVisible());
     }
 
     void feedbackNotShownAfterDontShowAgain()

@@ -304,7 +304,7 @@ void CABrowser::postState_Slot()
     const bool person
         = user->isLoggedIn() && !isServiceAccount(user->email()) && !user->authenticationToken().isEmpty();
     ui.loginButton->setIcon(
-        QIcon(person ? QStringLiteral(":images/btn_logout.png") : QStringLiteral(":images/btn_login.png")));
+        QIcon(person ? QStringLiteral(":/svg/btn_logout.svg") : QStringLiteral(":/svg/btn_login.svg")));
     ui.loginButton->setToolTip(person ? QStringLiteral("Log out") : QStringLiteral("Log in"));
 }
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWebEngineSettings>
+#include <QShortcut>
 #include <QWebEngineView>
 
 namespace {
@@ -41,6 +42,8 @@ Onboarding::Onboarding(QWidget *parent)
     connect(m_next, &QPushButton::clicked, this, &Onboarding::nextClickedSlot);
     connect(m_previous, &QPushButton::clicked, this, &Onboarding::previousClickedSlot);
     m_next->setDefault(true);
+    // The page keeps Escape to itself: the window takes it first.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_show);
@@ -108,5 +111,10 @@ void Onboarding::load()
     if (m_index < 0 || m_index >= m_pages.size())
         return;
     qDebug() << "Onboarding: page" << m_pages.at(m_index);
-    m_view->load(QUrl(m_pages.at(m_index)));
+    // A scaled screen gets the picture at twice the pixels; the view shrinks
+    // it to fit, so it stays sharp.
+    QUrl url(m_pages.at(m_index));
+    if (devicePixelRatioF() > 1)
+        url.setQuery(QStringLiteral("scale=2"));
+    m_view->load(url);
 }
