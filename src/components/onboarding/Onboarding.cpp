@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QShortcut>
 #include <QWebEngineView>
@@ -34,6 +36,12 @@ Onboarding::Onboarding(QWidget *parent)
     auto *page = new ServicePage(WebProfile::transient(), m_view);
     page->setLinks(ServicePage::Links::None);
     page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    QWebEngineScript fit;
+    fit.setInjectionPoint(QWebEngineScript::DocumentReady);
+    fit.setWorldId(QWebEngineScript::ApplicationWorld);
+    fit.setSourceCode(QStringLiteral(
+        "for (const picture of document.images) { picture.style.width = '100vw'; picture.style.height = '100vh'; }"));
+    page->scripts().insert(fit);
     m_view->setPage(page);
     m_view->setFixedSize(kPageWidth, kPageHeight);
 
@@ -111,8 +119,8 @@ void Onboarding::load()
     if (m_index < 0 || m_index >= m_pages.size())
         return;
     qDebug() << "Onboarding: page" << m_pages.at(m_index);
-    // A scaled screen gets the picture at twice the pixels; the view shrinks
-    // it to fit, so it stays sharp.
+    // A scaled screen gets the picture at twice the pixels, fitted to the
+    // view: the same size, each pixel its own.
     QUrl url(m_pages.at(m_index));
     if (devicePixelRatioF() > 1)
         url.setQuery(QStringLiteral("scale=2"));
