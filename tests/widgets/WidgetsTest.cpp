@@ -501,7 +501,8 @@ private slots:
         const QAbstractButton *button = what == QLatin1String("toolbar") ? static_cast<QAbstractButton *>(form.playlistButton)
             : what == QLatin1String("sign in") ? login.findChild<QPushButton *>(QStringLiteral("fLoginButton"))
                                                : window.closeButton();
-        const QSize size(40, 40);
+        const int side = qMax(button->iconSize().width(), button->iconSize().height());
+        const QSize size(side, side);
         const QImage once = button->icon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
         const QImage twice = button->icon().pixmap(size * 2).toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(twice.size(), once.size() * 2);
