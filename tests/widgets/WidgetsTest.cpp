@@ -36,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolButton>
+#include <QWebEngineView>
 
 using namespace fotoria::test;
 
@@ -601,6 +602,9 @@ private slots:
         shown->show();
         shown->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+        // In a page, as after a click on it.
+        if (auto *view = shown->findChild<QWebEngineView *>())
+            view->setFocus();
         if (key)
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown.get(), Qt::Key(key));
         else
