@@ -249,9 +249,10 @@ void ScreenSaverControllerTest::dialogByKeyboard()
     screenSaver.setMode(ScreenSaverCommandLine::ConfigurationMode);
     QVERIFY(screenSaver.start());
     SSConfigurationDialog *dialog = screenSaver.configurationDialog();
+    // Before any activation: whichever way the window comes up.
+    QCOMPARE(dialog->focusWidget(), dialog->spinBox());
     dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dialog));
-    QCOMPARE(QApplication::focusWidget(), dialog->spinBox());
     QVERIFY(dialog->closeButton()->geometry().bottom() < dialog->height());
     for (int key : keys)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
