@@ -19,7 +19,8 @@ Qt::Alignment corner(int position);
 
 // Where the calendar's top-left corner goes. position: 0 top left,
 // 1 top right, 2 bottom left, 3 bottom right; the margin is times scale.
-QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position, qreal scale = 1);
+QPoint origin(
+    const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position, qreal scale = 1);
 
 // A calendar too large for the screen is shrunk to fit; otherwise it is
 // drawn at its own size in pixels, whatever the picture's resolution was.

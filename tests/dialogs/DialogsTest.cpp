@@ -313,6 +313,9 @@ private slots:
             // pixels: twice the page in the run at QT_SCALE_FACTOR=2).
             QTRY_COMPARE(dialog.webView()->page()->contentsSize().toSize(),
                 QSize(Onboarding::kPageWidth, Onboarding::kPageHeight) * dialog.devicePixelRatioF());
+            // A click on the picture keeps it fitted (no zooming in at 2x).
+            QTest::mouseClick(dialog.webView()->focusProxy(), Qt::LeftButton);
+            QVERIFY(!QTest::qWaitFor([&] { return dialog.webView()->page()->contentsSize().width() > 1520; }, 500));
             QCOMPARE(dialog.previousButton()->isVisible(), page > 0);
             QCOMPARE(dialog.nextButton()->text(), labels.at(page));
             if (page < 2)
