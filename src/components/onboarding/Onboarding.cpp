@@ -36,11 +36,12 @@ Onboarding::Onboarding(QWidget *parent)
     auto *page = new ServicePage(WebProfile::transient(), m_view);
     page->setLinks(ServicePage::Links::None);
     page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    // The engine fits a larger picture (the one for scaled screens) into the
+    // view; a click must not zoom it to its full size.
     QWebEngineScript fit;
     fit.setInjectionPoint(QWebEngineScript::DocumentReady);
     fit.setWorldId(QWebEngineScript::ApplicationWorld);
-    fit.setSourceCode(QStringLiteral(
-        "for (const picture of document.images) { picture.style.width = '100vw'; picture.style.height = '100vh'; }"));
+    fit.setSourceCode(QStringLiteral("for (const picture of document.images) picture.style.pointerEvents = 'none';"));
     page->scripts().insert(fit);
     m_view->setPage(page);
     m_view->setFixedSize(kPageWidth, kPageHeight);
