@@ -213,6 +213,8 @@ void CABrowser::ensureWebView()
     m_page = new GalleryPage(m_bridge, profile, ui.webView);
     ui.webView->setPage(m_page);
     ui.gridLayout_3->addWidget(ui.webView, 1, 0);
+    // The window opens on the page, not with a focus ring on the logo.
+    ui.webView->setFocus();
     connect(m_page, &QWebEnginePage::loadFinished, ui.loadingLabel, &QLabel::hide);
     connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
 }
