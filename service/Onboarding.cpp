@@ -33,11 +33,14 @@ const QSize kSize(760, 428);
 
 void Onboarding::prepareText()
 {
-    for (int n = 0; n < 3; ++n) {
+    for (int i = 0; i < 2 * 3; ++i) {
+        const int n = i % 3;
+        const int scale = i / 3 + 1;
         const Slide &slide = kSlides[n];
-        QImage layer(kSize, QImage::Format_ARGB32_Premultiplied);
+        QImage layer(kSize * scale, QImage::Format_ARGB32_Premultiplied);
         layer.fill(Qt::transparent);
         QPainter p(&layer);
+        p.scale(scale, scale);
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
 
@@ -45,7 +48,7 @@ void Onboarding::prepareText()
         QLinearGradient shade(0, kSize.height() * 0.45, 0, kSize.height());
         shade.setColorAt(0, QColor(0, 0, 0, 0));
         shade.setColorAt(1, QColor(0, 0, 0, 190));
-        p.fillRect(layer.rect(), shade);
+        p.fillRect(QRect(QPoint(), kSize), shade);
 
         QFont title(QStringLiteral("DejaVu Sans"));
         title.setPixelSize(34);
@@ -69,21 +72,22 @@ void Onboarding::prepareText()
             p.drawEllipse(QPointF(kSize.width() - 90 + i * 22, kSize.height() - 36), 5, 5);
         }
         p.end();
-        m_text[n] = layer;
+        m_text[i] = layer;
     }
 }
 
-QByteArray Onboarding::picture(int number)
+QByteArray Onboarding::picture(int number, int scale)
 {
-    if (number < 1 || number > 3)
+    if (number < 1 || number > 3 || scale < 1 || scale > 2)
         return QByteArray();
+    const int i = (scale - 1) * 3 + number - 1;
     std::lock_guard<std::mutex> lock(m_mutex);
-    QByteArray &png = m_png[number - 1];
+    QByteArray &png = m_png[i];
     if (png.isEmpty()) {
         static const PhotoCatalog catalog;
-        QImage image = renderPhoto(catalog.photos().at(kSlides[number - 1].photo), kSize);
+        QImage image = renderPhoto(catalog.photos().at(kSlides[number - 1].photo), kSize * scale);
         QPainter p(&image);
-        p.drawImage(0, 0, m_text[number - 1]);
+        p.drawImage(0, 0, m_text[i]);
         p.end();
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);

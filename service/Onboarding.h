@@ -14,12 +14,14 @@ class Onboarding
 {
 public:
     void prepareText(); // main thread, before serving
-    QByteArray picture(int number); // 1..3; empty for any other number
+    // number 1..3, scale 1 or 2 (for scaled screens: twice the pixels);
+    // empty for anything else.
+    QByteArray picture(int number, int scale = 1);
 
 private:
     std::mutex m_mutex;
-    QImage m_text[3];
-    QByteArray m_png[3];
+    QImage m_text[6]; // scale 1, then scale 2
+    QByteArray m_png[6];
 };
 
 } // namespace fotoria::service

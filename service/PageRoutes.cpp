@@ -89,11 +89,12 @@ void installPageRoutes(Router &router)
 
     router.get(R"(/onboarding/onboarding-([0-9]+)\.png)", [&ctx](const httplib::Request &req, httplib::Response &res, const RequestInfo &) {
         const int n = qs(req.matches[1]).toInt();
-        if (n < 1 || n > 3) {
+        const int scale = req.has_param("scale") ? qs(req.get_param_value("scale")).toInt() : 1;
+        if (n < 1 || n > 3 || scale < 1 || scale > 2) {
             sendMessage(res, 404, QStringLiteral("Not found."));
             return;
         }
-        sendBytes(res, ctx.onboarding.picture(n), "image/png");
+        sendBytes(res, ctx.onboarding.picture(n, scale), "image/png");
     });
 
     router.get(R"(/photos/([^/]+))", [&ctx](const httplib::Request &req, httplib::Response &res, const RequestInfo &) {

@@ -3,6 +3,7 @@
 #include "SSConfigurationDialogDelegate.h"
 #include "ui_SSConfigurationDialog.h"
 
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QSpinBox>
@@ -12,7 +13,11 @@ SSConfigurationDialog::SSConfigurationDialog(QWidget *parent)
     , m_ui(new Ui::SSConfigurationDialog)
 {
     m_ui->setupUi(this);
+    // Changes apply as they are made, so Close is all there is to press.
+    m_buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     fitTexts();
+    m_ui->sbUpdateInterval->setFocus();
 }
 
 // The form's places suit the Windows dialog font. Where a wider font stands
@@ -31,6 +36,11 @@ void SSConfigurationDialog::fitTexts()
     unit->setGeometry(qMax(unit->x(), box->x() + box->width() + gap), unit->y(), qMax(unit->width(), unitText),
         unit->height());
     resize(qMax(width(), unit->x() + unit->width() + label->x()), height());
+    // Close below the line, at the right.
+    const QSize buttons = m_buttons->sizeHint();
+    const int top = box->y() + box->height() + label->x();
+    m_buttons->setGeometry(width() - buttons.width() - label->x(), top, buttons.width(), buttons.height());
+    resize(width(), qMax(height(), top + buttons.height() + label->x()));
 }
 
 SSConfigurationDialog::~SSConfigurationDialog() = default;
@@ -43,6 +53,11 @@ void SSConfigurationDialog::setValue(int seconds)
 int SSConfigurationDialog::value() const
 {
     return m_ui->sbUpdateInterval->value();
+}
+
+QPushButton *SSConfigurationDialog::closeButton() const
+{
+    return m_buttons->button(QDialogButtonBox::Close);
 }
 
 QSpinBox *SSConfigurationDialog::spinBox() const

@@ -5,6 +5,8 @@
 #include <memory>
 
 class SSConfigurationDialogDelegate;
+class QDialogButtonBox;
+class QPushButton;
 class QSpinBox;
 
 namespace Ui {
@@ -12,7 +14,7 @@ class SSConfigurationDialog;
 }
 
 // Sets how long each picture stays (10 to 120 seconds). Every change goes to
-// the delegate at once; there is no OK or Cancel.
+// the delegate at once; there is no OK or Cancel, only Close.
 class SSConfigurationDialog : public QDialog
 {
     Q_OBJECT
@@ -25,6 +27,7 @@ public:
     void setDelegate(SSConfigurationDialogDelegate *delegate);
     SSConfigurationDialogDelegate *delegate() const { return m_delegate; }
     QSpinBox *spinBox() const;
+    QPushButton *closeButton() const;
 
     static constexpr int kMinimumInterval = 10;
 
@@ -36,4 +39,5 @@ private:
 
     std::unique_ptr<Ui::SSConfigurationDialog> m_ui;
     SSConfigurationDialogDelegate *m_delegate = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
 };

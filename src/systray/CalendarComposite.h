@@ -18,11 +18,13 @@ constexpr int kMargin = 32;
 Qt::Alignment corner(int position);
 
 // Where the calendar's top-left corner goes. position: 0 top left,
-// 1 top right, 2 bottom left, 3 bottom right.
-QPoint origin(const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position);
+// 1 top right, 2 bottom left, 3 bottom right; the margin is times scale.
+QPoint origin(
+    const QSize &wallpaper, const QSize &screen, const QSize &calendar, int position, qreal scale = 1);
 
 // A calendar too large for the screen is shrunk to fit; otherwise it is
-// drawn at its own size, whatever the picture's resolution was.
+// drawn at its own size in pixels, whatever the picture's resolution was.
+// Its device pixel ratio (the screen's scale) scales the margins.
 void paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position);
 
 } // namespace CalendarComposite

@@ -204,7 +204,11 @@ QImage CalendarWidget::grabImage() const
 
 QImage CalendarWidget::render(QWebEngineView *view)
 {
-    QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+    // At device pixels: on a scaled screen the calendar keeps its size
+    // against the desktop, and its sharpness.
+    const qreal ratio = view->devicePixelRatioF();
+    QImage image(view->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
     // The children only: the widget's own background would fill the
     // page's transparent parts.

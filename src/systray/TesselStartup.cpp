@@ -42,6 +42,8 @@ void prepareProcess()
 {
     CrashReporter::add();
     WebProfile::prepareApplication();
+    // Icons then come at the screen's pixel ratio, not scaled up from 1x.
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     // Chromium refuses to start its sandbox for root; an ordinary user keeps it.
     if (platform::runsAsSuperuser())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

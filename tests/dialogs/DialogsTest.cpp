@@ -400,17 +400,24 @@ private slots:
         for (int page = 0; page < 3; ++page) {
             QTRY_VERIFY_WITH_TIMEOUT(loaded.count() == page + 1, 10000);
             QVERIFY(loaded.last().first().toBool());
-            // Laid out shortly after the load.
+            // Laid out shortly after the load (the size comes in device
+            // pixels: twice the page in the run at QT_SCALE_FACTOR=2).
             QTRY_COMPARE(dialog.webView()->page()->contentsSize().toSize(),
-                QSize(Onboarding::kPageWidth, Onboarding::kPageHeight));
+                QSize(Onboarding::kPageWidth, Onboarding::kPageHeight) * dialog.devicePixelRatioF());
+            // A click on the picture keeps it fitted (no zooming in at 2x).
+            QTest::mouseClick(dialog.webView()->focusProxy(), Qt::LeftButton);
+            QVERIFY(!QTest::qWaitFor([&] { return dialog.webView()->page()->contentsSize().width() > 1520; }, 500));
             QCOMPARE(dialog.previousButton()->isVisible(), page > 0);
             QCOMPARE(dialog.nextButton()->text(), labels.at(page));
             if (page < 2)
                 QTest::mouseClick(dialog.nextButton(), Qt::LeftButton);
         }
         QStringList pictures;
-        for (const QJsonValue &entry : m_service.journal("/onboarding/"))
+        for (const QJsonValue &entry : m_service.journal("/onboarding/")) {
             pictures.append(entry.toObject().value("path").toString());
+            // A scaled screen asks for the pictures at twice the pixels.
+            QCOMPARE(entry.toObject().value("target").toString().endsWith("?scale=2"), dialog.devicePixelRatioF() > 1);
+        }
         QCOMPARE(pictures,
             QStringList({ "/onboarding/onboarding-1.png", "/onboarding/onboarding-2.png",
                 "/onboarding/onboarding-3.png" }));

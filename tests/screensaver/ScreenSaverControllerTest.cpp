@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -51,6 +52,8 @@ private slots:
     void dialogShowsStoredInterval_data();
     void dialogShowsStoredInterval();
     void steppingStoresAtOnce();
+    void dialogByKeyboard_data();
+    void dialogByKeyboard();
     void sameIntervalWritesNothing();
 
 private:
@@ -229,6 +232,31 @@ void ScreenSaverControllerTest::steppingStoresAtOnce()
     QCOMPARE(screenSaver.imageQueue()->interval(), 11);
     dialog->close();
     QCOMPARE(storedOnDisk(kIntervalKey).toInt(), 11);
+}
+
+// The spin box has the focus at once; Escape or Tab to Close and Space close it.
+void ScreenSaverControllerTest::dialogByKeyboard_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::newRow("Escape") << QList<int> { Qt::Key_Escape };
+    QTest::newRow("Close") << QList<int> { Qt::Key_Tab, Qt::Key_Space };
+}
+
+void ScreenSaverControllerTest::dialogByKeyboard()
+{
+    QFETCH(QList<int>, keys);
+    ScreenSaver screenSaver(qApp);
+    screenSaver.setMode(ScreenSaverCommandLine::ConfigurationMode);
+    QVERIFY(screenSaver.start());
+    SSConfigurationDialog *dialog = screenSaver.configurationDialog();
+    // Before any activation: whichever way the window comes up.
+    QCOMPARE(dialog->focusWidget(), dialog->spinBox());
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QVERIFY(dialog->closeButton()->geometry().bottom() < dialog->height());
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QTRY_VERIFY(!dialog->isVisible());
 }
 
 void ScreenSaverControllerTest::sameIntervalWritesNothing()

@@ -437,6 +437,8 @@ private slots:
         QTest::newRow("calendar") << "/calendar?size=1&past_months=0&future_months=0&first_day=0" << 200 << QByteArray("text/html");
         QTest::newRow("welcome 1") << "/onboarding/onboarding-1.png" << 200 << QByteArray("image/png");
         QTest::newRow("welcome 3") << "/onboarding/onboarding-3.png" << 200 << QByteArray("image/png");
+        QTest::newRow("welcome 2, scaled screen") << "/onboarding/onboarding-2.png?scale=2" << 200 << QByteArray("image/png");
+        QTest::newRow("no welcome at scale 3") << "/onboarding/onboarding-2.png?scale=3" << 404 << QByteArray("application/json");
         QTest::newRow("no welcome 4") << "/onboarding/onboarding-4.png" << 404 << QByteArray("application/json");
         QTest::newRow("unknown API") << "/api/v9/nothing" << 404 << QByteArray("application/json");
     }
@@ -462,7 +464,7 @@ private slots:
         if (type == "image/png") {
             const QImage image = QImage::fromData(body, "PNG");
             QVERIFY(!image.isNull());
-            QVERIFY(image.width() >= 640);
+            QVERIFY(image.width() >= (path.endsWith("scale=2") ? 1520 : 640));
         }
     }
 

@@ -38,7 +38,7 @@ QImage renderPage(const QUrl &url, const QSize &size)
     for (int i = 0; i < 100; ++i) {
         QTest::qWait(50);
         const QImage frame = CalendarWidget::render(&view);
-        if (frame == last && qAlpha(frame.pixel(size.width() / 2, size.height() / 2)) > 0)
+        if (frame == last && qAlpha(frame.pixel(frame.width() / 2, frame.height() / 2)) > 0)
             return frame;
         last = frame;
     }
@@ -151,14 +151,20 @@ private slots:
         QImage expected(screen + extra, QImage::Format_RGB32);
         expected.fill(kBackground);
         if (!pageFails) {
-            const QImage calendar
-                = renderPage(m_service.baseUrl() + "/calendar?" + kDefaultQuery, kMediumCalendar);
+            QImage calendar = renderPage(m_service.baseUrl() + "/calendar?" + kDefaultQuery, kMediumCalendar);
             QVERIFY(!calendar.isNull());
-            QVERIFY(qAlpha(calendar.pixel(kMediumCalendar.width() / 2, kMediumCalendar.height() / 2)) > 0);
+            // On a screen scaled twice (the run at QT_SCALE_FACTOR=2) the
+            // calendar and its margin take twice the wallpaper's pixels.
+            const int scale = qRound(qApp->devicePixelRatio());
+            const QSize size = kMediumCalendar * scale;
+            const int margin = 32 * scale;
+            QCOMPARE(calendar.size(), size);
+            calendar.setDevicePixelRatio(1);
+            QVERIFY(qAlpha(calendar.pixel(size.width() / 2, size.height() / 2)) > 0);
             const int left = extra.width() / 2;
-            const int x = position % 2 ? left + screen.width() - kMediumCalendar.width() - 32 : left + 32;
+            const int x = position % 2 ? left + screen.width() - size.width() - margin : left + margin;
             const int top = extra.height() / 2;
-            const int y = position >= 2 ? top + screen.height() - kMediumCalendar.height() : top + 32;
+            const int y = position >= 2 ? top + screen.height() - size.height() : top + margin;
             QPainter(&expected).drawImage(x, y, calendar);
         }
 

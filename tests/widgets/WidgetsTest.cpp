@@ -10,12 +10,17 @@
 #include <CUElidedLabel.h>
 #include <PlaylistDrop.h>
 #include <WidgetPrompts.h>
+#include <CABrowserForm.h>
+#include <apps/desktopclient/ALogin.h>
 #include <apps/desktopclient/CUMessageBox.h>
 #include <apps/desktopclient/HelpDialog.h>
 #include <apps/desktopclient/ImageWindow.h>
 #include <apps/desktopclient/PlainText.h>
+#include <apps/desktopclient/PlaylistsDialog.h>
 #include <apps/desktopclient/ServicePage.h>
 #include <apps/desktopclient/SettingsDialog.h>
+#include <apps/desktopclient/WebDialog.h>
+#include <Onboarding.h>
 #include <core/PhotoPaths.h>
 #include <core/Settings.h>
 
@@ -24,12 +29,14 @@
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QMovie>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QToolButton>
+#include <QWebEngineView>
 
 using namespace fotoria::test;
 
@@ -436,7 +443,9 @@ private slots:
         QCOMPARE(window.currentIndex(), index);
         const QPixmap shown = window.pictureLabel()->pixmap(Qt::ReturnByValue);
         QVERIFY(!shown.isNull());
-        QVERIFY(shown.width() <= window.width());
+        // At the screen's pixels (the run at QT_SCALE_FACTOR=2 has twice).
+        QCOMPARE(shown.devicePixelRatio(), window.devicePixelRatioF());
+        QCOMPARE(shown.height(), qRound(window.height() * shown.devicePixelRatio()));
     }
 
     void imageWindowButtonsAndSlideShow()
@@ -452,19 +461,138 @@ private slots:
         window.setPhotos(photos, 0);
         QCOMPARE(browseHidden(), (QList<bool> { false, false, false }));
 
-        const QString startStyle = window.slideShowButton()->styleSheet();
-        QVERIFY(startStyle.contains(QLatin1String("btn_playlist_start_slideshow.png")));
+        const auto shownIcon = [&] { return window.slideShowButton()->icon().pixmap(48).toImage(); };
+        const QImage start = shownIcon();
         window.slideShowButton()->click();
         QVERIFY(window.isSlideShowRunning());
-        QVERIFY(window.slideShowButton()->styleSheet().contains(
-            QLatin1String("btn_playlist_stop_slideshow.png")));
+        QVERIFY(shownIcon() != start);
         window.slideShowButton()->click();
         QVERIFY(!window.isSlideShowRunning());
-        QCOMPARE(window.slideShowButton()->styleSheet(), startStyle);
+        QCOMPARE(shownIcon(), start);
 
         window.slideShowButton()->click();
         window.reject();
         QVERIFY(!window.isSlideShowRunning());
+    }
+
+    // Asked for twice the pixels, an icon has them, and is no 1x picture scaled up.
+    void sharpIcons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("toolbar") << "playlistButton";
+        QTest::newRow("Sign in") << "fLoginButton";
+        QTest::newRow("image window") << "imageClose";
+    }
+    void sharpIcons()
+    {
+        QFETCH(QString, button);
+        QMainWindow main;
+        CABrowserForm form;
+        form.setupUi(&main);
+        ALogin login;
+        ImageWindow window;
+        window.closeButton()->setObjectName(QStringLiteral("imageClose"));
+        QAbstractButton *found = nullptr;
+        for (QWidget *parent : std::initializer_list<QWidget *> { &main, &login, &window })
+            found = found ? found : parent->findChild<QAbstractButton *>(button);
+        const int side = qMax(found->iconSize().width(), found->iconSize().height());
+        const QImage once = found->icon().pixmap(side).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage twice = found->icon().pixmap(2 * side).toImage().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(twice.size(), once.size() * 2);
+        QVERIFY(twice != once.scaled(twice.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+
+    // Tab walks the toolbars, and the button with the focus looks it.
+    void toolbarFocus_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("main toolbar") << "fotoriaButton" << "playlistButton";
+        QTest::newRow("playlist toolbar") << "backToolButton" << "renameToolButton";
+    }
+    void toolbarFocus()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QMainWindow main;
+        CABrowserForm form;
+        form.setupUi(&main);
+        main.show();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        auto *first = main.findChild<QToolButton *>(from);
+        first->clearFocus();
+        const QImage plain = first->grab().toImage();
+        first->setFocus(Qt::TabFocusReason);
+        QVERIFY(first->grab().toImage() != plain);
+        QTest::keyClick(first, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), main.findChild<QToolButton *>(to));
+        QCOMPARE(first->grab().toImage(), plain);
+    }
+
+    // Arrows and Page Up/Down change the photo and leave the focus where it
+    // is; Space never closes the window, Escape does.
+    void imageWindowKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("Right") << int(Qt::Key_Right) << 1 << true;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 2 << true;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 1 << true;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 2 << true;
+        QTest::newRow("Space, on Close") << int(Qt::Key_Space) << 0 << true;
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << false;
+    }
+    void imageWindowKeys()
+    {
+        QFETCH(int, key);
+        ImageWindow window;
+        window.open(threePhotos(), 0);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.closeButton()->setFocus();
+        QTest::keyClick(window.closeButton(), Qt::Key(key));
+        QTEST(window.currentIndex(), "index");
+        QTEST(window.isVisible(), "open");
+        if (window.isVisible())
+            QCOMPARE(QApplication::focusWidget(), window.closeButton());
+    }
+
+    // Every dialog closes from the keyboard: Escape, or its Close button.
+    void dialogsCloseByKeyboard_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("key"); // pressed on the dialog; 0: Space on its Close button
+        QTest::newRow("login") << "login" << int(Qt::Key_Escape);
+        QTest::newRow("settings") << "settings" << int(Qt::Key_Escape);
+        QTest::newRow("playlists") << "playlists" << int(Qt::Key_Escape);
+        QTest::newRow("help, Escape") << "help" << int(Qt::Key_Escape);
+        QTest::newRow("notice") << "notice" << int(Qt::Key_Escape);
+        QTest::newRow("welcome") << "welcome" << int(Qt::Key_Escape);
+        QTest::newRow("help, Close") << "help" << 0;
+    }
+    void dialogsCloseByKeyboard()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(int, key);
+        Settings::setValue(QStringLiteral("kServiceUrl"), QStringLiteral("http://127.0.0.1:9/"));
+        std::unique_ptr<QDialog> shown(dialog == "login" ? new ALogin
+                : dialog == "settings"                 ? new SettingsDialog
+                : dialog == "playlists"                ? new PlaylistsDialog({ "Alpha" })
+                : dialog == "notice"                   ? new WebDialog(QUrl("http://127.0.0.1:9/notice"))
+                : dialog == "welcome"                  ? static_cast<QDialog *>(new Onboarding)
+                                                       : new HelpDialog);
+        shown->show();
+        shown->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shown.get()));
+        // In a page, as after a click on it.
+        if (auto *view = shown->findChild<QWebEngineView *>())
+            view->setFocus();
+        if (key)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : shown.get(), Qt::Key(key));
+        else
+            QTest::keyClick(static_cast<HelpDialog *>(shown.get())->closeButton(), Qt::Key_Space);
+        QTRY_VERIFY(!shown->isVisible());
     }
 
     void feedbackNotShownAfterDontShowAgain()

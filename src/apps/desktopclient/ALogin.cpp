@@ -28,7 +28,8 @@ ALogin::ALogin(QWidget *parent)
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("logoLabel"));
     logo->setFixedSize(32, 32);
-    logo->setStyleSheet(QStringLiteral("background-image: url(:/images/login_logo.png);"));
+    // From the drawing at the screen's pixel ratio: sharp when scaled.
+    logo->setPixmap(QIcon(QStringLiteral(":/svg/fotoria_mark.svg")).pixmap(logo->size()));
 
     m_email->setObjectName(QStringLiteral("fUsername"));
     m_password->setObjectName(QStringLiteral("fPassword"));
@@ -50,8 +51,10 @@ ALogin::ALogin(QWidget *parent)
     connect(forgot, &QLabel::linkActivated, this, &ALogin::emailLinkActivated);
 
     m_loginButton->setObjectName(QStringLiteral("fLoginButton"));
-    m_loginButton->setStyleSheet(QStringLiteral("border: none;"));
-    m_loginButton->setIcon(QIcon(QStringLiteral(":/images/btn_login_dialog.png")));
+    // Flat, so it shows the focus itself.
+    m_loginButton->setStyleSheet(QStringLiteral(
+        "QPushButton { border: none; } QPushButton:focus { background: #3b6ea8; border-radius: 4px; }"));
+    m_loginButton->setIcon(QIcon(QStringLiteral(":/svg/btn_login_dialog.svg")));
     m_loginButton->setIconSize(QSize(160, 40));
     m_loginButton->setToolTip(tr("Sign in"));
     m_loginButton->setDefault(true);

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QUrl>
 
+class QDialogButtonBox;
+class QPushButton;
 class QWebEngineView;
 class ServicePage;
 
@@ -20,8 +22,10 @@ public:
 
     QWebEngineView *webView() const { return m_view; }
     ServicePage *page() const { return m_page; }
+    QPushButton *closeButton() const;
 
 private:
     QWebEngineView *m_view;
     ServicePage *m_page;
+    QDialogButtonBox *m_buttons;
 };

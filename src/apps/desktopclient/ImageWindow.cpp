@@ -5,24 +5,28 @@
 #include <QDebug>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
 
-const QString kStartStyle = QStringLiteral("background-image: url(:/images/btn_playlist_start_slideshow.png);"
-                                           "background-repeat: no-repeat;border: none;");
-const QString kStopStyle = QStringLiteral("background-image: url(:/images/btn_playlist_stop_slideshow.png);"
-                                          "background-repeat: no-repeat;border: none;");
+const QString kStartIcon = QStringLiteral(":/svg/btn_playlist_start_slideshow.svg");
+const QString kStopIcon = QStringLiteral(":/svg/btn_playlist_stop_slideshow.svg");
+// Flat buttons show no focus of their own; Tab would move unseen.
+const QString kButtonStyle
+    = QStringLiteral("QPushButton { border: none; } QPushButton:focus { background: rgba(59, 110, 168, 160); "
+                     "border-radius: 6px; }");
+const QSize kButtonSize(48, 48);
 
-QPushButton *imageButton(const QString &image, QWidget *parent)
+QPushButton *imageButton(const QString &icon, QWidget *parent)
 {
     auto *button = new QPushButton(parent);
-    const QPixmap pixmap(image);
-    button->setIcon(QIcon(pixmap));
-    button->setIconSize(pixmap.size());
-    button->setFixedSize(pixmap.size());
+    // Drawn from the drawing at the screen's pixel ratio, sharp at any scale.
+    button->setIcon(QIcon(icon));
+    button->setIconSize(kButtonSize);
+    button->setFixedSize(kButtonSize);
     button->setFlat(true);
-    button->setStyleSheet(QStringLiteral("border: none;"));
+    button->setStyleSheet(kButtonStyle);
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -39,13 +43,22 @@ ImageWindow::ImageWindow(QWidget *parent)
     setStyleSheet(QStringLiteral("ImageWindow { background: #1c1f27; }"));
 
     m_picture->setAlignment(Qt::AlignCenter);
-    m_closeButton = imageButton(QStringLiteral(":/images/ic_playlist_close.png"), this);
-    m_previousButton = imageButton(QStringLiteral(":/images/ic_playlist_arrow_left.png"), this);
-    m_nextButton = imageButton(QStringLiteral(":/images/ic_playlist_arrow_right.png"), this);
-    m_slideShowButton = new QPushButton(this);
-    m_slideShowButton->setFixedSize(
-        QPixmap(QStringLiteral(":/images/btn_playlist_start_slideshow.png")).size());
-    m_slideShowButton->setCursor(Qt::PointingHandCursor);
+    m_closeButton = imageButton(QStringLiteral(":/svg/ic_playlist_close.svg"), this);
+    m_previousButton = imageButton(QStringLiteral(":/svg/ic_playlist_arrow_left.svg"), this);
+    m_nextButton = imageButton(QStringLiteral(":/svg/ic_playlist_arrow_right.svg"), this);
+    m_slideShowButton = imageButton(kStartIcon, this);
+
+    // Window-wide, so that the arrows change the photo whichever button has
+    // the focus (buttons would move the focus), and Space never presses Close.
+    const auto key = [this](const QKeySequence &keys, void (ImageWindow::*slot)()) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    };
+    key(Qt::Key_Left, &ImageWindow::previous_Slot);
+    key(Qt::Key_PageUp, &ImageWindow::previous_Slot);
+    key(Qt::Key_Right, &ImageWindow::next_Slot);
+    key(Qt::Key_PageDown, &ImageWindow::next_Slot);
+    key(Qt::Key_Space, &ImageWindow::toggleSlideShow);
 
     connect(m_slideShowButton, &QPushButton::clicked, this, &ImageWindow::startSlideShow_Slot);
     connect(m_previousButton, &QPushButton::clicked, this, &ImageWindow::previous_Slot);
@@ -101,15 +114,19 @@ void ImageWindow::showPhoto()
     if (m_index < 0 || m_index >= m_paths.size())
         return;
     // Decoded at the window's size: a 24 MP photo is never held whole.
-    const QImage image = PictureDecoder::loadScaled(m_paths.at(m_index), size(), Qt::KeepAspectRatio);
+    // At device pixels, so that a scaled screen shows it sharp.
+    const qreal ratio = devicePixelRatioF();
+    const QImage image = PictureDecoder::loadScaled(m_paths.at(m_index), size() * ratio, Qt::KeepAspectRatio);
     if (image.isNull())
         qDebug() << "ImageWindow::showPhoto(), cannot read" << m_paths.at(m_index);
-    m_picture->setPixmap(QPixmap::fromImage(image));
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    m_picture->setPixmap(pixmap);
 }
 
 void ImageWindow::updateButtons()
 {
-    m_slideShowButton->setStyleSheet(isSlideShowRunning() ? kStopStyle : kStartStyle);
+    m_slideShowButton->setIcon(QIcon(isSlideShowRunning() ? kStopIcon : kStartIcon));
     const bool browsable = m_paths.size() > 1;
     m_previousButton->setVisible(browsable);
     m_nextButton->setVisible(browsable);
@@ -153,6 +170,12 @@ void ImageWindow::startSlideShow_Slot()
         m_slideShowTimer->start(kSlideShowMs);
     }
     updateButtons();
+}
+
+void ImageWindow::toggleSlideShow()
+{
+    if (m_paths.size() > 1)
+        startSlideShow_Slot();
 }
 
 void ImageWindow::reject()

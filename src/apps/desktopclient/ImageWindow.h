@@ -43,6 +43,8 @@ public slots:
     void next_Slot();
 
 private:
+    // Space: the slideshow, where there is one.
+    void toggleSlideShow();
     void showPhoto();
     void updateButtons();
     void placeButtons();

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QShortcut>
 #include <QWebEngineView>
 
 WebDialog::WebDialog(const QUrl &url, QWidget *parent)
@@ -25,6 +26,8 @@ WebDialog::WebDialog(const QUrl &url, QWidget *parent)
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // The page keeps Escape to itself: the window takes it first.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QDialog::reject);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(m_view, 0, 0);

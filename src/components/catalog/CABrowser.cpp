@@ -227,6 +227,8 @@ void CABrowser::ensureWebView()
     m_page = new GalleryPage(m_bridge, profile, ui.webView);
     ui.webView->setPage(m_page);
     ui.gridLayout_3->addWidget(ui.webView, 1, 0);
+    // The window opens on the page, not with a focus ring on the logo.
+    ui.webView->setFocus();
     connect(m_page, &QWebEnginePage::loadFinished, ui.loadingLabel, &QLabel::hide);
     connect(m_page, &GalleryPage::externalLink_Signal, this, &CABrowser::openInDesktopBrowser);
     connect(m_page, &GalleryPage::tryAgainClicked_Signal, this, &CABrowser::retryRequested_Signal);
@@ -361,7 +363,7 @@ void CABrowser::postState_Slot()
     const bool person
         = user->isLoggedIn() && !isServiceAccount(user->email()) && !user->authenticationToken().isEmpty();
     ui.loginButton->setIcon(
-        QIcon(person ? QStringLiteral(":images/btn_logout.png") : QStringLiteral(":images/btn_login.png")));
+        QIcon(person ? QStringLiteral(":/svg/btn_logout.svg") : QStringLiteral(":/svg/btn_login.svg")));
     ui.loginButton->setToolTip(person ? QStringLiteral("Log out") : QStringLiteral("Log in"));
 }
 

@@ -14,12 +14,17 @@
 
 namespace {
 
+// The style draws no focus on flat tool buttons: without this, Tab moves
+// through the toolbars unseen. The ring fits the room around the icons.
+constexpr int kFocusRing = 2;
+const char kFocusStyle[] = " QToolButton:focus { border: 2px solid #4da3ff; border-radius: 6px; }";
+
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &icon, const QSize &size)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
     button->setIcon(QIcon(icon));
-    button->setIconSize(size);
+    button->setIconSize(size - QSize(2 * kFocusRing, 2 * kFocusRing));
     button->setFixedSize(size);
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -56,22 +61,23 @@ void CABrowserForm::setupUi(QMainWindow *window)
 
     // The toolbar: logo, then the command buttons, free space, messages.
     toolbarContainer = container(centralwidget, "toolbarContainer");
-    toolbarContainer->setStyleSheet(QStringLiteral("#toolbarContainer { background: #1c1f27; }"));
+    toolbarContainer->setStyleSheet(
+        QStringLiteral("#toolbarContainer { background: #1c1f27; }") + QLatin1String(kFocusStyle));
     upperGridLayout = tightLayout<QGridLayout>(toolbarContainer, "upperGridLayout");
     upperGridLayout->setContentsMargins(0, 0, 10, 0);
     upperGridLayout->setRowMinimumHeight(0, 64);
     const QSize command(64, 48);
     fotoriaButton = toolButton(
-        toolbarContainer, "fotoriaButton", QStringLiteral(":images/fotoria_logo.png"), QSize(220, 48));
+        toolbarContainer, "fotoriaButton", QStringLiteral(":/svg/fotoria_logo.svg"), QSize(220, 48));
     playlistButton
-        = toolButton(toolbarContainer, "playlistButton", QStringLiteral(":images/ic_playlists.png"), command);
+        = toolButton(toolbarContainer, "playlistButton", QStringLiteral(":/svg/ic_playlists.svg"), command);
     calendarButton
-        = toolButton(toolbarContainer, "calendarButton", QStringLiteral(":images/ic_calendar.png"), command);
+        = toolButton(toolbarContainer, "calendarButton", QStringLiteral(":/svg/ic_calendar.svg"), command);
     advancedButton
-        = toolButton(toolbarContainer, "advancedButton", QStringLiteral(":images/ic_settings.png"), command);
-    howToButton = toolButton(toolbarContainer, "howToButton", QStringLiteral(":images/ic_help.png"), command);
+        = toolButton(toolbarContainer, "advancedButton", QStringLiteral(":/svg/ic_settings.svg"), command);
+    howToButton = toolButton(toolbarContainer, "howToButton", QStringLiteral(":/svg/ic_help.svg"), command);
     loginButton
-        = toolButton(toolbarContainer, "loginButton", QStringLiteral(":images/btn_login.png"), command);
+        = toolButton(toolbarContainer, "loginButton", QStringLiteral(":/svg/btn_login.svg"), command);
     fotoriaButton->setToolTip(QStringLiteral("Gallery"));
     playlistButton->setToolTip(QStringLiteral("Playlists for wallpaper and screensaver"));
     calendarButton->setToolTip(QStringLiteral("Calendar"));
@@ -117,11 +123,12 @@ void CABrowserForm::setupUi(QMainWindow *window)
     verticalLayout_2 = tightLayout<QVBoxLayout>(playListImageListContainer, "verticalLayout_2");
     playListToolbar = container(playListImageListContainer, "playListToolbar");
     gridLayout_4 = tightLayout<QGridLayout>(playListToolbar, "gridLayout_4");
+    playListToolbar->setStyleSheet(QLatin1String(kFocusStyle));
     const QSize small(48, 48);
     backToolButton
-        = toolButton(playListToolbar, "backToolButton", QStringLiteral(":/images/ic_gallery_off.png"), small);
+        = toolButton(playListToolbar, "backToolButton", QStringLiteral(":/svg/ic_gallery_off.svg"), small);
     renameToolButton = toolButton(
-        playListToolbar, "renameToolButton", QStringLiteral(":/images/ic_playlist_edit.png"), small);
+        playListToolbar, "renameToolButton", QStringLiteral(":/svg/ic_playlist_edit.svg"), small);
     playlistLabel = new CUElidedLabel(playListToolbar);
     playlistLabel->setObjectName(QStringLiteral("playlistLabel"));
     playlistLabel->setStyleSheet(QStringLiteral("font-size: 16px; font-weight: bold; padding-left: 8px;"));
@@ -133,13 +140,11 @@ void CABrowserForm::setupUi(QMainWindow *window)
     screenSaverToolButton->setObjectName(QStringLiteral("screenSaverToolButton"));
     screenSaverToolButton->setText(QStringLiteral("Screensaver"));
     screenSaverToolButton->setToolTip(QStringLiteral("Run the screensaver with the active playlists"));
-    playToolButton = toolButton(playListToolbar, "playToolButton", QString(), small);
-    playToolButton->setStyleSheet(QStringLiteral(
-        "QToolButton { background-image: url(:/images/ic_playlist_play.png); background-repeat: no-repeat; "
-        "background-position: center; border: none; }"));
+    playToolButton
+        = toolButton(playListToolbar, "playToolButton", QStringLiteral(":/svg/ic_playlist_play.svg"), small);
     playToolButton->setToolTip(QStringLiteral("Slideshow"));
     deleteToolButton = toolButton(
-        playListToolbar, "deleteToolButton", QStringLiteral(":/images/ic_playlist_trash.png"), small);
+        playListToolbar, "deleteToolButton", QStringLiteral(":/svg/ic_playlist_trash.svg"), small);
     gridLayout_4->addWidget(backToolButton, 0, 0);
     gridLayout_4->addWidget(renameToolButton, 0, 1);
     gridLayout_4->addWidget(playlistLabel, 0, 2);
@@ -172,11 +177,9 @@ void CABrowserForm::setupUi(QMainWindow *window)
     playlistsLabel = new QLabel(QStringLiteral("Playlists"), playListListInnerContainer);
     playlistsLabel->setObjectName(QStringLiteral("playlistsLabel"));
     playlistsLabel->setStyleSheet(QStringLiteral("padding: 10px;"));
-    newPlayButton = toolButton(playListListInnerContainer, "newPlayButton", QString(), QSize(98, 98));
-    newPlayButton->setStyleSheet(
-        QStringLiteral("QToolButton { background-image: url(:/images/btn_create_playlist.png); "
-                       "background-repeat: no-repeat; "
-                       "background-position: center; border: none; }"));
+    newPlayButton = toolButton(
+        playListListInnerContainer, "newPlayButton", QStringLiteral(":/svg/btn_create_playlist.svg"), QSize(98, 98));
+    newPlayButton->setIconSize(QSize(48, 48));
     newPlayButton->setToolTip(QStringLiteral("New playlist"));
     horizontalLayout->addWidget(playlistsLabel);
     horizontalLayout->addWidget(newPlayButton);

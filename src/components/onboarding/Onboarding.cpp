@@ -10,7 +10,10 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QShortcut>
 #include <QWebEngineView>
 
 namespace {
@@ -33,6 +36,13 @@ Onboarding::Onboarding(QWidget *parent)
     auto *page = new ServicePage(WebProfile::transient(), m_view);
     page->setLinks(ServicePage::Links::None);
     page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, false);
+    // The engine fits a larger picture (the one for scaled screens) into the
+    // view; a click must not zoom it to its full size.
+    QWebEngineScript fit;
+    fit.setInjectionPoint(QWebEngineScript::DocumentReady);
+    fit.setWorldId(QWebEngineScript::ApplicationWorld);
+    fit.setSourceCode(QStringLiteral("for (const picture of document.images) picture.style.pointerEvents = 'none';"));
+    page->scripts().insert(fit);
     m_view->setPage(page);
     m_view->setFixedSize(kPageWidth, kPageHeight);
 
@@ -41,6 +51,8 @@ Onboarding::Onboarding(QWidget *parent)
     connect(m_next, &QPushButton::clicked, this, &Onboarding::nextClickedSlot);
     connect(m_previous, &QPushButton::clicked, this, &Onboarding::previousClickedSlot);
     m_next->setDefault(true);
+    // The page keeps Escape to itself: the window takes it first.
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QDialog::reject);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_show);
@@ -113,5 +125,10 @@ void Onboarding::load()
     if (m_index < 0 || m_index >= m_pages.size())
         return;
     qDebug() << "Onboarding: page" << m_pages.at(m_index);
-    m_view->load(QUrl(m_pages.at(m_index)));
+    // A scaled screen gets the picture at twice the pixels, fitted to the
+    // view: the same size, each pixel its own.
+    QUrl url(m_pages.at(m_index));
+    if (devicePixelRatioF() > 1)
+        url.setQuery(QStringLiteral("scale=2"));
+    m_view->load(url);
 }
