@@ -20,6 +20,7 @@ const QString kMoveFeedbackKey = QStringLiteral("cabrowser_move_feedback");
 const QString kPlaylistTitle = QStringLiteral("Playlist");
 const QString kCopyFolderTitle = QStringLiteral("Copy to Playlist.");
 const QString kCopyFolderQuestion = QStringLiteral("Copy these photos to a new Playlist?");
+const QString kDeletePhotosTitle = QStringLiteral("Delete Photos");
 
 QString movedTo(const QString &category)
 {
@@ -44,6 +45,12 @@ QString renameLabel(const QString &name)
 QString playlistLabel(const QString &name)
 {
     return QStringLiteral("Playlist: ") + name;
+}
+
+QString deletePhotosQuestion(int count, const QString &playlist)
+{
+    return QStringLiteral("Delete %1 %2 from '%3'?")
+        .arg(QString::number(count), count == 1 ? QStringLiteral("photo") : QStringLiteral("photos"), playlist);
 }
 
 } // namespace BrowserMessages

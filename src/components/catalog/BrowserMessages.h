@@ -23,6 +23,7 @@ extern const QString kMoveFeedbackKey; // "cabrowser_move_feedback"
 extern const QString kPlaylistTitle; // "Playlist"
 extern const QString kCopyFolderTitle; // "Copy to Playlist."
 extern const QString kCopyFolderQuestion; // "Copy these photos to a new Playlist?"
+extern const QString kDeletePhotosTitle; // "Delete Photos"
 
 // "Photo(s) have been moved to <category> Playlist"
 QString movedTo(const QString &category);
@@ -34,5 +35,7 @@ QString removeQuestion(const QString &name);
 QString renameLabel(const QString &name);
 // "Playlist: <name>"
 QString playlistLabel(const QString &name);
+// "Delete 3 photos from '<playlist>'?" ("1 photo" for one)
+QString deletePhotosQuestion(int count, const QString &playlist);
 
 } // namespace BrowserMessages
