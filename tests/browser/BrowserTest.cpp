@@ -658,9 +658,11 @@ private slots:
             selectPhoto(photos.at(1));
             QStringList entries;
             QTimer::singleShot(50, this, [&entries] {
-                for (const QAction *action : QApplication::activePopupWidget()->actions())
-                    entries << action->text();
-                QApplication::activePopupWidget()->close();
+                if (QWidget *menu = QApplication::activePopupWidget()) {
+                    for (const QAction *action : menu->actions())
+                        entries << action->text();
+                    menu->close();
+                }
             });
             QContextMenuEvent click(QContextMenuEvent::Mouse, first.center(), list->viewport()->mapToGlobal(first.center()));
             QApplication::sendEvent(list->viewport(), &click);
