@@ -1,11 +1,29 @@
 #include "CALocalImagesWorkerThread.h"
 
-#include <QDateTime>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
+
+namespace {
+
+// A file's modification time without QDateTime's local-time conversions.
+std::filesystem::file_time_type modified(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const std::filesystem::path native(path.toStdWString());
+#else
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+#endif
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(native, error);
+    return error ? std::filesystem::file_time_type::min() : time;
+}
+
+} // namespace
 
 CALocalImagesWorkerThread::CALocalImagesWorkerThread(QObject *parent)
     : CAWorkerThread(parent)
@@ -48,15 +66,17 @@ bool CALocalImagesWorkerThread::list(const QString &folder, int listing)
     const QString name = QFileInfo(folder).fileName();
     // Each time read once: QDir's own sort by time converts local times in
     // every comparison, seconds for a folder of 20,000.
-    std::vector<std::pair<qint64, QString>> entries;
+    std::vector<std::pair<std::filesystem::file_time_type, QString>> entries;
     QDirIterator it(QDir(folder).absolutePath(), QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
-        it.next();
-        entries.emplace_back(-it.fileInfo().lastModified().toMSecsSinceEpoch(), it.filePath());
+        const QString path = it.next();
+        entries.emplace_back(modified(path), path);
         if (entries.size() % 1000 == 0 && isStopped())
             return false;
     }
-    std::sort(entries.begin(), entries.end()); // newest first, then by name
+    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second; // newest first, then by name
+    });
     QStringList files;
     files.reserve(int(entries.size()));
     for (auto &entry : entries)
