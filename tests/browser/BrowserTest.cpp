@@ -653,7 +653,9 @@ private slots:
                 QTRY_VERIFY(!list->thumbnails()->find(photo, first.size() * list->devicePixelRatioF()).isNull());
             selectPhoto(photos.first());
             const QImage shown = list->viewport()->grab().toImage();
-            QVERIFY(shown.pixel(first.topLeft() + QPoint(1, 1)) != shown.pixel(second.topLeft() + QPoint(1, 1)));
+            const qreal ratio = shown.devicePixelRatio();
+            QVERIFY(shown.pixel((first.topLeft() + QPoint(1, 1)) * ratio)
+                != shown.pixel((second.topLeft() + QPoint(1, 1)) * ratio));
         } else if (what == "right-click selects") {
             selectPhoto(photos.at(1));
             QStringList entries;
