@@ -26,7 +26,6 @@ void PhotoListModel::append(const QStringList &paths)
     beginInsertRows(QModelIndex(), m_paths.size(), m_paths.size() + fresh.size() - 1);
     m_paths.append(fresh);
     endInsertRows();
-    emit photosChanged();
 }
 
 void PhotoListModel::setPlaceholder()
@@ -45,7 +44,6 @@ void PhotoListModel::clear()
     m_listed.clear();
     m_placeholder = false;
     endResetModel();
-    emit photosChanged();
 }
 
 QString PhotoListModel::pathAt(const QModelIndex &index) const

@@ -34,10 +34,6 @@ public:
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
     Qt::DropActions supportedDragActions() const override;
 
-signals:
-    // Rows appended: the number of photos listed has changed.
-    void photosChanged();
-
 private:
     QStringList m_paths;
     QSet<QString> m_listed;

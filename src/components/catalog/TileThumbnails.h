@@ -33,7 +33,6 @@ public:
     // playlist): what has not started is dropped.
     void forgetPending();
 
-    int count() const { return m_images.count(); }
     int pendingCount() const { return m_pending.size(); }
 
     // The playlist thumbnail (made when missing) when it is large enough,
