@@ -15,6 +15,9 @@
 #include <components/catalog/CAPlaylistItemWidget.h>
 #include <components/catalog/GalleryPage.h>
 #include <components/catalog/PhotoActions.h>
+#include <components/catalog/PhotoListModel.h>
+#include <components/catalog/PhotoTileDelegate.h>
+#include <components/catalog/TileThumbnails.h>
 #include <components/catalog/ScreenSaverLauncher.h>
 #include <components/catalog/ScriptBridge.h>
 #include <core/FileLocations.h>
@@ -25,6 +28,7 @@
 
 #include <QDesktopServices>
 #include <QDirIterator>
+#include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -46,9 +50,17 @@ struct TestPrompts : BrowserPrompts
     QString saveFile;
     QString playlist;
     QString proposed; // what the last save dialog opened at
+    QStringList questions; // asked with No as the default
+    QStringList pictures; // chosen in the file dialog
 
     void inform(const QString &title, const QString &text) override { notices << title + "|" + text; }
     bool confirm(const QString &, const QString &) override { return yes; }
+    bool confirmDefaultNo(const QString &title, const QString &text) override
+    {
+        questions << title + "|" + text;
+        return yes;
+    }
+    QStringList choosePictures(const QString &) override { return pictures; }
     QString askText(const QString &, const QString &, const QString &) override { return text; }
     QString askSaveFile(const QString &path) override { return proposed = path, saveFile; }
     QString choosePlaylist(const QStringList &) override { return playlist; }
@@ -124,7 +136,7 @@ class BrowserTest : public QObject
         return names;
     }
 
-    QListWidget *photoList() const { return m_browser->form().playListImageListWidget; }
+    CAListWidget *photoList() const { return m_browser->form().playListImageListWidget; }
 
     // Selects a playlist and waits until its photos (or the placeholder) are listed.
     void showPlaylist(const QString &name, int photos)
@@ -133,7 +145,7 @@ class BrowserTest : public QObject
         QTRY_VERIFY(m_browser->playlistNames().contains(name));
         m_browser->selectPlaylist_Slot(name);
         if (photos == 0)
-            QTRY_COMPARE(photoList()->count() == 1 ? photoList()->item(0)->data(4000).toString() : QString(),
+            QTRY_COMPARE(photoList()->model()->rowCount() == 1 ? photoList()->model()->index(0, 0).data(4000).toString() : QString(),
                 QStringLiteral("empty-flag"));
         else
             QTRY_VERIFY2(m_browser->playlistPhotos().size() == photos,
@@ -144,10 +156,9 @@ class BrowserTest : public QObject
     void selectPhoto(const QString &path)
     {
         photoList()->clearSelection();
-        for (int row = 0; row < photoList()->count(); ++row)
-            if (photoList()->item(row)->data(4000).toString() == path)
-                photoList()->item(row)->setSelected(true);
-        QCOMPARE(photoList()->selectedItems().size(), 1);
+        const QModelIndex index = photoList()->model()->index(m_browser->playlistPhotos().indexOf(path), 0);
+        photoList()->selectionModel()->select(index, QItemSelectionModel::Select);
+        QCOMPARE(photoList()->selectedPaths(), QStringList(path));
     }
 
 private slots:
@@ -625,6 +636,79 @@ private slots:
         m_browser->deleteSelectedPhotos();
         QVERIFY(!QFileInfo::exists(playlistFolder("Holiday/h1.jpg")));
         QTRY_COMPARE(m_browser->playlistPhotos().size(), 2);
+    }
+
+    // The photo list of a playlist of three photos (2,000 for "long"), or
+    // of an empty one for the "+" tile.
+    void photoTiles_data()
+    {
+        QTest::addColumn<QString>("what");
+        for (const char *what : { "selection shows", "right-click selects", "delete asks", "tile's delete asks",
+                 "+ tile adds", "long" })
+            QTest::newRow(what) << QString::fromLatin1(what);
+    }
+
+    void photoTiles()
+    {
+        QFETCH(QString, what);
+        const int count = what == "long" ? 2000 : what == "+ tile adds" ? 0 : 3;
+        const QString name = QStringLiteral("List %1").arg(count);
+        QDir().mkpath(playlistFolder(name));
+        if (count > 0 && !QFileInfo::exists(playlistFolder(name + "/p0.jpg"))) {
+            writePicture(playlistFolder(name + "/p0.jpg"), Qt::red);
+            for (int i = 1; i < count; ++i)
+                QVERIFY(QFile::copy(playlistFolder(name + "/p0.jpg"), playlistFolder(name + "/p%1.jpg").arg(i)));
+        }
+        m_browser->showPlaylist_Slot();
+        showPlaylist(name, count);
+        CAListWidget *list = photoList();
+        QCOMPARE(list->model()->rowCount(), qMax(count, 1));
+        QCOMPARE(m_browser->form().emptyPlaylistLabel->isVisible(), count == 0);
+        const QRect first = list->visualRect(list->model()->index(0, 0));
+        const QRect second = list->visualRect(list->model()->index(1, 0));
+        const QStringList photos = m_browser->playlistPhotos();
+        m_prompts.questions.clear();
+        m_prompts.yes = false;
+        if (what == "selection shows") {
+            for (const QString &photo : photos.mid(0, 2))
+                QTRY_VERIFY(!list->thumbnails()->find(photo, first.size() * list->devicePixelRatioF()).isNull());
+            selectPhoto(photos.first());
+            const QImage shown = list->viewport()->grab().toImage();
+            const qreal ratio = shown.devicePixelRatio();
+            QVERIFY(shown.pixel((first.topLeft() + QPoint(1, 1)) * ratio)
+                != shown.pixel((second.topLeft() + QPoint(1, 1)) * ratio));
+        } else if (what == "right-click selects") {
+            selectPhoto(photos.at(1));
+            QStringList entries;
+            QTimer::singleShot(50, this, [&entries] {
+                if (QWidget *menu = QApplication::activePopupWidget()) {
+                    for (const QAction *action : menu->actions())
+                        entries << action->text();
+                    menu->close();
+                }
+            });
+            QContextMenuEvent click(QContextMenuEvent::Mouse, first.center(), list->viewport()->mapToGlobal(first.center()));
+            QApplication::sendEvent(list->viewport(), &click);
+            QCOMPARE(list->selectedPaths(), photos.mid(0, 1));
+            QCOMPARE(entries, QStringList({ "Move to", "Delete" }));
+        } else if (what == "delete asks") {
+            list->selectAll();
+            m_browser->deleteSelectedPhotos();
+            QCOMPARE(m_prompts.questions, QStringList("Delete Photos|Delete 3 photos from 'List 3'?"));
+        } else if (what == "tile's delete asks") {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                PhotoTileDelegate::buttonRect(first, PhotoTileDelegate::Button::Delete).center());
+            QCOMPARE(m_prompts.questions, QStringList("Delete Photos|Delete 1 photo from 'List 3'?"));
+        } else if (what == "+ tile adds") {
+            const QString outside = fotoria::test::testHome() + "/outside/added.jpg";
+            writePicture(outside, Qt::yellow);
+            m_prompts.pictures = QStringList(outside);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+            QVERIFY(QFileInfo::exists(playlistFolder(name + "/added.jpg")) && QFileInfo::exists(outside));
+            QVERIFY(QFile::remove(playlistFolder(name + "/added.jpg")));
+        }
+        m_prompts.yes = true;
+        QCOMPARE(QDir(playlistFolder(name)).entryList(QDir::Files).size(), count);
     }
 
     void removePlaylists()

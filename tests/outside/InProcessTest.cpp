@@ -10,6 +10,7 @@
 
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
+#include <components/catalog/TileThumbnails.h>
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
 #include <core/PlaylistLibrary.h>
@@ -227,7 +228,7 @@ private slots:
         QCOMPARE(ImageStore(copy, playlists).playlists(), listed);
     }
 
-    // The thumbnail worker over a playlist of a bad entry and a good
+    // The thumbnails of the playlist view over a playlist of a bad entry and a good
     // picture: a line for the bad one and no thumbnail, the good one's made.
     void thumbnailsSkipBadPictures_data() { badpictures::addRows(); }
     void thumbnailsSkipBadPictures()
@@ -237,10 +238,17 @@ private slots:
         const QString playlist = QString("Thumbs-%1").arg(QTest::currentDataTag()).remove(' ');
         badpictures::make(FileLocations::playlistFolder() + "/" + playlist, name);
         takeLog();
-        QSignalSpy reported(CALocalImages::instance(), &CALocalImages::newFile_Signal);
+        QSignalSpy reported(CALocalImages::instance(), &CALocalImages::newFiles_Signal);
         CALocalImages::instance()->start_Slot();
         CALocalImages::instance()->listFolder(FileLocations::playlistFolder() + "/" + playlist);
-        QTRY_COMPARE_WITH_TIMEOUT(reported.size(), isFile ? 2 : 1, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(reported.size(), 1, 30000);
+        const QStringList listed = reported.first().at(2).toStringList();
+        QCOMPARE(listed.size(), isFile ? 2 : 1);
+        TileThumbnails tiles; // as the playlist view asks for its tiles
+        QSignalSpy made(&tiles, &TileThumbnails::ready);
+        for (const QString &path : listed)
+            tiles.find(path, QSize(256, 144));
+        QTRY_COMPARE_WITH_TIMEOUT(made.size(), listed.size(), 30000);
         const QString thumbnails = FileLocations::baseFolder() + "/PlaylistCache/" + playlist;
         QVERIFY(!QImage(thumbnails + "/good-256x144.jpg").isNull());
         const QStringList log = takeLog();

@@ -3,12 +3,14 @@
 
 #include <AddToPlaylistDialog.h>
 #include <CABrowser.h>
-#include <CACompositeWidget.h>
 #include <CAListWidget.h>
 #include <CAPlayListListWidget.h>
 #include <CAPlaylistItemWidget.h>
 #include <CUElidedLabel.h>
+#include <PhotoListModel.h>
+#include <PhotoTileDelegate.h>
 #include <PlaylistDrop.h>
+#include <TileThumbnails.h>
 #include <WidgetPrompts.h>
 #include <CABrowserForm.h>
 #include <apps/desktopclient/ALogin.h>
@@ -301,8 +303,7 @@ private slots:
         const QStringList paths = { m_dir.path() + QStringLiteral("/with space.jpg"),
             QStringLiteral("http://example.com/p-256x144.jpg") };
         CAListWidget list;
-        for (const QString &path : paths)
-            (new QListWidgetItem(&list))->setData(PlaylistDrop::kItemRole, path);
+        list.photos()->append(paths);
         const QModelIndexList indexes = { list.model()->index(0, 0), list.model()->index(1, 0) };
         std::unique_ptr<QMimeData> data(list.model()->mimeData(indexes));
         QCOMPARE(data->urls(), (QList<QUrl> { QUrl::fromLocalFile(paths[0]), QUrl(paths[1]) }));
@@ -369,12 +370,18 @@ private slots:
         QFETCH(QString, uuid);
         const QString path = m_dir.path() + QStringLiteral("/Trip/") + file;
         writeFile(path);
-        CACompositeWidget widget(path);
-        QSignalSpy spy(&widget, &CACompositeWidget::photoClicked_Signal);
-        widget.photoClicked_Slot();
-        widget.wallpaperButton()->click();
-        widget.addPlaylistButton()->click();
-        widget.deleteButton()->click();
+        CAListWidget list;
+        list.photos()->append({ path });
+        list.resize(600, 400);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QSignalSpy spy(&list, &CAListWidget::photoClicked_Signal);
+        const QRect tile = list.visualRect(list.model()->index(0, 0));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, tile.center());
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, tile.center());
+        using Button = PhotoTileDelegate::Button;
+        for (Button button : { Button::Wallpaper, Button::AddPlaylist, Button::Delete })
+            QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, PhotoTileDelegate::buttonRect(tile, button).center());
         if (uuid.isEmpty()) {
             QCOMPARE(spy.size(), 0);
             return;
@@ -389,14 +396,17 @@ private slots:
     {
         const QString path = m_dir.path() + QStringLiteral("/Thumbs/photo.jpg");
         writePicture(path, QSize(1600, 800), Qt::red);
-        QImage shown = CACompositeWidget::loadPicture(path);
+        QImage shown = TileThumbnails::load(path, QSize(256, 144));
         QCOMPARE(shown.size(), QSize(256, 128));
         QVERIFY(qRed(shown.pixel(128, 64)) > 200);
 
         writePicture(PhotoPaths(path).thumbnailPath(), QSize(256, 144), Qt::blue);
-        shown = CACompositeWidget::loadPicture(path);
+        shown = TileThumbnails::load(path, QSize(256, 144));
         QCOMPARE(shown.size(), QSize(256, 144));
         QVERIFY(qBlue(shown.pixel(128, 72)) > 200);
+        // At twice the pixels the photo itself, not the thumbnail enlarged.
+        shown = TileThumbnails::load(path, QSize(512, 288));
+        QCOMPARE(shown.size(), QSize(512, 256));
     }
 
     void imageWindowSize_data()
@@ -624,7 +634,7 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         for (const char *path :
-            { "elided name tool tip", "feedback title", "feedback text", "prompt", "question", "prompt label",
+            { "elided name tool tip", "feedback title", "feedback text", "prompt", "question", "delete question", "prompt label",
                 "message box", "toolbar message", "playlist tool tip", "account e-mail" })
             QTest::newRow(path) << QString::fromLatin1(path);
     }
@@ -632,6 +642,7 @@ private slots:
     {
         QFETCH(QString, path);
         const QString text = QStringLiteral("<b>x</b><img src=\"nowhere.png\">");
+        bool answered = false; // Return takes the default answer: No for a deletion
         QString shown;
         Qt::TextFormat format = Qt::AutoText;
         const auto read = [&](const QLabel *label) {
@@ -647,7 +658,10 @@ private slots:
                 for (const QLabel *label : modal->findChildren<QLabel *>())
                     if (label->text().contains(QLatin1String("<b>x")))
                         read(label);
-                static_cast<QDialog *>(modal)->reject();
+                if (path == "delete question")
+                    QTest::keyClick(modal, Qt::Key_Return);
+                else
+                    static_cast<QDialog *>(modal)->reject();
             }
         });
         if (path == "elided name tool tip")
@@ -659,6 +673,8 @@ private slots:
             prompts.inform("Oops!", text);
         else if (path == "question")
             prompts.confirm("Removing a Playlist.", text);
+        else if (path == "delete question")
+            answered = prompts.confirmDefaultNo("Delete Photos", text);
         else if (path == "prompt label")
             prompts.askText("Rename Playlist", text, "Trip");
         else if (path == "message box")
@@ -671,6 +687,7 @@ private slots:
             browser.newCategory_Slot(false, text, QString(), false),
                 shown = browser.findChild<QListWidget *>("playlistListWidget")->item(0)->toolTip();
         QCOMPARE(shownAs(shown, format), text);
+        QVERIFY(!answered);
     }
 
     void helpLinksOpenOnlyWebAndMail_data()

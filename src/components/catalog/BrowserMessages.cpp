@@ -23,6 +23,7 @@ const QString kCopyFolderQuestion = QStringLiteral("Copy these photos to a new P
 const QString kCannotDownload = QStringLiteral("The photo could not be downloaded.");
 const QString kWallpaperSet = QStringLiteral("Wallpaper set");
 const QString kWallpaperNotSet = QStringLiteral("The wallpaper could not be set.");
+const QString kDeletePhotosTitle = QStringLiteral("Delete Photos");
 
 QString movedTo(const QString &category)
 {
@@ -60,6 +61,12 @@ QString unreachable(int seconds)
         : seconds < 90                ? QStringLiteral("in %1 s").arg(seconds)
                                       : QStringLiteral("in %1 min").arg((seconds + 30) / 60);
     return QStringLiteral("Cannot reach Fotoria. Trying again %1.").arg(when);
+}
+
+QString deletePhotosQuestion(int count, const QString &playlist)
+{
+    return QStringLiteral("Delete %1 %2 from '%3'?")
+        .arg(QString::number(count), count == 1 ? QStringLiteral("photo") : QStringLiteral("photos"), playlist);
 }
 
 } // namespace BrowserMessages

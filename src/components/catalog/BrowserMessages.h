@@ -26,6 +26,7 @@ extern const QString kCopyFolderQuestion; // "Copy these photos to a new Playlis
 extern const QString kCannotDownload; // "The photo could not be downloaded."
 extern const QString kWallpaperSet; // "Wallpaper set"
 extern const QString kWallpaperNotSet; // "The wallpaper could not be set."
+extern const QString kDeletePhotosTitle; // "Delete Photos"
 
 // "Photo(s) have been moved to <category> Playlist"
 QString movedTo(const QString &category);
@@ -41,5 +42,7 @@ QString playlistLabel(const QString &name);
 QString savedTo(const QString &path);
 // "Cannot reach Fotoria. Trying again in 30 s." (in `seconds`; now at 0)
 QString unreachable(int seconds);
+// "Delete 3 photos from '<playlist>'?" ("1 photo" for one)
+QString deletePhotosQuestion(int count, const QString &playlist);
 
 } // namespace BrowserMessages

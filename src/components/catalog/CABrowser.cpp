@@ -1,7 +1,6 @@
 #include "CABrowser.h"
 
 #include "BrowserMessages.h"
-#include "CACompositeWidget.h"
 #include "CAFileGetter.h"
 #include "CAListWidget.h"
 #include "CALocalImages.h"
@@ -12,6 +11,7 @@
 #include "CUElidedLabel.h"
 #include "GalleryPage.h"
 #include "PhotoActions.h"
+#include "PhotoListModel.h"
 #include "PlaylistActions.h"
 #include "ScreenSaverLauncher.h"
 #include "ScriptBridge.h"
@@ -46,6 +46,7 @@
 #include <QGridLayout>
 #include <QHideEvent>
 #include <QShowEvent>
+#include <QStandardPaths>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -55,7 +56,6 @@ namespace {
 constexpr int kNameRole = 4000;
 const QString kEmptyFlag = QStringLiteral("empty-flag");
 const QString kSelectedKey = QStringLiteral("kSelectedPlaylist");
-const QSize kPhotoTile(260, 148);
 const QSize kPlaylistTile(118, 128);
 // Hidden this long, the window gives its web view (and so the engine's
 // renderer process) up.
@@ -151,8 +151,11 @@ void CABrowser::connectForm()
     connect(ui.screenSaverToolButton, &QToolButton::clicked, this, &CABrowser::playScreenSaver_Slot);
     connect(ui.deleteToolButton, &QToolButton::clicked, this, &CABrowser::removeCategory_Slot);
     connect(ui.newPlayButton, &QToolButton::clicked, this, &CABrowser::addCategory_Slot);
-    connect(ui.playListImageListWidget, &QListWidget::customContextMenuRequested, this,
-        &CABrowser::rightClickImage_Slot);
+    CAListWidget *photos = ui.playListImageListWidget;
+    connect(photos, &QWidget::customContextMenuRequested, this, &CABrowser::rightClickImage_Slot);
+    connect(photos, &CAListWidget::photoClicked_Signal, this,
+        qOverload<QString, QString, QString, QString>(&CABrowser::photoClicked_Slot));
+    connect(photos, &CAListWidget::addPhotos_Signal, this, &CABrowser::addPhotosFromDisk);
 
     CAPlayListListWidget *strip = ui.playlistListWidget;
     connect(strip, &QListWidget::itemClicked, this, &CABrowser::playlistListClicked_Slot);
@@ -193,7 +196,7 @@ void CABrowser::connectWorkers()
     connect(m_tagGetter, &CATagGetter::newCategory_Signal, this, &CABrowser::newCategory_Slot);
 
     CALocalImages *local = CALocalImages::instance();
-    connect(local, &CALocalImages::newFile_Signal, this, &CABrowser::newFile_Slot);
+    connect(local, &CALocalImages::newFiles_Signal, this, &CABrowser::newFiles_Slot);
     local->start_Slot();
 
     CAFileGetter *getter = CAFileGetter::instance();
@@ -470,7 +473,7 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
             return;
         wanted = m_playlistNames.isEmpty() ? QString() : m_playlistNames.first();
     }
-    if (wanted != m_selectedPlaylist || ui.playListImageListWidget->count() == 0)
+    if (wanted != m_selectedPlaylist || ui.playListImageListWidget->photos()->rowCount() == 0)
         selectPlaylist_Slot(wanted);
     emit playlistsLoaded_Signal();
 }
@@ -504,9 +507,8 @@ void CABrowser::selectPlaylist_Slot(QString playlist)
 {
     m_selectedPlaylist = playlist;
     ui.playlistLabel->setFullText(playlist.isEmpty() ? QString() : BrowserMessages::playlistLabel(playlist));
-    ui.playListImageListWidget->clear();
-    m_playlistPhotos.clear();
-    m_shownPhotos.clear();
+    ui.playListImageListWidget->photos()->clear();
+    ui.emptyPlaylistLabel->hide();
     if (QListWidgetItem *item = playlistItem(playlist)) {
         ui.playlistListWidget->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
         ui.playlistListWidget->scrollToItem(item);
@@ -514,61 +516,36 @@ void CABrowser::selectPlaylist_Slot(QString playlist)
     if (playlist.isEmpty())
         return;
     Settings::setValue(kSelectedKey, playlist);
-    CALocalImages::instance()->listFolder(m_playlistActions->folderOf(playlist));
+    m_listing = CALocalImages::instance()->listFolder(m_playlistActions->folderOf(playlist));
 }
 
-void CABrowser::showPlaceholder()
+void CABrowser::newFiles_Slot(int listing, QString category, QStringList paths, bool done)
 {
-    auto *item = new QListWidgetItem(
-        QIcon(QStringLiteral(":/images/empty-playlist.png")), QString(), ui.playListImageListWidget);
-    item->setData(kNameRole, kEmptyFlag);
-    item->setFlags(Qt::NoItemFlags);
-    item->setSizeHint(kPhotoTile);
-}
-
-void CABrowser::addPhotoItem(const QString &photoPath)
-{
-    auto *item = new QListWidgetItem(ui.playListImageListWidget);
-    item->setData(kNameRole, photoPath);
-    item->setSizeHint(kPhotoTile);
-    auto *tile = new CACompositeWidget(photoPath, ui.playListImageListWidget);
-    connect(tile, &CACompositeWidget::photoClicked_Signal, this,
-        qOverload<QString, QString, QString, QString>(&CABrowser::photoClicked_Slot));
-    ui.playListImageListWidget->setItemWidget(item, tile);
-}
-
-QString CABrowser::photoOfThumbnail(const QString &thumbnail) const
-{
-    const PhotoPaths photo(thumbnail);
-    if (QFileInfo::exists(photo.path()))
-        return photo.path();
-    // A thumbnail name keeps no extension: "x.JPG" or "x.jpeg" is found by
-    // its base name.
-    const QDir folder(m_playlistActions->folderOf(photo.playlist()));
-    const QStringList matches
-        = folder.entryList({ photo.uuid() + QStringLiteral(".*") }, QDir::Files, QDir::Name);
-    return matches.isEmpty() ? QString() : folder.filePath(matches.first());
-}
-
-void CABrowser::newFile_Slot(QString category, QString url)
-{
-    if (category != m_selectedPlaylist || m_selectedPlaylist.isEmpty())
+    // An earlier listing may still report photos deleted or moved since.
+    if (listing != m_listing || category != m_selectedPlaylist || m_selectedPlaylist.isEmpty())
         return;
-    QListWidget *list = ui.playListImageListWidget;
-    if (url == kEmptyFlag) {
-        if (m_playlistPhotos.isEmpty() && list->count() == 0)
-            showPlaceholder();
-        emit playlistsLoaded_Signal();
+    PhotoListModel *photos = ui.playListImageListWidget->photos();
+    photos->append(paths);
+    if (!done)
         return;
-    }
-    const QString photoPath = photoOfThumbnail(url);
-    if (photoPath.isEmpty() || m_shownPhotos.contains(photoPath))
+    photos->setPlaceholder();
+    ui.emptyPlaylistLabel->setVisible(photos->showsPlaceholder());
+    emit playlistsLoaded_Signal();
+}
+
+void CABrowser::addPhotosFromDisk()
+{
+    if (m_selectedPlaylist.isEmpty())
         return;
-    if (list->count() == 1 && list->item(0)->data(kNameRole).toString() == kEmptyFlag)
-        delete list->takeItem(0);
-    m_shownPhotos.insert(photoPath);
-    m_playlistPhotos.append(photoPath);
-    addPhotoItem(photoPath);
+    const QStringList chosen
+        = m_prompts->choosePictures(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    if (chosen.isEmpty())
+        return;
+    QList<QUrl> urls;
+    for (const QString &path : chosen)
+        urls.append(QUrl::fromLocalFile(path));
+    // As a drop from outside onto the playlist: copied in.
+    addImagesToUser_Slot(m_selectedPlaylist, urls);
 }
 
 void CABrowser::photoAdded_Slot(QString category, QString path)
@@ -696,6 +673,9 @@ void CABrowser::photoClicked_Slot(QString channel, QString uuid, QString url, QS
         m_photoActions->addToChosenPlaylist(url, true, m_selectedPlaylist);
         selectPlaylist_Slot(m_selectedPlaylist);
     } else if (action == QLatin1String("delete")) {
+        if (!m_prompts->confirmDefaultNo(
+                BrowserMessages::kDeletePhotosTitle, BrowserMessages::deletePhotosQuestion(1, m_selectedPlaylist)))
+            return;
         m_photoActions->deletePhoto(url);
         selectPlaylist_Slot(m_selectedPlaylist);
         refreshLeadPicture(m_selectedPlaylist);
@@ -711,34 +691,47 @@ void CABrowser::photoClicked_Slot(QString path, bool share)
     Analytics::share(photo.playlist(), photo.uuid(), false);
 }
 
+QStringList CABrowser::playlistPhotos() const
+{
+    return ui.playListImageListWidget->photos()->paths();
+}
+
 void CABrowser::showInImageWindow(const QString &path)
 {
-    if (m_playlistPhotos.isEmpty()) {
+    const QStringList photos = playlistPhotos();
+    if (photos.isEmpty()) {
         m_prompts->inform(BrowserMessages::kPlaylistsTitle, BrowserMessages::kAddPhotos);
         return;
     }
     if (!m_imageWindow)
         m_imageWindow = new ImageWindow(this);
-    m_imageWindow->open(m_playlistPhotos, qMax(0, m_playlistPhotos.indexOf(path)));
+    m_imageWindow->open(photos, qMax(0, photos.indexOf(path)));
 }
 
 void CABrowser::showPhotoBrowser_Slot()
 {
-    if (m_playlistPhotos.isEmpty()) {
+    const QStringList photos = playlistPhotos();
+    if (photos.isEmpty()) {
         m_prompts->inform(BrowserMessages::kPlaylistsTitle, BrowserMessages::kAddPhotos);
         return;
     }
-    showInImageWindow(m_playlistPhotos.first());
+    showInImageWindow(photos.first());
     m_imageWindow->startSlideShow_Slot();
 }
 
 void CABrowser::rightClickImage_Slot(QPoint pos)
 {
-    QListWidget *list = ui.playListImageListWidget;
-    qDebug() << "pt:" << pos << "globalPos:" << list->viewport()->mapToGlobal(pos);
-    if (list->selectedItems().isEmpty())
+    CAListWidget *list = ui.playListImageListWidget;
+    // The photo under the pointer is what the menu acts on, unless it is
+    // one of a selection already made.
+    const QModelIndex index = list->indexAt(pos);
+    if (index.isValid() && (index.flags() & Qt::ItemIsSelectable)
+        && !list->selectionModel()->isSelected(index))
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    if (selectedPhotoPaths().isEmpty())
         return;
     QMenu menu(this);
+    menu.setObjectName(QStringLiteral("photoMenu"));
     QMenu *moveTo = menu.addMenu(QStringLiteral("Move to"));
     for (const QString &name : qAsConst(m_playlistNames)) {
         if (name != m_selectedPlaylist)
@@ -750,14 +743,7 @@ void CABrowser::rightClickImage_Slot(QPoint pos)
 
 QStringList CABrowser::selectedPhotoPaths() const
 {
-    const QList<QListWidgetItem *> items = ui.playListImageListWidget->selectedItems();
-    QStringList paths;
-    for (const QListWidgetItem *item : items) {
-        const QString path = item->data(kNameRole).toString();
-        if (path != kEmptyFlag)
-            paths.append(path);
-    }
-    return paths;
+    return ui.playListImageListWidget->selectedPaths();
 }
 
 void CABrowser::moveSelectedPhotos(const QString &playlist)
@@ -772,6 +758,10 @@ void CABrowser::moveSelectedPhotos(const QString &playlist)
 void CABrowser::deleteSelectedPhotos()
 {
     const QStringList paths = selectedPhotoPaths();
+    if (paths.isEmpty()
+        || !m_prompts->confirmDefaultNo(BrowserMessages::kDeletePhotosTitle,
+            BrowserMessages::deletePhotosQuestion(paths.size(), m_selectedPlaylist)))
+        return;
     for (const QString &path : qAsConst(paths))
         m_photoActions->deletePhoto(path);
     selectPlaylist_Slot(m_selectedPlaylist);

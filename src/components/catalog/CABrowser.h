@@ -53,7 +53,7 @@ public:
     const CABrowserForm &form() const { return ui; }
     bool webViewShown() const;
     QStringList playlistNames() const { return m_playlistNames; }
-    QStringList playlistPhotos() const { return m_playlistPhotos; }
+    QStringList playlistPhotos() const;
     QString selectedPlaylist() const { return m_selectedPlaylist; }
     QStringList catalogCategories() const { return m_catalogCategories; }
     // The thumbnail a playlist's tile shows; empty for an empty playlist.
@@ -105,7 +105,9 @@ public slots:
     void addImagesToUser_Slot(QString category, QList<QUrl> urls);
     void addFolderToUser_Slot(QString path);
     void newCategory_Slot(bool fromCatalog, QString category, QString path, bool select);
-    void newFile_Slot(QString category, QString url);
+    void newFiles_Slot(int listing, QString category, QStringList paths, bool done);
+    // Asks for pictures on disk and copies them into the selected playlist.
+    void addPhotosFromDisk();
     void closeProgress_Slot();
     // A wallpaper change asked for has ended (from the wallpaper manager).
     void wallpaperFinished_Slot(const QString &picture, bool ok);
@@ -146,10 +148,7 @@ private:
     void connectForm();
     void connectWorkers();
     QListWidgetItem *playlistItem(const QString &name) const;
-    void addPhotoItem(const QString &photoPath);
-    QString photoOfThumbnail(const QString &thumbnail) const;
     QStringList selectedPhotoPaths() const;
-    void showPlaceholder();
     void refreshLeadPicture(const QString &playlist);
     void updateMessage();
 
@@ -177,9 +176,8 @@ private:
     QTimer m_countdown;
 
     QStringList m_playlistNames;
-    QStringList m_playlistPhotos;
-    QSet<QString> m_shownPhotos;
     QString m_selectedPlaylist;
+    int m_listing = 0; // of the selected playlist's photos
     QStringList m_catalogCategories;
     QHash<QString, QString> m_leadPictures;
 };

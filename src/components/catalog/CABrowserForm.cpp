@@ -155,19 +155,17 @@ void CABrowserForm::setupUi(QMainWindow *window)
     gridLayout_4->addWidget(deleteToolButton, 0, 6);
     playListImageListWidget = new CAListWidget(playListImageListContainer);
     playListImageListWidget->setObjectName(QStringLiteral("playListImageListWidget"));
-    playListImageListWidget->setViewMode(QListView::IconMode);
-    playListImageListWidget->setWrapping(true);
-    playListImageListWidget->setResizeMode(QListView::Adjust);
-    playListImageListWidget->setMovement(QListView::Static);
-    playListImageListWidget->setSpacing(4);
-    playListImageListWidget->setIconSize(QSize(256, 144));
-    playListImageListWidget->setUniformItemSizes(true);
-    playListImageListWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    playListImageListWidget->setDragEnabled(true);
-    playListImageListWidget->setDragDropMode(QAbstractItemView::DragOnly);
-    playListImageListWidget->setDropIndicatorShown(true);
     playListImageListWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+    emptyPlaylistLabel = new QLabel(
+        QStringLiteral("Click + to add photos from disk, drop them on the playlist's tile, or add them from the gallery."),
+        playListImageListContainer);
+    emptyPlaylistLabel->setObjectName(QStringLiteral("emptyPlaylistLabel"));
+    emptyPlaylistLabel->setTextFormat(Qt::PlainText);
+    emptyPlaylistLabel->setWordWrap(true);
+    emptyPlaylistLabel->setContentsMargins(8, 4, 8, 4);
+    emptyPlaylistLabel->hide();
     verticalLayout_2->addWidget(playListToolbar);
+    verticalLayout_2->addWidget(emptyPlaylistLabel);
     verticalLayout_2->addWidget(playListImageListWidget);
 
     playlistContainer = container(contentContainer, "playlistContainer");

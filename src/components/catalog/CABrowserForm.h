@@ -53,6 +53,7 @@ struct CABrowserForm
     QToolButton *screenSaverToolButton = nullptr;
     QToolButton *playToolButton = nullptr;
     QToolButton *deleteToolButton = nullptr;
+    QLabel *emptyPlaylistLabel = nullptr; // how photos get into an empty playlist
     CAListWidget *playListImageListWidget = nullptr;
 
     QWidget *playlistContainer = nullptr;

@@ -1,12 +1,69 @@
 #include "CAListWidget.h"
 
+#include "PhotoClick.h"
+#include "PhotoListModel.h"
+#include "PhotoTileDelegate.h"
 #include "PlaylistDrop.h"
+#include "TileThumbnails.h"
 
 #include <QDragMoveEvent>
 
+#include <algorithm>
+
 CAListWidget::CAListWidget(QWidget *parent)
-    : QListWidget(parent)
+    : QListView(parent)
+    , m_photos(new PhotoListModel(this))
+    , m_thumbnails(new TileThumbnails(this))
+    , m_tiles(new PhotoTileDelegate(m_thumbnails, this))
 {
+    // List mode with uniform sizes lays 20,000 rows out in a few
+    // milliseconds; icon mode keeps a position per item.
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
+    setResizeMode(QListView::Adjust);
+    setMovement(QListView::Static);
+    setUniformItemSizes(true);
+    setSpacing(4);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_Hover);
+    setModel(m_photos);
+    setItemDelegate(m_tiles);
+
+    connect(m_thumbnails, &TileThumbnails::ready, viewport(), qOverload<>(&QWidget::update));
+    connect(m_tiles, &PhotoTileDelegate::buttonClicked_Signal, this, &CAListWidget::report);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        report(m_photos->pathAt(index), QStringLiteral("show"));
+    });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
+        if (index.data(PlaylistDrop::kItemRole).toString() == PhotoListModel::kPlaceholder)
+            emit addPhotos_Signal();
+    });
+    // Another playlist: the pictures asked for are no longer wanted.
+    connect(m_photos, &QAbstractItemModel::modelReset, m_thumbnails, &TileThumbnails::forgetPending);
+}
+
+QStringList CAListWidget::selectedPaths() const
+{
+    QModelIndexList rows = selectionModel()->selectedIndexes();
+    std::sort(rows.begin(), rows.end());
+    QStringList paths;
+    for (const QModelIndex &index : qAsConst(rows)) {
+        const QString path = m_photos->pathAt(index);
+        if (!path.isEmpty())
+            paths.append(path);
+    }
+    return paths;
+}
+
+void CAListWidget::report(const QString &path, const QString &action)
+{
+    if (const auto click = PhotoClick::from(path))
+        emit photoClicked_Signal(click->channel, click->uuid, click->url, action);
 }
 
 void CAListWidget::dragMoveEvent(QDragMoveEvent *event)
@@ -14,15 +71,11 @@ void CAListWidget::dragMoveEvent(QDragMoveEvent *event)
     event->acceptProposedAction();
 }
 
-QStringList CAListWidget::mimeTypes() const
+void CAListWidget::scrollContentsBy(int dx, int dy)
 {
-    return { QStringLiteral("text/uri-list") };
-}
-
-QMimeData *CAListWidget::mimeData(const QList<QListWidgetItem *> items) const
-{
-    QStringList texts;
-    for (const QListWidgetItem *item : items)
-        texts.append(item->data(PlaylistDrop::kItemRole).toString());
-    return PlaylistDrop::mimeDataFor(texts);
+    // Only the tiles now shown ask again; the whole view repaints so that
+    // none of them is left out.
+    m_thumbnails->forgetPending();
+    QListView::scrollContentsBy(dx, dy);
+    viewport()->update();
 }

@@ -26,7 +26,7 @@ CALocalImages::CALocalImages(QObject *parent)
     : QObject(parent)
     , m_worker(new CALocalImagesWorkerThread(this))
 {
-    connect(m_worker, &CALocalImagesWorkerThread::newFile_Signal, this, &CALocalImages::newFile_Slot,
+    connect(m_worker, &CALocalImagesWorkerThread::newFiles_Signal, this, &CALocalImages::newFiles_Slot,
         Qt::QueuedConnection);
 }
 
@@ -35,10 +35,11 @@ CALocalImages::~CALocalImages()
     stop();
 }
 
-void CALocalImages::listFolder(const QString &folder)
+int CALocalImages::listFolder(const QString &folder)
 {
-    m_worker->listFolder(folder);
+    m_worker->listFolder(folder, ++m_listings);
     m_worker->startWorker();
+    return m_listings;
 }
 
 void CALocalImages::stop()
@@ -51,8 +52,8 @@ void CALocalImages::start_Slot()
     m_worker->startWorker();
 }
 
-void CALocalImages::newFile_Slot(QString category, QString url)
+void CALocalImages::newFiles_Slot(int listing, QString category, QStringList paths, bool done)
 {
-    emit newFile_Signal(category, url);
+    emit newFiles_Signal(listing, category, paths, done);
     m_worker->consumed();
 }

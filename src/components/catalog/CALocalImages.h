@@ -2,11 +2,12 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class CALocalImagesWorkerThread;
 
-// Lists the pictures of playlist folders and makes their thumbnails on a
-// worker thread of its own, one per process.
+// Lists the pictures of playlist folders on a worker thread of its own, one
+// per process.
 //
 // Threads: everything here is called and emitted on the GUI thread; the
 // worker's signal arrives queued at newFile_Slot.
@@ -21,21 +22,23 @@ public:
     explicit CALocalImages(QObject *parent = nullptr);
     ~CALocalImages() override; // stops the worker
 
-    // Queues the folder; its pictures arrive as newFile_Signal. Starts the
-    // worker on first use.
-    void listFolder(const QString &folder);
+    // Queues the folder; its pictures arrive as newFiles_Signal with the
+    // number returned, which tells them from those of an earlier listing.
+    // Starts the worker on first use.
+    int listFolder(const QString &folder);
     // Ends the worker for good and joins it; harmless twice.
     void stop();
 
 signals:
-    // "empty-flag" for an empty folder, else each picture's thumbnail path,
-    // newest first; `category` is the folder's name.
-    void newFile_Signal(QString category, QString url);
+    // The folder's pictures in batches, newest first; `done` with the last
+    // one (empty for an empty folder). `category` is the folder's name.
+    void newFiles_Signal(int listing, QString category, QStringList paths, bool done);
 
 public slots:
     void start_Slot();
-    void newFile_Slot(QString category, QString url);
+    void newFiles_Slot(int listing, QString category, QStringList paths, bool done);
 
 private:
     CALocalImagesWorkerThread *m_worker;
+    int m_listings = 0;
 };

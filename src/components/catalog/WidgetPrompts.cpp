@@ -27,6 +27,16 @@ void WidgetPrompts::inform(const QString &title, const QString &text)
 
 bool WidgetPrompts::confirm(const QString &title, const QString &text)
 {
+    return ask(title, text, true);
+}
+
+bool WidgetPrompts::confirmDefaultNo(const QString &title, const QString &text)
+{
+    return ask(title, text, false);
+}
+
+bool WidgetPrompts::ask(const QString &title, const QString &text, bool defaultYes)
+{
     QMessageBox box(m_parent);
     box.setWindowModality(Qt::WindowModal);
     box.setIcon(QMessageBox::Question);
@@ -34,7 +44,8 @@ bool WidgetPrompts::confirm(const QString &title, const QString &text)
     box.setInformativeText(text);
     PlainText::labels(&box);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -49,6 +60,12 @@ QString WidgetPrompts::askSaveFile(const QString &proposedPath)
 {
     return QFileDialog::getSaveFileName(
         m_parent, QStringLiteral("Save File"), proposedPath, QStringLiteral("Images (*.jpg)"));
+}
+
+QStringList WidgetPrompts::choosePictures(const QString &folder)
+{
+    return QFileDialog::getOpenFileNames(m_parent, QStringLiteral("Add Photos"), folder,
+        QStringLiteral("Images (*.jpg *.JPG *.jpeg *.JPEG *.png *.PNG)"));
 }
 
 QString WidgetPrompts::choosePlaylist(const QStringList &names)
