@@ -644,7 +644,7 @@ private slots:
     {
         QTest::addColumn<QString>("what");
         for (const char *what : { "selection shows", "right-click selects", "delete asks", "tile's delete asks",
-                 "+ tile adds", "long" })
+                 "Delete key asks", "Enter opens", "+ tile adds", "long" })
             QTest::newRow(what) << QString::fromLatin1(what);
     }
 
@@ -699,6 +699,15 @@ private slots:
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                 PhotoTileDelegate::buttonRect(first, PhotoTileDelegate::Button::Delete).center());
             QCOMPARE(m_prompts.questions, QStringList("Delete Photos|Delete 1 photo from 'List 3'?"));
+        } else if (what == "Delete key asks") {
+            selectPhoto(photos.at(2));
+            QTest::keyClick(list, Qt::Key_Delete);
+            QCOMPARE(m_prompts.questions, QStringList("Delete Photos|Delete 1 photo from 'List 3'?"));
+        } else if (what == "Enter opens") {
+            list->setCurrentIndex(list->model()->index(1, 0));
+            QTest::keyClick(list, Qt::Key_Return);
+            QTRY_VERIFY(m_browser->imageWindow() && m_browser->imageWindow()->isVisible());
+            m_browser->imageWindow()->close();
         } else if (what == "+ tile adds") {
             const QString outside = fotoria::test::testHome() + "/outside/added.jpg";
             writePicture(outside, Qt::yellow);

@@ -196,6 +196,29 @@ private slots:
         QCOMPARE(clicked.value(0).value(0).toString(), name);
     }
 
+    // The strip's lead picture and empty picture at the screen's pixels (run
+    // again at scale 2): from the photo itself where the thumbnail is small.
+    void leadPictureAtScreenPixels()
+    {
+        const QString folder = QDir::temp().filePath(QStringLiteral("lead"));
+        QDir().mkpath(folder);
+        QImage photo(1920, 1080, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QImage thumbnail(256, 144, QImage::Format_RGB32); // told apart by its colour
+        thumbnail.fill(Qt::darkRed);
+        QVERIFY(photo.save(folder + "/photo.jpg") && thumbnail.save(folder + "/thumb.jpg"));
+        CAPlaylistItemWidget tile(QStringLiteral("Favorites"));
+        const qreal ratio = tile.devicePixelRatioF();
+        QCOMPARE(tile.pictureLabel()->pixmap(Qt::ReturnByValue).height(), qRound(CAPlaylistItemWidget::kPictureSize * ratio));
+        tile.setLeadPicture(folder + "/thumb.jpg", folder + "/photo.jpg");
+        QVERIFY(tile.hasLeadPicture());
+        const QPixmap shown = tile.pictureLabel()->pixmap(Qt::ReturnByValue);
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        QCOMPARE(shown.height(), qRound(CAPlaylistItemWidget::kPictureSize * ratio));
+        const QColor centre = shown.toImage().pixelColor(shown.width() / 2, shown.height() / 2);
+        QCOMPARE(centre.red() > centre.blue(), ratio == 1);
+    }
+
     // Entries: a path under the test folder ("dir/" is a folder), "text:..."
     // for plain text without a URL list, or an http address.
     void drop_data()

@@ -156,6 +156,7 @@ void CABrowser::connectForm()
     connect(photos, &CAListWidget::photoClicked_Signal, this,
         qOverload<QString, QString, QString, QString>(&CABrowser::photoClicked_Slot));
     connect(photos, &CAListWidget::addPhotos_Signal, this, &CABrowser::addPhotosFromDisk);
+    connect(photos, &CAListWidget::deleteSelected_Signal, this, &CABrowser::deleteSelectedPhotos);
 
     CAPlayListListWidget *strip = ui.playlistListWidget;
     connect(strip, &QListWidget::itemClicked, this, &CABrowser::playlistListClicked_Slot);
@@ -478,6 +479,22 @@ void CABrowser::newCategory_Slot(bool fromCatalog, QString category, QString pat
     emit playlistsLoaded_Signal();
 }
 
+namespace {
+
+// A thumbnail's name keeps no extension: "x.JPG" or "x.jpeg" is found by its
+// base name in the playlist's folder.
+QString photoOfThumbnail(const QString &thumbnail, const QString &folder)
+{
+    const PhotoPaths photo(thumbnail);
+    if (QFileInfo::exists(photo.path()))
+        return photo.path();
+    const QDir dir(folder);
+    const QStringList matches = dir.entryList({ photo.uuid() + QStringLiteral(".*") }, QDir::Files, QDir::Name);
+    return matches.isEmpty() ? QString() : dir.filePath(matches.first());
+}
+
+} // namespace
+
 void CABrowser::leadPicture_Slot(QString category, QString url)
 {
     QListWidgetItem *item = playlistItem(category);
@@ -489,7 +506,7 @@ void CABrowser::leadPicture_Slot(QString category, QString url)
         tile->setEmpty();
         m_leadPictures.remove(category);
     } else {
-        tile->setLeadPicture(url);
+        tile->setLeadPicture(url, photoOfThumbnail(url, m_playlistActions->folderOf(category)));
         m_leadPictures.insert(category, url);
     }
 }

@@ -7,6 +7,7 @@
 #include "TileThumbnails.h"
 
 #include <QDragMoveEvent>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -69,6 +70,24 @@ void CAListWidget::report(const QString &path, const QString &action)
 void CAListWidget::dragMoveEvent(QDragMoveEvent *event)
 {
     event->acceptProposedAction();
+}
+
+void CAListWidget::keyPressEvent(QKeyEvent *event)
+{
+    // Enter opens the photo with the focus, as a double-click does.
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && current.isValid()) {
+        if (current.data(PlaylistDrop::kItemRole).toString() == PhotoListModel::kPlaceholder)
+            emit addPhotos_Signal();
+        else
+            report(m_photos->pathAt(current), QStringLiteral("show"));
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && !selectedPaths().isEmpty()) {
+        emit deleteSelected_Signal();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void CAListWidget::scrollContentsBy(int dx, int dy)

@@ -30,9 +30,12 @@ signals:
     void photoClicked_Signal(QString channel, QString uuid, QString url, QString action);
     // The "+" tile of an empty playlist was clicked.
     void addPhotos_Signal();
+    // The Delete key, on the selected photos.
+    void deleteSelected_Signal();
 
 protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:

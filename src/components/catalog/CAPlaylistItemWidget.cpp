@@ -6,6 +6,7 @@
 #include <core/PictureDecoder.h>
 
 #include <QBitmap>
+#include <QIcon>
 #include <QVBoxLayout>
 
 CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *parent)
@@ -50,15 +51,18 @@ QLabel *CAPlaylistItemWidget::pictureLabel() const
     return m_picture;
 }
 
-void CAPlaylistItemWidget::setLeadPicture(const QString &thumbnailPath)
+void CAPlaylistItemWidget::setLeadPicture(const QString &thumbnailPath, const QString &photoPath)
 {
+    const qreal ratio = devicePixelRatioF();
+    const QString source = ratio > 1 && !photoPath.isEmpty() ? photoPath : thumbnailPath;
     // Decoded at the tile's size: a lead picture may be a full-size photo.
-    const QImage image = PictureDecoder::loadScaled(
-        thumbnailPath, QSize(kPictureSize, kPictureSize), Qt::KeepAspectRatioByExpanding);
+    QImage image = PictureDecoder::loadScaled(
+        source, QSize(kPictureSize, kPictureSize) * ratio, Qt::KeepAspectRatioByExpanding);
     if (image.isNull()) {
         setEmpty();
         return;
     }
+    image.setDevicePixelRatio(ratio);
     m_picture->clearMask();
     m_picture->setPixmap(QPixmap::fromImage(image));
     m_hasLeadPicture = true;
@@ -66,12 +70,15 @@ void CAPlaylistItemWidget::setLeadPicture(const QString &thumbnailPath)
 
 void CAPlaylistItemWidget::setEmpty()
 {
-    // The picture is drawn at the label's size, so its mask fits the label.
-    const QPixmap empty
-        = QPixmap(QStringLiteral(":/images/ic_empty_playlist.png"))
-              .scaled(kPictureSize, kPictureSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_picture->setPixmap(empty);
-    const QBitmap mask = empty.mask();
+    // The mask follows the drawing's outline at the label's size.
+    const QSize size(kPictureSize, kPictureSize);
+    const QBitmap mask = QPixmap(QStringLiteral(":/images/ic_empty_playlist.png"))
+                             .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             .mask();
+    const qreal ratio = devicePixelRatioF();
+    QPixmap drawing = QIcon(QStringLiteral(":/svg/ic_empty_playlist.svg")).pixmap(size * ratio);
+    drawing.setDevicePixelRatio(ratio);
+    m_picture->setPixmap(drawing);
     if (!mask.isNull())
         m_picture->setMask(mask);
     m_hasLeadPicture = false;

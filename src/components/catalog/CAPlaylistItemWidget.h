@@ -26,9 +26,10 @@ public:
     QLabel *pictureLabel() const;
     QLabel *nameLabel() const;
 
-    // Shows the picture covering the tile's picture square; a file that
-    // cannot be read leaves the tile empty.
-    void setLeadPicture(const QString &thumbnailPath);
+    // Shows the picture covering the tile's picture square, at the screen's
+    // pixels: on a scaled screen from the photo itself, as the thumbnail is
+    // too small there. A file that cannot be read leaves the tile empty.
+    void setLeadPicture(const QString &thumbnailPath, const QString &photoPath = QString());
     void setEmpty();
 
 signals:
