@@ -93,6 +93,12 @@ void DCApplication::initialize()
 
     m_login = new ALogin(window);
     connect(m_login, &ALogin::loginClosed_Signal, m_signIn, &SignInSequence::loginClosed_Slot);
+    // A refused try in the dialog also reached the toolbar; once the person
+    // gives up on it and an account is signed in, it says nothing true.
+    connect(m_login, &ALogin::loginClosed_Signal, window, [window] {
+        if (User::instance()->isLoggedIn())
+            window->showMessage(QString());
+    });
     connect(m_signIn, &SignInSequence::loginDialogRequested_Signal, this, [this] {
         m_login->prepare();
         m_login->exec();

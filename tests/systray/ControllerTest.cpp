@@ -103,10 +103,17 @@ private slots:
         window->showPlaylist_Slot();
         m_service.clearJournal();
         bool remembered = true; // the shared account never ticks "Remember me"
-        QTimer::singleShot(300, [&remembered] {
+        QTimer::singleShot(300, [this, &remembered, window] {
             auto *dialog = qobject_cast<ALogin *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             remembered = dialog->rememberBox()->isChecked();
+            // A refused try first: its message must not outlive the dialog.
+            dialog->emailEdit()->setText("nobody@fotoria.com");
+            dialog->passwordEdit()->setText("wrong");
+            dialog->loginButton()->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!dialog->messageLabel()->text().isEmpty(), 10000);
+            QVERIFY(!window->form().messageLabel->text().isEmpty());
+            m_service.clearJournal();
             dialog->cancelButton()->click();
         });
         window->login_Slot();
@@ -118,6 +125,7 @@ private slots:
             posts += entry.toObject().value("method").toString() == QLatin1String("POST");
         QCOMPARE(posts, signedIn ? 0 : 1);
         QCOMPARE(m_service.journal("/api/v2/desktop_versions/").size(), 0);
+        QCOMPARE(window->form().messageLabel->text(), QString());
         QVERIFY(!window->webViewShown());
         window->showWebView_Slot();
     }
