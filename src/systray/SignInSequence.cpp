@@ -126,8 +126,12 @@ void SignInSequence::login_Slot()
         signInWithToken();
         return;
     }
-    // The person takes over: a background try must not close the dialog.
-    m_backgroundRetry.stop();
+    // The person takes over: a background try must not close the dialog,
+    // and the toolbar no longer counts down to one.
+    if (m_backgroundRetry.isActive()) {
+        m_backgroundRetry.stop();
+        emit failed_Signal(errorMessage(QNetworkReply::ConnectionRefusedError, QString()));
+    }
     emit loginDialogRequested_Signal();
 }
 

@@ -171,14 +171,15 @@ private slots:
     // once with the service back, and the gallery replaces the message.
     void unreachableServiceTryAgain_data()
     {
-        QTest::addColumn<bool>("fromPage");
-        QTest::newRow("toolbar button") << false;
-        QTest::newRow("the page's link") << true;
+        QTest::addColumn<QString>("how");
+        QTest::newRow("toolbar button") << "button";
+        QTest::newRow("the page's link") << "page";
+        QTest::newRow("Login opened and cancelled") << "login";
     }
 
     void unreachableServiceTryAgain()
     {
-        QFETCH(bool, fromPage);
+        QFETCH(QString, how);
         const CABrowserForm &form = DCApplication::mainWindow()->form();
         const quint16 port = m_service.httpPort();
         m_service.stop();
@@ -192,10 +193,20 @@ private slots:
             && fotoria::test::runScript(page, "!!document.getElementById('try-again')").toBool());
         QString error;
         QVERIFY2(m_service.start(&error, port), qPrintable(error));
-        if (fromPage)
+        if (how == "page") {
             fotoria::test::runScript(page, "document.getElementById('try-again').click()");
-        else
+        } else if (how == "button") {
             form.tryAgainButton->click();
+        } else {
+            // No countdown to a try that will not come while the dialog is open.
+            QString shown;
+            QTimer::singleShot(300, [&form, &shown] {
+                shown = form.messageLabel->text() + (form.tryAgainButton->isVisible() ? "|Try again" : "");
+                qobject_cast<ALogin *>(QApplication::activeModalWidget())->cancelButton()->click();
+            });
+            app()->signIn()->login_Slot();
+            QCOMPARE(shown, QStringLiteral("Unable to connect to server!"));
+        }
         QTRY_COMPARE_WITH_TIMEOUT(form.messageLabel->text(), QString(), 15000);
         QVERIFY(!form.tryAgainButton->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!page->showsFailure() && page->url().path() == QLatin1String("/gallery/home"), 15000);
