@@ -11,7 +11,7 @@
 
 static void initTileDrawings()
 {
-    Q_INIT_RESOURCE(PhotoTiles);
+    Q_INIT_RESOURCE(resources);
 }
 
 namespace {
@@ -83,7 +83,7 @@ QPixmap PhotoTileDelegate::drawing(const QString &name, const QSize &size, qreal
     QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    QSvgRenderer(QStringLiteral(":/tiles/") + name + QStringLiteral(".svg")).render(&painter);
+    QSvgRenderer(QStringLiteral(":/svg/") + name + QStringLiteral(".svg")).render(&painter);
     painter.end();
     QPixmap pixmap = QPixmap::fromImage(image);
     pixmap.setDevicePixelRatio(ratio);
