@@ -61,4 +61,30 @@ bool setDesktopWallpaper(
     return true;
 }
 
+// Windows places one bitmap on every monitor itself; a picture per monitor
+// and the lock screen are not offered there.
+QVector<DesktopMonitor> desktopMonitors()
+{
+    return {};
+}
+
+bool setDesktopWallpapers(const QList<MonitorPicture> &, const QString &, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("a picture per monitor is not available on Windows");
+    return false;
+}
+
+bool lockScreenSupported(QString *whyNot)
+{
+    if (whyNot)
+        *whyNot = QStringLiteral("The lock screen of Windows cannot be set by Fotoria.");
+    return false;
+}
+
+bool setLockScreenPicture(const QString &, QString *error)
+{
+    return lockScreenSupported(error);
+}
+
 } // namespace platform

@@ -12,6 +12,7 @@
 #include <X11/extensions/XRes.h>
 
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace platform::wallpaper {
@@ -170,9 +171,10 @@ QImage rootPicture(
     return root;
 }
 
-} // namespace
+// Makes the root window's picture for its size and monitors.
+using RootComposer = std::function<QImage(int width, int height, const QVector<XMonitor> &monitors)>;
 
-bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QString *error)
+bool installRootPicture(const RootComposer &compose, QString *error)
 {
     const QByteArray displayName = qgetenv("DISPLAY");
     if (displayName.isEmpty()) {
@@ -200,7 +202,7 @@ bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QStri
         return false;
     }
 
-    const QImage picture = rootPicture(image, width, height, readMonitors(display), keepInView);
+    const QImage picture = compose(width, height, readMonitors(display));
     XImage *ximage = XCreateImage(
         display, visual, unsigned(depth), ZPixmap, 0, nullptr, unsigned(width), unsigned(height), 32, 0);
     if (!ximage) {
@@ -266,6 +268,26 @@ bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QStri
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QString *error)
+{
+    return installRootPicture(
+        [&](int width, int height, const QVector<XMonitor> &monitors) {
+            return rootPicture(image, width, height, monitors, keepInView);
+        },
+        error);
+}
+
+bool setRootWindowWallpapers(const QList<MonitorPicture> &pictures, QString *error)
+{
+    return installRootPicture(
+        [&](int width, int height, const QVector<XMonitor> &) {
+            return desktopPicture(pictures, QRect(0, 0, width, height));
+        },
+        error);
 }
 
 } // namespace platform::wallpaper

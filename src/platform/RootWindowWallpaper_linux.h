@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesktopWallpaper.h"
+
 #include <QImage>
 #include <QString>
 
@@ -11,5 +13,8 @@ namespace platform::wallpaper {
 // through _XROOTPMAP_ID and ESETROOT_PMAP_ID, so transparent terminals and the next setter find it; the
 // previous setter's pixmap is freed.
 bool setRootWindowWallpaper(const QImage &image, Qt::Alignment keepInView, QString *error);
+
+// As above with a picture of its own at each monitor's place.
+bool setRootWindowWallpapers(const QList<MonitorPicture> &pictures, QString *error);
 
 } // namespace platform::wallpaper

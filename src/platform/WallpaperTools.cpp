@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QUrl>
 #include <QtEndian>
 
 #include <atomic>
@@ -93,6 +95,37 @@ QImage coverImage(const QImage &image, int width, int height, Qt::Alignment keep
     const int x = keep & Qt::AlignLeft ? 0 : keep & Qt::AlignRight ? spareX : spareX / 2;
     const int y = keep & Qt::AlignTop ? 0 : keep & Qt::AlignBottom ? spareY : spareY / 2;
     return scaled.copy(x, y, width, height);
+}
+
+QImage desktopPicture(const QList<MonitorPicture> &pictures, const QRect &area)
+{
+    QImage whole(area.size(), QImage::Format_RGB32);
+    whole.fill(Qt::black);
+    QPainter painter(&whole);
+    for (const MonitorPicture &picture : pictures)
+        painter.drawImage(picture.monitor.geometry.topLeft() - area.topLeft(), picture.image);
+    return whole;
+}
+
+QRect desktopArea(const QList<MonitorPicture> &pictures)
+{
+    QRect area;
+    for (const MonitorPicture &picture : pictures)
+        area |= picture.monitor.geometry;
+    return area;
+}
+
+QString gvariantString(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    quoted.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString fileUri(const QString &path)
+{
+    return QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded());
 }
 
 int toolTimeout()

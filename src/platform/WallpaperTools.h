@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DesktopWallpaper.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -16,6 +18,17 @@ bool loadPicture(const QString &path, QByteArray *bytes, QImage *image, QByteArr
 // The picture scaled to cover width x height and cropped to it: centred, or
 // towards the sides named by `keep`.
 QImage coverImage(const QImage &image, int width, int height, Qt::Alignment keep = Qt::AlignCenter);
+
+// The monitors' pictures, each at its monitor's place less `area`'s
+// corner, on a black picture of `area`'s size.
+QImage desktopPicture(const QList<MonitorPicture> &pictures, const QRect &area);
+// The bounding box of the monitors.
+QRect desktopArea(const QList<MonitorPicture> &pictures);
+
+// A GVariant text literal, as gsettings parses its value argument.
+QString gvariantString(const QString &text);
+// A file:// URI, percent-encoded.
+QString fileUri(const QString &path);
 
 // Pictures above this many pixels are refused before decoding.
 constexpr qint64 kMaxPicturePixels = 250LL * 1000 * 1000;

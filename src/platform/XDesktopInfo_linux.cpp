@@ -18,7 +18,7 @@ QVector<XMonitor> randrMonitors(Display *display, Window root)
     for (int i = 0; list && i < count; ++i) {
         char *name = XGetAtomName(display, list[i].name);
         monitors.append({ QString::fromLocal8Bit(name ? name : ""),
-            QRect(list[i].x, list[i].y, list[i].width, list[i].height) });
+            QRect(list[i].x, list[i].y, list[i].width, list[i].height), list[i].primary != 0 });
         if (name)
             XFree(name);
     }
@@ -33,6 +33,7 @@ QVector<XMonitor> litOutputs(Display *display, Window root)
     XRRScreenResources *resources = XRRGetScreenResourcesCurrent(display, root);
     if (!resources)
         return monitors;
+    const RROutput primary = XRRGetOutputPrimary(display, root);
     for (int i = 0; i < resources->noutput; ++i) {
         XRROutputInfo *output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
         if (!output)
@@ -40,7 +41,8 @@ QVector<XMonitor> litOutputs(Display *display, Window root)
         if (output->connection == RR_Connected && output->crtc != None) {
             if (XRRCrtcInfo *crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
                 monitors.append({ QString::fromLocal8Bit(output->name, output->nameLen),
-                    QRect(crtc->x, crtc->y, int(crtc->width), int(crtc->height)) });
+                    QRect(crtc->x, crtc->y, int(crtc->width), int(crtc->height)),
+                    resources->outputs[i] == primary });
                 XRRFreeCrtcInfo(crtc);
             }
         }

@@ -15,6 +15,7 @@ struct XMonitor
 {
     QString name;
     QRect geometry;
+    bool primary = false;
 };
 
 // What a desktop's per-monitor settings are keyed by, read from the X
