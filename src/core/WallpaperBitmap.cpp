@@ -86,15 +86,20 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
         return Result::UnreadablePicture;
     if (decorate)
         decorate(&image);
+    return writeImage(image, bitmap, error) ? Result::Written : Result::WriteFailed;
+}
+
+bool writeImage(const QImage &image, const QString &bitmap, QString *error)
+{
     QTemporaryFile out(bitmap + QStringLiteral(".XXXXXX"));
     QImageWriter writer(&out, "bmp");
     if (!out.open() || !writer.write(image)) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2")
                          .arg(bitmap, out.isOpen() ? writer.errorString() : out.errorString());
-        return Result::WriteFailed;
+        return false;
     }
-    return replace(out, bitmap, error) ? Result::Written : Result::WriteFailed;
+    return replace(out, bitmap, error);
 }
 
 } // namespace WallpaperBitmap

@@ -28,4 +28,7 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
     const std::function<void(QImage *)> &decorate);
 
+// Writes an image already made as the bitmap, replacing the old one whole.
+bool writeImage(const QImage &image, const QString &bitmap, QString *error);
+
 } // namespace WallpaperBitmap

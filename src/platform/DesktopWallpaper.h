@@ -46,7 +46,8 @@ struct MonitorPicture
 // spanned over the monitors (so does `commandOverride`); LXQt's pcmanfm-qt
 // takes one picture for all and cannot span, so it shows the primary's on
 // every monitor. Otherwise as setDesktopWallpaper().
-bool setDesktopWallpapers(const QList<MonitorPicture> &pictures, const QString &commandOverride, QString *error);
+bool setDesktopWallpapers(
+    const QList<MonitorPicture> &pictures, const QString &commandOverride, QString *error);
 
 // Whether Fotoria can set the lock screen's picture of the running desktop
 // (GNOME and KDE Plasma); when not, *whyNot says so in a sentence for the user.

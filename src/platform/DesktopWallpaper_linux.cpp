@@ -376,7 +376,8 @@ bool setSwayOutput(const QString &output, const QString &file, QString *error)
         return false;
     }
     return runTool(QStringLiteral("swaymsg"),
-        { QStringLiteral("output"), output == QLatin1String("*") ? output : QLatin1Char('"') + output + QLatin1Char('"'),
+        { QStringLiteral("output"),
+            output == QLatin1String("*") ? output : QLatin1Char('"') + output + QLatin1Char('"'),
             QStringLiteral("bg"), swayQuoted(file), QStringLiteral("fill") },
         error);
 }
@@ -387,8 +388,9 @@ QVector<DesktopMonitor> swayOutputs()
     QString error;
     QString listing;
     QVector<DesktopMonitor> monitors;
-    if (!runTool(QStringLiteral("swaymsg"), { QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_outputs") },
-            &error, &listing)) {
+    if (!runTool(QStringLiteral("swaymsg"),
+            { QStringLiteral("-r"), QStringLiteral("-t"), QStringLiteral("get_outputs") }, &error,
+            &listing)) {
         qDebug().noquote() << "cannot read sway's outputs:" << error;
         return monitors;
     }
@@ -424,8 +426,9 @@ bool installOnDesktop(DesktopKind kind, wallpaper::WallpaperCopy &copy, const QI
             copy,
             [&](const wallpaper::XMonitor &monitor) {
                 const QSize size = monitor.geometry.size();
-                return size == image.size() ? QImage()
-                                            : wallpaper::coverImage(image, size.width(), size.height(), keepInView);
+                return size == image.size()
+                    ? QImage()
+                    : wallpaper::coverImage(image, size.width(), size.height(), keepInView);
             },
             error);
     case DesktopKind::Kde:
@@ -464,7 +467,8 @@ QByteArray bitmapBytes(const QImage &image)
 }
 
 // The copy holds the primary's picture; every other monitor gets a file of its own beside it.
-QString monitorFile(wallpaper::WallpaperCopy &copy, const QList<MonitorPicture> &pictures, int index, QString *error)
+QString monitorFile(
+    wallpaper::WallpaperCopy &copy, const QList<MonitorPicture> &pictures, int index, QString *error)
 {
     if (index == 0)
         return copy.path();
@@ -500,8 +504,8 @@ bool installEachMonitor(
         const QRect &geometry = pictures.at(i).monitor.geometry;
         if (kind == DesktopKind::Sway && !setSwayOutput(pictures.at(i).monitor.name, file, error))
             return false;
-        plasma.append(QJsonObject { { QStringLiteral("x"), geometry.x() }, { QStringLiteral("y"), geometry.y() },
-            { QStringLiteral("uri"), fileUri(file) } });
+        plasma.append(QJsonObject { { QStringLiteral("x"), geometry.x() },
+            { QStringLiteral("y"), geometry.y() }, { QStringLiteral("uri"), fileUri(file) } });
     }
     return kind == DesktopKind::Sway || runPlasmaScript(plasmaScreensScript(plasma), error);
 }
@@ -526,14 +530,16 @@ QVector<DesktopMonitor> desktopMonitors()
     return monitors;
 }
 
-bool setDesktopWallpapers(const QList<MonitorPicture> &pictures, const QString &commandOverride, QString *error)
+bool setDesktopWallpapers(
+    const QList<MonitorPicture> &pictures, const QString &commandOverride, QString *error)
 {
     QString ignored;
     if (!error)
         error = &ignored;
     error->clear();
-    if (pictures.isEmpty()
-        || std::any_of(pictures.cbegin(), pictures.cend(), [](const MonitorPicture &p) { return p.image.isNull(); })) {
+    if (pictures.isEmpty() || std::any_of(pictures.cbegin(), pictures.cend(), [](const MonitorPicture &p) {
+            return p.image.isNull();
+        })) {
         *error = QStringLiteral("no picture for every monitor");
         return false;
     }
@@ -547,8 +553,8 @@ bool setDesktopWallpapers(const QList<MonitorPicture> &pictures, const QString &
 
     // The user's command gets one picture too: the spanned one.
     const bool span = useCommand || spansMonitors(kind);
-    const QImage image
-        = span ? wallpaper::desktopPicture(pictures, wallpaper::desktopArea(pictures)) : pictures.first().image;
+    const QImage image = span ? wallpaper::desktopPicture(pictures, wallpaper::desktopArea(pictures))
+                              : pictures.first().image;
     wallpaper::WallpaperCopy copy;
     if (!copy.write(bitmapBytes(image), "bmp", image, kind == DesktopKind::Sway, error))
         return false;

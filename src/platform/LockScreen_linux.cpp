@@ -81,9 +81,11 @@ bool writeKdeLockScreenFile(const QString &uri, QString *error)
     QDir().mkpath(QFileInfo(path).path());
     QSaveFile file(path);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly) || file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0
         || !commitFile(file, &reason)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, reason.isEmpty() ? file.errorString() : reason);
+        *error
+            = QStringLiteral("cannot write %1: %2").arg(path, reason.isEmpty() ? file.errorString() : reason);
         return false;
     }
     return true;
@@ -113,7 +115,8 @@ bool lockScreenSupported(QString *whyNot)
     if (kind == DesktopKind::Gnome || kind == DesktopKind::Kde)
         return true;
     if (whyNot)
-        *whyNot = QStringLiteral("The lock screen of this desktop (%1) cannot be set by Fotoria.").arg(desktopTitle(kind));
+        *whyNot = QStringLiteral("The lock screen of this desktop (%1) cannot be set by Fotoria.")
+                      .arg(desktopTitle(kind));
     return false;
 }
 
@@ -141,8 +144,8 @@ bool setLockScreenPicture(const QString &imagePath, QString *error)
     const bool set = detectDesktop(QProcessEnvironment::systemEnvironment()) == DesktopKind::Kde
         ? setKdeLockScreen(uri, error)
         : runTool(QStringLiteral("gsettings"),
-            { QStringLiteral("set"), QStringLiteral("org.gnome.desktop.screensaver"), QStringLiteral("picture-uri"),
-                wallpaper::gvariantString(uri) },
+            { QStringLiteral("set"), QStringLiteral("org.gnome.desktop.screensaver"),
+                QStringLiteral("picture-uri"), wallpaper::gvariantString(uri) },
             error);
     if (!set) {
         copy.discard();

@@ -6,9 +6,12 @@
 #include "WallpaperWorker.h"
 
 #include <core/ImageStore.h>
+#include <core/PictureDecoder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
+#include <core/WallpaperOptions.h>
 #include <platform/DesktopWallpaper.h>
+#include <platform/WallpaperTools.h>
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -20,7 +23,14 @@
 
 namespace {
 QAtomicPointer<WallpaperManager> g_instance;
+
+// The photo made to cover one monitor, decoded at the reduced size.
+QImage monitorImage(const QString &picture, const QSize &size, QString *error)
+{
+    const QImage scaled = PictureDecoder::loadScaled(picture, size, Qt::KeepAspectRatioByExpanding, error);
+    return scaled.isNull() ? scaled : platform::wallpaper::coverImage(scaled, size.width(), size.height());
 }
+} // namespace
 
 WallpaperManager *WallpaperManager::instance()
 {
@@ -96,9 +106,14 @@ void WallpaperManager::stop()
     m_timerId = 0;
 }
 
+QString WallpaperManager::pickNewPicture()
+{
+    return m_store->randomPicture();
+}
+
 void WallpaperManager::showNextWallpaper()
 {
-    const QString path = m_store->randomPicture();
+    const QString path = pickNewPicture();
     if (!path.isEmpty())
         showWallpaper(path);
 }
@@ -145,6 +160,7 @@ void WallpaperManager::dispatch()
         if (request.calendar.isNull())
             qDebug().noquote() << "Wallpaper without the calendar:" << widget->failure();
     }
+    applyOptions(&request);
     m_waiting.clear();
     if (m_worker->request(request))
         ++m_inFlight;
@@ -187,12 +203,85 @@ QString WallpaperManager::setOsWallpaper(const QString &path)
         request.calendar = m_calendar->grabImage();
         request.position = options.position;
     }
+    applyOptions(&request);
     return change(request);
+}
+
+void WallpaperManager::applyOptions(WallpaperRequest *request)
+{
+    const WallpaperOptions options = WallpaperOptions::read();
+    request->lockScreen = options.lockScreen;
+    if (!options.perMonitor)
+        return;
+    const QVector<platform::DesktopMonitor> monitors = platform::desktopMonitors();
+    if (monitors.size() < 2)
+        return;
+    request->monitors = monitors;
+    QStringList shown { request->picture };
+    for (int i = 1; i < monitors.size(); ++i) {
+        QString picture = pickNewPicture();
+        // Another photo than the other monitors show, where the playlists have one.
+        for (int tries = 0; tries < 16 && shown.contains(picture) && shown.size() < m_store->pictureCount();
+             ++tries)
+            picture = pickNewPicture();
+        shown.append(picture);
+        request->otherPictures.append(picture);
+    }
+}
+
+QString WallpaperManager::changeEachMonitor(const WallpaperRequest &request)
+{
+    const QString bitmap = WallpaperBitmap::defaultPath();
+    QString error;
+    QList<platform::MonitorPicture> pictures;
+    for (int i = 0; i < request.monitors.size(); ++i) {
+        const QSize size = request.monitors.at(i).geometry.size();
+        QImage image
+            = monitorImage(i == 0 ? request.picture : request.otherPictures.value(i - 1), size, &error);
+        if (image.isNull() && i == 0) {
+            qDebug().noquote() << "Wallpaper unchanged:" << error;
+            reportFinished(request.picture, false);
+            return QString();
+        }
+        if (image.isNull()) {
+            qDebug().noquote() << "A monitor shows the primary one's picture instead:" << error;
+            image = monitorImage(request.picture, size, &error);
+        }
+        if (i == 0 && !request.calendar.isNull())
+            CalendarComposite::paint(&image, size, request.calendar, request.position);
+        pictures.append({ request.monitors.at(i), image });
+    }
+    // The bitmap, which the rest of the program shows, is the primary's picture.
+    if (!WallpaperBitmap::writeImage(pictures.first().image, bitmap, &error)) {
+        qDebug().noquote() << "Failed to create bmp file needed by Windows." << error;
+        reportFinished(request.picture, false);
+        return QString();
+    }
+    if (!platform::setDesktopWallpapers(
+            pictures, Settings::getString(QStringLiteral("kWallpaperCommand")), &error)) {
+        qDebug().noquote() << "Failed to set wallpaper:" << error;
+        reportFinished(request.picture, false);
+        return bitmap;
+    }
+    followOnLockScreen(request, bitmap);
+    reportChanged(bitmap);
+    reportFinished(request.picture, true);
+    return bitmap;
+}
+
+// A failure there leaves the wallpaper changed.
+void WallpaperManager::followOnLockScreen(const WallpaperRequest &request, const QString &bitmap)
+{
+    QString error;
+    if (request.lockScreen && !platform::setLockScreenPicture(bitmap, &error))
+        qDebug().noquote() << "Lock screen unchanged:" << error;
 }
 
 QString WallpaperManager::change(const WallpaperRequest &request)
 {
     QMutexLocker locker(&m_changeLock);
+    if (request.monitors.size() > 1)
+        return changeEachMonitor(request);
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
     const auto result = request.calendar.isNull()
@@ -218,6 +307,7 @@ QString WallpaperManager::change(const WallpaperRequest &request)
         reportFinished(request.picture, false);
         return bitmap;
     }
+    followOnLockScreen(request, bitmap);
     reportChanged(bitmap);
     reportFinished(request.picture, true);
     return bitmap;

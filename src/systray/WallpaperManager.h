@@ -14,7 +14,9 @@ struct WallpaperRequest;
 // on request a given one. Every change converts the picture to the bitmap
 // "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
 // primary screen, with the calendar drawn on when "kEnable" is set, and
-// installs that.
+// installs that. With "kWallpaperPerMonitor" each monitor gets a photo of
+// its own (the primary the one asked for, with the calendar; the bitmap is
+// the primary's); with "kWallpaperLockScreen" the lock screen follows.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
 // the desktop's tools never hold the GUI thread. Only the calendar's pixels
@@ -71,6 +73,12 @@ protected:
 
 private:
     void dispatch();
+    // The one place a new picture is chosen.
+    QString pickNewPicture();
+    // Adds what the wallpaper options ask for: a photo per monitor, the lock screen.
+    void applyOptions(WallpaperRequest *request);
+    QString changeEachMonitor(const WallpaperRequest &request);
+    void followOnLockScreen(const WallpaperRequest &request, const QString &bitmap);
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);
     void reportChanged(const QString &bitmap);

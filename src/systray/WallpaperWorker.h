@@ -1,5 +1,7 @@
 #pragma once
 
+#include <platform/DesktopWallpaper.h>
+
 #include <QImage>
 #include <QMutex>
 #include <QSize>
@@ -18,6 +20,12 @@ struct WallpaperRequest
     QSize screen;
     QImage calendar;
     int position = 0;
+    // A photo per monitor: the monitors, the primary first (it shows
+    // `picture`), and the photos of the others in the same order.
+    QVector<platform::DesktopMonitor> monitors;
+    QStringList otherPictures;
+    // The lock screen follows the change.
+    bool lockScreen = false;
 };
 
 // Runs wallpaper changes one at a time off the GUI thread. A request that
