@@ -3,12 +3,16 @@
 // with one picture covers the largest, and the screensaver covers both.
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
+#include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
 #include <platform/DesktopWallpaper.h>
+#include <systray/WallpaperManager.h>
 
 #include "DesktopTestSupport.h"
 #include "TestMain.h"
 #include "XTestServer.h"
+
+#include <QUrl>
 
 #include <cstdio>
 
@@ -41,6 +45,14 @@ QString wrongPoint(const QImage &shown, const QVector<QPair<QPoint, QRgb>> &expe
                 .arg(pixel & 0xffffff, 6, 16, QLatin1Char('0'));
     }
     return QString();
+}
+
+QString gsetting(const QString &schema, const QString &key)
+{
+    QProcess gsettings;
+    gsettings.start(QStringLiteral("gsettings"), { QStringLiteral("get"), schema, key });
+    gsettings.waitForFinished(10000);
+    return gvariantText(QString::fromUtf8(gsettings.readAllStandardOutput()));
 }
 
 } // namespace
@@ -184,6 +196,78 @@ private slots:
             return wrong.isEmpty();
         }),
             qPrintable(wrong));
+    }
+
+    void photoPerMonitor_data()
+    {
+        QTest::addColumn<QString>("desktop"); // empty: the root window
+        QTest::addColumn<QString>("schema"); // where a desktop of one picture for all reads it
+        QTest::addColumn<bool>("perMonitor");
+        const QString gnome = QStringLiteral("org.gnome.desktop.background");
+        QTest::newRow("root window") << QString() << QString() << true;
+        QTest::newRow("root window, option off") << QString() << QString() << false;
+        QTest::newRow("GNOME spanned") << QStringLiteral("GNOME") << gnome << true;
+        QTest::newRow("GNOME, option off") << QStringLiteral("GNOME") << gnome << false;
+        QTest::newRow("MATE spanned") << QStringLiteral("MATE") << QStringLiteral("org.mate.background") << true;
+    }
+
+    // The manager picks the primary's photo and others from the active
+    // playlists; with the lock-screen option on, GNOME's lock screen follows.
+    void photoPerMonitor()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QString, schema);
+        QFETCH(bool, perMonitor);
+        EnvGuard env;
+        env.set("DISPLAY", m_server.display());
+        env.set("XDG_CURRENT_DESKTOP", desktop);
+        env.set("GSETTINGS_BACKEND", QStringLiteral("keyfile"));
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/glib-2.0/settings/keyfile"));
+        Settings::setValue(QStringLiteral("kWallpaperPerMonitor"), perMonitor);
+        Settings::setValue(QStringLiteral("kWallpaperLockScreen"), !desktop.isEmpty());
+        const QString root = fotoria::test::testHome() + QStringLiteral("/") + QTest::currentDataTag();
+        const QString playlist = root + QStringLiteral("/playlists/P");
+        QVERIFY(QDir().mkpath(playlist));
+        const QList<QRgb> colours { qRgb(220, 30, 30), qRgb(30, 200, 40), qRgb(30, 40, 220) };
+        for (int i = 0; i < colours.size(); ++i)
+            QVERIFY(solidPicture(colours[i]).save(playlist + QStringLiteral("/%1.jpg").arg(i), "JPEG", 95));
+        ImageStore store(root + QStringLiteral("/active.xml"), root + QStringLiteral("/playlists"));
+        store.setActive(QStringLiteral("P"), true);
+        WallpaperManager manager(&store);
+        QVERIFY(!manager.setOsWallpaper(playlist + QStringLiteral("/0.jpg")).isEmpty());
+
+        QImage shown = readRoot(m_server.display());
+        if (!schema.isEmpty()) {
+            const QString key = desktop == QLatin1String("MATE") ? QStringLiteral("picture-filename")
+                                                                 : QStringLiteral("picture-uri");
+            const QString value = gsetting(schema, key);
+            shown = QImage(key.endsWith(QLatin1String("uri")) ? QUrl(value).toLocalFile() : value);
+            QCOMPARE(gsetting(schema, QStringLiteral("picture-options")),
+                perMonitor ? QStringLiteral("spanned") : QStringLiteral("zoom"));
+        }
+        const QRgb primary = shown.isNull() ? 0 : shown.pixel(kMonitors[0].center());
+        const QRgb other = shown.isNull() ? 0 : shown.pixel(kMonitors[1].center());
+        QVERIFY2(near(primary, colours[0]), qPrintable(QString::number(primary, 16)));
+        if (perMonitor) {
+            QVERIFY(near(other, colours[1]) || near(other, colours[2]));
+            QVERIFY(near(shown.pixel(640, 900), qRgb(0, 0, 0))); // below the first monitor
+        } else {
+            QVERIFY(near(other, colours[0]));
+        }
+        if (perMonitor && !schema.isEmpty()) {
+            QCOMPARE(shown.size(), QSize(2560, 1024));
+            // A single picture again brings back the mode the user had.
+            Settings::setValue(QStringLiteral("kWallpaperPerMonitor"), false);
+            QVERIFY(!manager.setOsWallpaper(playlist + QStringLiteral("/1.jpg")).isEmpty());
+            QCOMPARE(gsetting(schema, QStringLiteral("picture-options")), QStringLiteral("zoom"));
+        }
+        if (desktop == QLatin1String("GNOME")) {
+            const QImage locked(
+                QUrl(gsetting(QStringLiteral("org.gnome.desktop.screensaver"), QStringLiteral("picture-uri")))
+                    .toLocalFile());
+            QVERIFY(!locked.isNull() && near(locked.pixel(locked.rect().center()), colours[perMonitor ? 1 : 0]));
+        }
     }
 
     void oneBitmapCoversTheLargestMonitor()
