@@ -550,6 +550,70 @@ private slots:
         QCOMPARE(copyFiles(), QStringList { previous });
     }
 
+    void lockScreen_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QByteArray>("lockerFile"); // KDE's kscreenlockerrc before
+        const QByteArray kde("[Daemon]\nTimeout=5\n\n[Greeter][Wallpaper][org.kde.image][General]\n"
+                             "FillMode=2\nImage=file:///old.jpg\n");
+        QTest::newRow("GNOME") << QStringLiteral("GNOME") << QByteArray();
+        QTest::newRow("KDE, no file yet") << QStringLiteral("KDE") << QByteArray();
+        QTest::newRow("KDE, other settings kept") << QStringLiteral("KDE") << kde;
+        QTest::newRow("KDE, group without the picture")
+            << QStringLiteral("KDE") << kde.left(kde.indexOf("Image"));
+        QTest::newRow("XFCE cannot") << QStringLiteral("XFCE") << QByteArray();
+    }
+
+    // The lock screen gets a copy of its own, under a new name each time.
+    void lockScreen()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QByteArray, lockerFile);
+        EnvGuard env;
+        env.set("XDG_CURRENT_DESKTOP", desktop);
+        env.set("GSETTINGS_BACKEND", QStringLiteral("keyfile"));
+        const QString locker = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+            + QStringLiteral("/kscreenlockerrc");
+        QFile::remove(locker);
+        if (!lockerFile.isEmpty())
+            QVERIFY(QFile::copy(writeBytes(lockerFile, QStringLiteral("locker")), locker));
+        QString error;
+        if (desktop == QLatin1String("XFCE")) {
+            QVERIFY(!platform::lockScreenSupported(&error));
+            QCOMPARE(
+                error, QStringLiteral("The lock screen of this desktop (XFCE) cannot be set by Fotoria."));
+            return;
+        }
+        QVERIFY(platform::lockScreenSupported(&error));
+        QString previous;
+        for (const QRgb colour : { qRgb(10, 200, 30), qRgb(200, 20, 90) }) {
+            // The wallpaper's bitmap, written again at the next change.
+            const QString bitmap = writePicture(solidPicture(colour), QStringLiteral("lock.bmp"));
+            QVERIFY2(platform::setLockScreenPicture(bitmap, &error), qPrintable(error));
+            QProcess gsettings;
+            gsettings.start(QStringLiteral("gsettings"),
+                { QStringLiteral("get"), QStringLiteral("org.gnome.desktop.screensaver"),
+                    QStringLiteral("picture-uri") });
+            gsettings.waitForFinished(10000);
+            const QString text = QString::fromUtf8(fileBytes(locker));
+            const QString uri = desktop == QLatin1String("GNOME")
+                ? gvariantText(QString::fromUtf8(gsettings.readAllStandardOutput()))
+                : text.section(QStringLiteral("[org.kde.image][General]\n"), 1)
+                      .section(QStringLiteral("Image="), 1, 1)
+                      .section(QLatin1Char('\n'), 0, 0);
+            const QString shown = QUrl(uri).toLocalFile();
+            QVERIFY2(
+                shown != bitmap && shown != previous && showsColour(QImage(shown), colour), qPrintable(uri));
+            QVERIFY(previous.isEmpty() || !QFile::exists(previous));
+            previous = shown;
+            if (!lockerFile.isEmpty())
+                QVERIFY2(text.startsWith(QLatin1String("[Daemon]\nTimeout=5\n"))
+                        && text.contains(QLatin1String("\nFillMode=2\n"))
+                        && text.count(QLatin1String("Image=")) == 1,
+                    qPrintable(text));
+        }
+    }
+
     void copyAlternatesAndConvertsForSway()
     {
         const QImage picture = gradientPicture(120, 90);

@@ -208,7 +208,8 @@ private slots:
         QTest::newRow("root window, option off") << QString() << QString() << false;
         QTest::newRow("GNOME spanned") << QStringLiteral("GNOME") << gnome << true;
         QTest::newRow("GNOME, option off") << QStringLiteral("GNOME") << gnome << false;
-        QTest::newRow("MATE spanned") << QStringLiteral("MATE") << QStringLiteral("org.mate.background") << true;
+        QTest::newRow("MATE spanned")
+            << QStringLiteral("MATE") << QStringLiteral("org.mate.background") << true;
     }
 
     // The manager picks the primary's photo and others from the active
