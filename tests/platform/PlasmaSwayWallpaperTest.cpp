@@ -181,19 +181,22 @@ private slots:
     {
         QTest::addColumn<QString>("dataFolder"); // under the test home; empty: the usual one
         QTest::addColumn<QString>("refusal"); // empty: the picture shows
+        QTest::addColumn<bool>("twoOutputs"); // each with a picture of its own
 
-        QTest::newRow("usual data folder") << QString() << QString();
+        QTest::newRow("usual data folder") << QString() << QString() << false;
         // sway passes the path through wordexp(), a small shell.
         QTest::newRow("spaces, quotes, shell characters")
-            << QStringLiteral("/data \"quoted\"  it's $HOME; *") << QString();
+            << QStringLiteral("/data \"quoted\"  it's $HOME; *") << QString() << false;
         // ... which loses a line break: refused rather than a silent failure.
-        QTest::newRow("line break") << QStringLiteral("/data\nline") << QStringLiteral("line break");
+        QTest::newRow("line break") << QStringLiteral("/data\nline") << QStringLiteral("line break") << false;
+        QTest::newRow("two outputs, a picture each") << QString() << QString() << true;
     }
 
     void sway()
     {
         QFETCH(QString, dataFolder);
         QFETCH(QString, refusal);
+        QFETCH(bool, twoOutputs);
         // sway refuses to run as root; in a user namespace it runs as an
         // ordinary user that still owns our files.
         const bool asRoot = ::geteuid() == 0;
@@ -213,11 +216,14 @@ private slots:
         QFile configFile(config);
         QVERIFY(configFile.open(QIODevice::WriteOnly));
         configFile.write("xwayland disable\noutput HEADLESS-1 resolution 640x480\n");
+        if (twoOutputs)
+            configFile.write("output HEADLESS-1 position 0 0\noutput HEADLESS-2 resolution 640x480 position 640 0\n");
         configFile.close();
 
         EnvGuard env;
         env.set("XDG_RUNTIME_DIR", runtime);
         env.set("WLR_BACKENDS", QStringLiteral("headless"));
+        env.set("WLR_HEADLESS_OUTPUTS", QString::number(twoOutputs ? 2 : 1));
         env.set("WLR_LIBINPUT_NO_DEVICES", QStringLiteral("1"));
         env.set("WLR_RENDERER", QStringLiteral("pixman"));
         env.set("XDG_CURRENT_DESKTOP", QStringLiteral("sway"));
@@ -254,6 +260,21 @@ private slots:
         env.set("SWAYSOCK", socket);
         env.set("WAYLAND_DISPLAY", QFileInfo(socketIn(runtime, QStringLiteral("wayland-?"))).fileName());
 
+        if (twoOutputs) {
+            const QVector<platform::DesktopMonitor> outputs = platform::desktopMonitors();
+            QCOMPARE(outputs.size(), 2);
+            const QList<QRgb> colours { qRgb(200, 60, 30), qRgb(40, 90, 220) };
+            const QList<platform::MonitorPicture> pictures { { outputs[0], solidPicture(colours[0]) },
+                { outputs[1], solidPicture(colours[1]) } };
+            QVERIFY2(platform::setDesktopWallpapers(pictures, {}, &error), qPrintable(error));
+            QVERIFY2(waitUntil([&] {
+                const QImage screen = waylandScreen();
+                return showsColour(screen.copy(outputs[0].geometry), colours[0])
+                    && showsColour(screen.copy(outputs[1].geometry), colours[1]);
+            }),
+                "sway does not show a picture per output");
+            return;
+        }
         QString previous;
         for (const QRgb colour : { qRgb(200, 60, 30), qRgb(40, 90, 220) }) {
             QVERIFY2(setDesktopWallpaper(writePicture(solidPicture(colour), "s.bmp"), {}, &error),
