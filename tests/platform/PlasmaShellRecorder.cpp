@@ -3,8 +3,10 @@
 // the way Plasma's desktop scripting does, and writes every desktop's plugin
 // and config to a JSON file after each script.
 //
-// plasma-shell-recorder [--first-line=TEXT] <state.json> <wallpaper plugin of each desktop>...
+// plasma-shell-recorder [--first-line=TEXT] [--screens=X,Y;...] <state.json> <wallpaper plugin of each
+// desktop>...
 // --first-line: a line of Plasma's own printed before each script's output.
+// --screens: desktop i is on screen i, whose top-left corner is the i-th X,Y.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -14,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPoint>
 #include <QQmlEngine>
 #include <QSaveFile>
 #include <QTextStream>
@@ -64,10 +67,26 @@ class ScriptApi : public QObject
     Q_OBJECT
 
 public:
-    ScriptApi(QJSEngine *engine, const QList<FakeDesktop *> &desktops)
+    ScriptApi(QJSEngine *engine, const QList<FakeDesktop *> &desktops, const QList<QPoint> &screens)
         : m_engine(engine)
         , m_desktops(desktops)
+        , m_screens(screens)
     {
+    }
+
+    Q_INVOKABLE QJSValue desktopForScreen(int screen) const
+    {
+        return screen >= 0 && screen < m_desktops.size() ? m_engine->newQObject(m_desktops.at(screen))
+                                                         : QJSValue(QJSValue::NullValue);
+    }
+
+    Q_INVOKABLE QJSValue screenGeometry(int screen) const
+    {
+        const QPoint corner = m_screens.value(screen);
+        QJSValue rect = m_engine->newObject();
+        rect.setProperty(QStringLiteral("x"), corner.x());
+        rect.setProperty(QStringLiteral("y"), corner.y());
+        return rect;
     }
 
     Q_INVOKABLE QJSValue desktops() const
@@ -86,6 +105,7 @@ public:
 private:
     QJSEngine *m_engine;
     QList<FakeDesktop *> m_desktops;
+    QList<QPoint> m_screens;
     QString m_output;
 };
 
@@ -95,9 +115,11 @@ class PlasmaShell : public QObject, protected QDBusContext
     Q_CLASSINFO("D-Bus Interface", "org.kde.PlasmaShell")
 
 public:
-    PlasmaShell(const QString &stateFile, const QStringList &plugins, const QString &firstLine)
+    PlasmaShell(const QString &stateFile, const QStringList &plugins, const QString &firstLine,
+        const QList<QPoint> &screens)
         : m_stateFile(stateFile)
         , m_firstLine(firstLine)
+        , m_screens(screens)
     {
         for (const QString &plugin : plugins)
             m_desktops.append(new FakeDesktop(plugin, this));
@@ -119,10 +141,11 @@ public slots:
     QString evaluateScript(const QString &script)
     {
         QJSEngine engine;
-        ScriptApi api(&engine, m_desktops);
+        ScriptApi api(&engine, m_desktops, m_screens);
         QQmlEngine::setObjectOwnership(&api, QQmlEngine::CppOwnership);
         const QJSValue apiValue = engine.newQObject(&api);
-        for (const char *name : { "desktops", "print" })
+        engine.globalObject().setProperty(QStringLiteral("screenCount"), m_screens.size());
+        for (const char *name : { "desktops", "print", "desktopForScreen", "screenGeometry" })
             engine.globalObject().setProperty(QLatin1String(name), apiValue.property(QLatin1String(name)));
         const QJSValue result = engine.evaluate(script);
         saveState();
@@ -137,6 +160,7 @@ private:
     QString m_stateFile;
     QString m_firstLine; // with its line break
     QList<FakeDesktop *> m_desktops;
+    QList<QPoint> m_screens;
 };
 
 } // namespace
@@ -150,11 +174,18 @@ int main(int argc, char *argv[])
     QString firstLine;
     if (!arguments.isEmpty() && arguments.first().startsWith(firstLineOption))
         firstLine = arguments.takeFirst().mid(firstLineOption.size()) + QLatin1Char('\n');
+    QList<QPoint> screens;
+    if (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--screens="))) {
+        const QStringList corners = arguments.takeFirst().mid(10).split(QLatin1Char(';'));
+        for (const QString &corner : corners)
+            screens.append(QPoint(
+                corner.section(QLatin1Char(','), 0, 0).toInt(), corner.section(QLatin1Char(','), 1).toInt()));
+    }
     if (arguments.isEmpty()) {
         err << "usage: plasma-shell-recorder [--first-line=TEXT] <state.json> <wallpaper plugin>...\n";
         return 2;
     }
-    PlasmaShell shell(arguments.takeFirst(), arguments, firstLine);
+    PlasmaShell shell(arguments.takeFirst(), arguments, firstLine, screens);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/PlasmaShell"), &shell, QDBusConnection::ExportAllSlots)
         || !bus.registerService(QStringLiteral("org.kde.plasmashell"))) {

@@ -21,6 +21,18 @@ QJsonArray plasmaState(const QString &stateFile)
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array() : QJsonArray();
 }
 
+QUrl plasmaImage(const QJsonArray &state, int desktop)
+{
+    return QUrl(state.at(desktop)
+                    .toObject()
+                    .value(QStringLiteral("config"))
+                    .toObject()
+                    .value(QStringLiteral("Wallpaper/org.kde.image/General"))
+                    .toObject()
+                    .value(QStringLiteral("Image"))
+                    .toString());
+}
+
 // Picture desktops point at `copy`; every other desktop kept its plugin and
 // was not written to.
 bool plasmaShows(const QJsonArray &state, const QStringList &plugins, const QString &copy)
@@ -38,10 +50,7 @@ bool plasmaShows(const QJsonArray &state, const QStringList &plugins, const QStr
                 return false;
             continue;
         }
-        const QUrl uri(config.value(QStringLiteral("Wallpaper/org.kde.image/General"))
-                           .toObject()
-                           .value(QStringLiteral("Image"))
-                           .toString());
+        const QUrl uri = plasmaImage(state, i);
         if (config.size() != 1 || !uri.isLocalFile() || uri.toLocalFile() != copy) {
             qWarning() << "desktop" << i << "has" << config;
             return false;
@@ -91,21 +100,25 @@ private slots:
         QTest::addColumn<QString>("dataFolder"); // under the test home; empty: the usual one
         QTest::addColumn<QString>("failure"); // part of the error; empty: success
         QTest::addColumn<QString>("firstLine"); // printed by Plasma itself before the count
+        // Where each desktop's screen is; set: a picture per monitor, the primary's at 0,0.
+        QTest::addColumn<QString>("screens");
 
         const QString image = QStringLiteral("org.kde.image");
         // First: a recorder of an earlier row could still own the name.
         QTest::newRow("no plasmashell") << QStringList() << QString() << "plasmashell is not running"
-                                        << QString();
+                                        << QString() << QString();
         QTest::newRow("mixed desktops") << QStringList { image, QStringLiteral("org.kde.color"), image }
-                                        << QString() << QString() << QString();
+                                        << QString() << QString() << QString() << QString();
         QTest::newRow("no picture desktop")
             << QStringList { QStringLiteral("org.kde.color"), QStringLiteral("org.kde.slideshow") }
-            << QString() << "no KDE desktop shows a picture" << QString();
+            << QString() << "no KDE desktop shows a picture" << QString() << QString();
         QTest::newRow("quote, backslash, accents") << QStringList { image }
                                                    << QStringLiteral("/data 'it''s' \\ \"q\" Bäckerstraße")
-                                                   << QString() << QString();
+                                                   << QString() << QString() << QString();
         QTest::newRow("a line of Plasma's before the count")
-            << QStringList { image } << QString() << QString() << "kf.plasma: 2 desktops found";
+            << QStringList { image } << QString() << QString() << "kf.plasma: 2 desktops found" << QString();
+        QTest::newRow("a picture per screen")
+            << QStringList { image, image } << QString() << QString() << QString() << "1280,0;0,0";
     }
 
     void plasma()
@@ -114,6 +127,7 @@ private slots:
         QFETCH(QString, dataFolder);
         QFETCH(QString, failure);
         QFETCH(QString, firstLine);
+        QFETCH(QString, screens);
         QString error;
         if (!haveTools({ QStringLiteral("dbus-run-session") }, &error))
             QSKIP(qPrintable(error));
@@ -146,6 +160,7 @@ private slots:
             shell.setProcessChannelMode(QProcess::ForwardedChannels);
             shell.start(QCoreApplication::applicationDirPath() + QStringLiteral("/plasma-shell-recorder"),
                 (firstLine.isEmpty() ? QStringList() : QStringList { "--first-line=" + firstLine })
+                    + (screens.isEmpty() ? QStringList() : QStringList { "--screens=" + screens })
                     + QStringList { stateFile } + plugins);
             QVERIFY(shell.waitForStarted());
             QVERIFY2(waitUntil([&] {
@@ -154,6 +169,17 @@ private slots:
                 "the stand-in plasmashell did not start");
         }
         const QJsonArray before = plasmaState(stateFile);
+        if (!screens.isEmpty()) {
+            const QList<platform::MonitorPicture> pictures {
+                { { QStringLiteral("M0"), QRect(0, 0, 1280, 1024), true }, solidPicture(qRgb(200, 30, 30)) },
+                { { QStringLiteral("M1"), QRect(1280, 0, 1280, 1024), false }, solidPicture(qRgb(30, 30, 200)) }
+            };
+            QVERIFY2(platform::setDesktopWallpapers(pictures, {}, &error), qPrintable(error));
+            const QJsonArray state = plasmaState(stateFile);
+            QVERIFY(showsColour(QImage(plasmaImage(state, 0).toLocalFile()), qRgb(30, 30, 200)));
+            QVERIFY(showsColour(QImage(plasmaImage(state, 1).toLocalFile()), qRgb(200, 30, 30)));
+            return;
+        }
 
         const bool changed
             = setDesktopWallpaper(writePicture(solidPicture(qRgb(9, 8, 7)), "k.bmp"), {}, &error);
