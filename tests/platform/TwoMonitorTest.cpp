@@ -206,6 +206,7 @@ private slots:
         const QString gnome = QStringLiteral("org.gnome.desktop.background");
         QTest::newRow("root window") << QString() << QString() << true;
         QTest::newRow("root window, option off") << QString() << QString() << false;
+        QTest::newRow("XFCE") << QStringLiteral("XFCE") << QString() << true;
         QTest::newRow("GNOME spanned") << QStringLiteral("GNOME") << gnome << true;
         QTest::newRow("GNOME, option off") << QStringLiteral("GNOME") << gnome << false;
         QTest::newRow("MATE spanned")
@@ -225,6 +226,14 @@ private slots:
         env.set("GSETTINGS_BACKEND", QStringLiteral("keyfile"));
         QFile::remove(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
             + QStringLiteral("/glib-2.0/settings/keyfile"));
+        DesktopSession xfconf; // the settings store of XFCE, without its desktop
+        if (desktop == QLatin1String("XFCE")) {
+            QString error;
+            if (!haveTools({ QStringLiteral("xfconf-query"), QStringLiteral("dbus-run-session") }, &error))
+                QSKIP(qPrintable(error));
+            QVERIFY2(xfconf.start(m_server.display(), &error), qPrintable(error));
+            xfconf.enter(env);
+        }
         Settings::setValue(QStringLiteral("kWallpaperPerMonitor"), perMonitor);
         Settings::setValue(QStringLiteral("kWallpaperLockScreen"), !desktop.isEmpty());
         const QString root = fotoria::test::testHome() + QStringLiteral("/") + QTest::currentDataTag();
@@ -246,6 +255,15 @@ private slots:
             shown = QImage(key.endsWith(QLatin1String("uri")) ? QUrl(value).toLocalFile() : value);
             QCOMPARE(gsetting(schema, QStringLiteral("picture-options")),
                 perMonitor ? QStringLiteral("spanned") : QStringLiteral("zoom"));
+        } else if (desktop == QLatin1String("XFCE")) {
+            shown.fill(Qt::black);
+            QPainter painter(&shown);
+            for (int i = 0; i < kMonitors.size(); ++i)
+                painter.drawImage(kMonitors[i].topLeft(),
+                    QImage(xfconf.run(QStringLiteral("xfconf-query"),
+                        { QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"),
+                            QStringLiteral("/backdrop/screen0/monitorDUMMY%1/workspace0/last-image")
+                                .arg(i) })));
         }
         const QRgb primary = shown.isNull() ? 0 : shown.pixel(kMonitors[0].center());
         const QRgb other = shown.isNull() ? 0 : shown.pixel(kMonitors[1].center());
