@@ -125,6 +125,10 @@ void SettingsDialogTest::opensOnStoredValues()
     QCOMPARE(Settings::value(QStringLiteral("kChangePicture")), changePicture);
     QCOMPARE(Settings::value(QStringLiteral("kAutoUpdate")), autoUpdate);
     QCOMPARE(interval.count(), 0);
+    // A bare X server has no lock screen picture to set: the box says why.
+    auto *lockScreen = dialog.findChild<QCheckBox *>("lockScreenCheckBox");
+    QVERIFY(!lockScreen->isEnabled());
+    QVERIFY(lockScreen->toolTip().contains("lock screen"));
 }
 
 void SettingsDialogTest::controlWritesAtOnce_data()
@@ -158,6 +162,13 @@ void SettingsDialogTest::controlWritesAtOnce_data()
         << "kChangePicture" << QVariant(900) << 3 << QVariant(3600) << true;
     QTest::newRow("wallpaper 1 day") << "frequencyComboBox"
                                      << "kChangePicture" << QVariant(60) << 4 << QVariant(86400) << true;
+    QTest::newRow("order shuffle") << "orderComboBox"
+                                   << "kWallpaperOrder" << QVariant(0) << 1 << QVariant(1) << false;
+    QTest::newRow("fill blurred") << "fillComboBox"
+                                  << "kWallpaperFill" << QVariant(0) << 1 << QVariant(1) << false;
+    QTest::newRow("a photo per monitor")
+        << "perMonitorCheckBox"
+        << "kWallpaperPerMonitor" << QVariant(false) << 1 << QVariant(true) << false;
 }
 
 void SettingsDialogTest::controlWritesAtOnce()
@@ -183,6 +194,7 @@ void SettingsDialogTest::controlWritesAtOnce()
         manager.start();
     });
     QSignalSpy interval(&dialog, &SettingsDialog::changeIntervalChanged_Signal);
+    QSignalSpy look(&dialog, &SettingsDialog::wallpaperLookChanged_Signal);
     dialog.refresh();
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -206,6 +218,8 @@ void SettingsDialogTest::controlWritesAtOnce()
     } else {
         QCOMPARE(interval.count(), 0);
     }
+    // Only what changes the picture's look has it made again.
+    QCOMPARE(look.count(), int(key == QLatin1String("kWallpaperFill") || key == QLatin1String("kWallpaperPerMonitor")));
 }
 
 void SettingsDialogTest::emailChange_data()

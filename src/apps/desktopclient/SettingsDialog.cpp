@@ -8,11 +8,13 @@
 #include <core/Settings.h>
 #include <core/User.h>
 #include <platform/ControlPanels.h>
+#include <platform/DesktopWallpaper.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +41,8 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     buildForm();
     connect(m_options, &SettingsOptions::changeIntervalChanged_Signal, this,
         &SettingsDialog::changeIntervalChanged_Signal);
+    connect(m_options, &SettingsOptions::wallpaperLookChanged_Signal, this,
+        &SettingsDialog::wallpaperLookChanged_Signal);
     connect(m_emailChange, &EmailChange::finished_Signal, this, &SettingsDialog::emailChangeFinished);
     refresh();
 }
@@ -65,10 +69,7 @@ void SettingsDialog::buildForm()
     m_changeEmailButton = named(new QPushButton(tr("Change..."), this), "changeEmailButton");
     addRow(m_emailLabel, m_changeEmailButton);
 
-    m_frequencyComboBox = named(new QComboBox(this), "frequencyComboBox");
-    m_frequencyComboBox->addItems(
-        { tr("Never"), tr("1 minute"), tr("5 minutes"), tr("1 hour"), tr("1 day") });
-    addRow(named(new QLabel(tr("Change Wallpaper every:"), this), "changeOSNameXLabel"), m_frequencyComboBox);
+    grid->addWidget(buildWallpaperGroup(), row++, 0, 1, 3);
 
     auto *desktopButton = named(new QPushButton(tr("Open"), this), "desktopPushButton");
     addRow(named(new QLabel(tr("Desktop Control Panel:"), this), "desktopLabel"), desktopButton);
@@ -111,8 +112,6 @@ void SettingsDialog::buildForm()
     connect(m_usageInfoCheckBox, &QCheckBox::clicked, this, &SettingsDialog::usageInfoClicked);
     connect(m_autoUpdateComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
         &SettingsDialog::currentIndexChanged_AutoUpdate);
-    connect(m_frequencyComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
-        &SettingsDialog::currentIndexChanged_ChangeFrequency);
     connect(checkNowButton, &QPushButton::clicked, this, &SettingsDialog::autoUpdateClicked);
     connect(phoneHome, &QPushButton::clicked, this, &SettingsDialog::showLogBrowser_Slot);
     connect(screenSaverButton, &QPushButton::clicked, this, &SettingsDialog::openScreenSaverControlPanel);
@@ -123,6 +122,48 @@ void SettingsDialog::buildForm()
     connect(buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
+QGroupBox *SettingsDialog::buildWallpaperGroup()
+{
+    auto *group = named(new QGroupBox(tr("Wallpaper"), this), "wallpaperGroup");
+    auto *grid = new QGridLayout(group);
+    int row = 0;
+    auto addRow = [this, grid, &row](const QString &label, QComboBox *field) {
+        auto *text = new QLabel(label, this);
+        text->setBuddy(field);
+        grid->addWidget(text, row, 0);
+        grid->addWidget(field, row++, 1);
+    };
+
+    m_frequencyComboBox = named(new QComboBox(this), "frequencyComboBox");
+    m_frequencyComboBox->addItems(
+        { tr("Never"), tr("1 minute"), tr("5 minutes"), tr("1 hour"), tr("1 day") });
+    addRow(tr("Change Wallpaper every:"), m_frequencyComboBox);
+    m_orderComboBox = named(new QComboBox(this), "orderComboBox");
+    m_orderComboBox->addItems({ tr("Random"), tr("Shuffle without repeats"), tr("By name"), tr("Newest first") });
+    addRow(tr("Order:"), m_orderComboBox);
+    m_fillComboBox = named(new QComboBox(this), "fillComboBox");
+    m_fillComboBox->addItems({ tr("Crop to fill"), tr("Fit, blurred background") });
+    m_fillComboBox->setToolTip(tr("A photo much taller or wider than the screen is shown whole over a blurred "
+                                  "copy of itself instead of being cropped."));
+    addRow(tr("Fill:"), m_fillComboBox);
+    m_perMonitorCheckBox
+        = named(new QCheckBox(tr("A different photo on each monitor"), this), "perMonitorCheckBox");
+    grid->addWidget(m_perMonitorCheckBox, row++, 0, 1, 2);
+    m_lockScreenCheckBox
+        = named(new QCheckBox(tr("Show the wallpaper on the lock screen too"), this), "lockScreenCheckBox");
+    grid->addWidget(m_lockScreenCheckBox, row++, 0, 1, 2);
+
+    connect(m_frequencyComboBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+        &SettingsDialog::currentIndexChanged_ChangeFrequency);
+    connect(m_orderComboBox, qOverload<int>(&QComboBox::currentIndexChanged), m_options,
+        &SettingsOptions::setOrderIndex);
+    connect(m_fillComboBox, qOverload<int>(&QComboBox::currentIndexChanged), m_options,
+        &SettingsOptions::setFillIndex);
+    connect(m_perMonitorCheckBox, &QCheckBox::clicked, m_options, &SettingsOptions::setPerMonitor);
+    connect(m_lockScreenCheckBox, &QCheckBox::clicked, m_options, &SettingsOptions::setLockScreen);
+    return group;
+}
+
 void SettingsDialog::refresh()
 {
     const SettingsOptions::State state = SettingsOptions::load();
@@ -131,10 +172,25 @@ void SettingsDialog::refresh()
     const QSignalBlocker usage(m_usageInfoCheckBox);
     const QSignalBlocker autoUpdate(m_autoUpdateComboBox);
     const QSignalBlocker frequency(m_frequencyComboBox);
+    const QSignalBlocker order(m_orderComboBox);
+    const QSignalBlocker fill(m_fillComboBox);
+    const QSignalBlocker perMonitor(m_perMonitorCheckBox);
+    const QSignalBlocker lockScreen(m_lockScreenCheckBox);
     m_notificationsCheckBox->setChecked(state.showNewAssets);
     m_usageInfoCheckBox->setChecked(state.sendAnalytics);
     m_autoUpdateComboBox->setCurrentIndex(state.autoUpdateIndex);
     m_frequencyComboBox->setCurrentIndex(state.frequencyIndex);
+    m_orderComboBox->setCurrentIndex(state.orderIndex);
+    m_fillComboBox->setCurrentIndex(state.fillIndex);
+    m_perMonitorCheckBox->setChecked(state.perMonitor);
+    m_lockScreenCheckBox->setChecked(state.lockScreen);
+    // The desktop may have changed since the last showing.
+    QString whyNot;
+    const bool lockScreenWorks = platform::lockScreenSupported(&whyNot);
+    m_lockScreenCheckBox->setEnabled(lockScreenWorks);
+    m_lockScreenCheckBox->setToolTip(lockScreenWorks
+            ? tr("The lock screen shows the same picture as the desktop.")
+            : whyNot);
     refreshAccount();
 }
 

@@ -5,6 +5,7 @@
 class EmailChange;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class SettingsOptions;
@@ -35,6 +36,9 @@ signals:
     // The wallpaper interval was changed: restart the rotation (0 or less
     // means none).
     void changeIntervalChanged_Signal(int seconds);
+    // The fill, the monitors or the lock screen option changed: the current
+    // wallpaper should be made again.
+    void wallpaperLookChanged_Signal();
 
 public slots:
     void notificationsClicked();
@@ -50,6 +54,7 @@ public slots:
 
 private:
     void buildForm();
+    QGroupBox *buildWallpaperGroup();
     void refreshAccount();
     void emailChangeFinished(bool changed, const QString &message);
 
@@ -61,6 +66,10 @@ private:
     QPushButton *m_changeEmailButton = nullptr;
     QComboBox *m_frequencyComboBox = nullptr;
     QComboBox *m_autoUpdateComboBox = nullptr;
+    QComboBox *m_orderComboBox = nullptr;
+    QComboBox *m_fillComboBox = nullptr;
+    QCheckBox *m_perMonitorCheckBox = nullptr;
+    QCheckBox *m_lockScreenCheckBox = nullptr;
     QCheckBox *m_notificationsCheckBox = nullptr;
     QCheckBox *m_usageInfoCheckBox = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "SettingsOptions.h"
 
 #include <core/Settings.h>
+#include <core/WallpaperOptions.h>
 
 #include <QDebug>
 
@@ -10,6 +11,10 @@ const QString kShowNewAssets = QStringLiteral("kShowNewAssets");
 const QString kSendAnalytics = QStringLiteral("kSendAnalytics");
 const QString kAutoUpdate = QStringLiteral("kAutoUpdate");
 const QString kChangePicture = QStringLiteral("kChangePicture");
+const QString kWallpaperOrder = QStringLiteral("kWallpaperOrder");
+const QString kWallpaperFill = QStringLiteral("kWallpaperFill");
+const QString kWallpaperPerMonitor = QStringLiteral("kWallpaperPerMonitor");
+const QString kWallpaperLockScreen = QStringLiteral("kWallpaperLockScreen");
 
 // Seconds per "Change Wallpaper every" entry, in the order of the list.
 constexpr int kIntervals[] = { -1, 60, 300, 3600, 86400 };
@@ -29,6 +34,11 @@ SettingsOptions::State SettingsOptions::load()
     state.sendAnalytics = Settings::getBool(kSendAnalytics, true);
     state.autoUpdateIndex = qBound(0, Settings::getInt(kAutoUpdate, 1), 1);
     state.frequencyIndex = indexForInterval(Settings::getInt(kChangePicture, 86400));
+    const WallpaperOptions wallpaper = WallpaperOptions::read();
+    state.orderIndex = int(wallpaper.order);
+    state.fillIndex = int(wallpaper.fill);
+    state.perMonitor = wallpaper.perMonitor;
+    state.lockScreen = wallpaper.lockScreen;
     return state;
 }
 
@@ -71,4 +81,30 @@ void SettingsOptions::setFrequencyIndex(int index)
     Settings::setValue(kChangePicture, seconds);
     qDebug() << "wallpaper interval:" << seconds;
     emit changeIntervalChanged_Signal(seconds);
+}
+
+void SettingsOptions::setOrderIndex(int index)
+{
+    if (index >= 0)
+        Settings::setValue(kWallpaperOrder, index);
+}
+
+void SettingsOptions::setFillIndex(int index)
+{
+    if (index < 0)
+        return;
+    Settings::setValue(kWallpaperFill, index);
+    emit wallpaperLookChanged_Signal();
+}
+
+void SettingsOptions::setPerMonitor(bool perMonitor)
+{
+    Settings::setValue(kWallpaperPerMonitor, perMonitor);
+    emit wallpaperLookChanged_Signal();
+}
+
+void SettingsOptions::setLockScreen(bool lockScreen)
+{
+    Settings::setValue(kWallpaperLockScreen, lockScreen);
+    emit wallpaperLookChanged_Signal();
 }

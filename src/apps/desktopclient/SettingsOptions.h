@@ -17,6 +17,11 @@ public:
         bool sendAnalytics = true;
         int autoUpdateIndex = 1;
         int frequencyIndex = 4;
+        // The wallpaper group, in the order of its lists.
+        int orderIndex = 0;
+        int fillIndex = 0;
+        bool perMonitor = false;
+        bool lockScreen = false;
     };
 
     explicit SettingsOptions(QObject *parent = nullptr);
@@ -36,8 +41,16 @@ public slots:
     void setAutoUpdateIndex(int index);
     // Stores the interval and announces it, so the rotation restarts.
     void setFrequencyIndex(int index);
+    // The wallpaper's look: stored, then announced so the current
+    // wallpaper can be made again with it. The order applies from the
+    // next picture and is not announced.
+    void setOrderIndex(int index);
+    void setFillIndex(int index);
+    void setPerMonitor(bool perMonitor);
+    void setLockScreen(bool lockScreen);
 
 signals:
     // The wallpaper interval changed; 0 or less stops the rotation.
     void changeIntervalChanged_Signal(int seconds);
+    void wallpaperLookChanged_Signal();
 };
