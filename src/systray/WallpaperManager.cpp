@@ -6,6 +6,7 @@
 #include "WallpaperWorker.h"
 
 #include <core/ImageStore.h>
+#include <core/PictureOrder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
 #include <platform/DesktopWallpaper.h>
@@ -52,6 +53,7 @@ WallpaperManager *WallpaperManager::instance()
 WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_order(std::make_unique<PictureOrder>(store, PictureOrder::defaultStateFile()))
 {
     m_worker = new WallpaperWorker(
         [this](const WallpaperRequest &request) {
@@ -98,9 +100,15 @@ void WallpaperManager::stop()
 
 void WallpaperManager::showNextWallpaper()
 {
-    const QString path = m_store->randomPicture();
+    const QString path = pickNewPicture();
     if (!path.isEmpty())
         showWallpaper(path);
+}
+
+QString WallpaperManager::pickNewPicture()
+{
+    // The order is read at every pick: a change applies from the next one.
+    return m_order->next(WallpaperOptions::read().order);
 }
 
 void WallpaperManager::showWallpaper(const QString &path)

@@ -4,17 +4,20 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class CalendarWidget;
 class ImageStore;
+class PictureOrder;
 class WallpaperWorker;
 struct WallpaperRequest;
 
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
-// ("kChangePicture" seconds; 0 or less means no rotation) a random one, and
-// on request a given one. Every change converts the picture to the bitmap
-// "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
-// primary screen, with the calendar drawn on when "kEnable" is set, and
-// installs that.
+// ("kChangePicture" seconds; 0 or less means no rotation) the next one in the
+// order the user picked (random by default), and on request a given one.
+// Every change converts the picture to the bitmap "FotoriaWallpaper.bmp" in
+// the user's cache folder, cover-scaled to the primary screen, with the
+// calendar drawn on when "kEnable" is set, and installs that.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
 // the desktop's tools never hold the GUI thread. Only the calendar's pixels
@@ -71,12 +74,15 @@ protected:
 
 private:
     void dispatch();
+    // The one place a new picture is chosen, in the order the user picked.
+    QString pickNewPicture();
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);
     void reportChanged(const QString &bitmap);
     void reportFinished(const QString &picture, bool ok);
 
     ImageStore *m_store;
+    std::unique_ptr<PictureOrder> m_order;
     WallpaperWorker *m_worker;
     CalendarWidget *m_calendar = nullptr;
     QMutex m_changeLock;

@@ -3,6 +3,7 @@
 
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
+#include <core/PictureOrder.h>
 
 #include <QAtomicInt>
 #include <QBitArray>
@@ -438,6 +439,80 @@ private slots:
         delete reader;
         QCOMPARE(broken.loadAcquire(), 0);
         QCOMPARE(ImageStore(place.index, place.playlists).playlists().size(), 151);
+    }
+
+    void picturesComeInTheChosenOrder_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("before"); // picks before the restart
+        QTest::addColumn<QByteArray>("state"); // written over the state file at the restart
+        QTest::addColumn<QString>("after"); // the picks after it
+        // By name a1 B3 p2 p10; newest B3 p2 p10 a1. At the restart a4 (the
+        // newest) comes and the first picture of the listing not yet shown goes.
+        QTest::newRow("shuffle: once per round over restarts") << 1 << 2 << QByteArray() << QString();
+        QTest::newRow("by name: after the last one shown") << 2 << 2 << QByteArray() << "p2 a1 a4 B3";
+        QTest::newRow("newest first") << 3 << 1 << QByteArray() << "p2 p10 a4 B3";
+        QTest::newRow("damaged state") << 2 << 2 << QByteArray("{\"kind\": 7") << "a1 a4 B3 p2";
+        QTest::newRow("foreign state") << 2 << 2
+                                       << QByteArray("{\"kind\":\"x\",\"version\":1,\"order\":2,\"last\":\"/A/B3.jpg\"}")
+                                       << "a1 a4 B3 p2";
+    }
+
+    void picturesComeInTheChosenOrder()
+    {
+        QFETCH(int, order);
+        QFETCH(int, before);
+        QFETCH(QByteArray, state);
+        QFETCH(QString, after);
+        const auto chosen = PictureOrder::Order(order);
+        const Place place = newPlace();
+        const QString stateFile = place.index + ".order";
+        const QStringList names = { "A/a1.jpg", "b/p10.jpg", "b/p2.jpg", "A/B3.jpg", "A/a4.jpg" };
+        const QDateTime day = QDateTime::currentDateTime().addDays(-1);
+        const auto add = [&](int i) {
+            QFile file(place.playlists + "/" + names.at(i));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(day.addSecs(i), QFileDevice::FileModificationTime));
+        };
+        const auto name = [](const QString &path) { return QFileInfo(path).completeBaseName(); };
+        for (int i = 0; i < 4; ++i)
+            add(i);
+        ImageStore store(place.index, place.playlists);
+        store.setActive("A", true);
+        store.setActive("b", true);
+        QStringList picks;
+        PictureOrder first(&store, stateFile);
+        for (int i = 0; i < before; ++i)
+            picks << name(first.next(chosen));
+        add(4);
+        for (const QString &path : store.pictures()) {
+            if (!picks.contains(name(path)) && QFile::remove(path))
+                break;
+        }
+        if (!state.isEmpty()) {
+            writeFile(stateFile, state);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be used"));
+        }
+        ImageStore restarted(place.index, place.playlists);
+        QStringList present;
+        for (const QString &path : restarted.pictures())
+            present << name(path);
+        // Shuffled: every pick after a restart, to the end of the next round.
+        const int count = chosen == PictureOrder::Order::Shuffle ? 2 * present.size() - before : 4;
+        PictureOrder again(&restarted, stateFile);
+        for (int i = 0; i < count; ++i)
+            picks << name(chosen == PictureOrder::Order::Shuffle ? PictureOrder(&restarted, stateFile).next(chosen)
+                                                                 : again.next(chosen));
+        if (!after.isEmpty()) {
+            QCOMPARE(picks.mid(before).join(' '), after);
+            return;
+        }
+        present.sort();
+        for (int round = 0; round < 2; ++round) {
+            QStringList dealt = picks.mid(round * present.size(), present.size());
+            dealt.sort();
+            QCOMPARE(dealt, present);
+        }
     }
 
     void instanceUsesTheUserFolders()

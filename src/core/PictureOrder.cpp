@@ -1,0 +1,248 @@
+#include "PictureOrder.h"
+
+#include "FileLocations.h"
+#include "ImageStore.h"
+
+#include <QCollator>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+const QString kStateKind = QStringLiteral("fotoria-picture-order");
+const QString kRoundKind = QStringLiteral("fotoria-picture-round");
+constexpr int kVersion = 1;
+// Far above the round of any real library: a bigger file is not ours.
+constexpr qint64 kMaxFileSize = 256 * 1024 * 1024;
+
+QString roundFile(const QString &stateFile)
+{
+    return stateFile + QStringLiteral(".round");
+}
+
+// The object of a state file of `kind`; empty when there is none, and empty
+// with one log line when the file is damaged or not ours.
+QJsonObject readObject(const QString &path, const QString &kind)
+{
+    QFile in(path);
+    if (!in.exists())
+        return QJsonObject();
+    QString reason;
+    QJsonObject object;
+    if (in.size() > kMaxFileSize) {
+        reason = QStringLiteral("too large");
+    } else if (!in.open(QIODevice::ReadOnly)) {
+        reason = in.errorString();
+    } else {
+        QJsonParseError error;
+        object = QJsonDocument::fromJson(in.readAll(), &error).object();
+        if (error.error != QJsonParseError::NoError)
+            reason = error.errorString();
+        else if (object.value(QStringLiteral("kind")).toString() != kind
+            || object.value(QStringLiteral("version")).toInt() != kVersion)
+            reason = QStringLiteral("not a state file of this version");
+    }
+    if (reason.isEmpty())
+        return object;
+    qWarning().noquote() << "PictureOrder:" << path << "cannot be used (" + reason + "); the order starts afresh";
+    return QJsonObject();
+}
+
+void writeObject(const QString &path, QJsonObject object, const QString &kind)
+{
+    object.insert(QStringLiteral("kind"), kind);
+    object.insert(QStringLiteral("version"), kVersion);
+    const QByteArray data = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    ensureFolder(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (out.open(QIODevice::WriteOnly) && out.write(data) == data.size() && out.commit()) {
+        // The names of the pictures are the user's own.
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return;
+    }
+    qWarning().noquote() << "PictureOrder: cannot write" << path << out.errorString();
+}
+
+void shuffle(QStringList::iterator first, QStringList::iterator last)
+{
+    std::shuffle(first, last, *QRandomGenerator::global());
+}
+
+} // namespace
+
+PictureOrder::PictureOrder(ImageStore *store, const QString &stateFile)
+    : m_store(store)
+    , m_stateFile(stateFile)
+{
+}
+
+QString PictureOrder::defaultStateFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Fotoria/")
+        + QCoreApplication::applicationName() + QStringLiteral("-order.json");
+}
+
+QString PictureOrder::next(Order order)
+{
+    if (order == Order::Random)
+        return m_store->randomPicture();
+    if (order != m_order) {
+        m_order = order;
+        restore();
+    }
+    // A list the store has not rebuilt is the same shared copy: comparing
+    // costs nothing.
+    const QStringList pictures = m_store->pictures();
+    if (m_stale || pictures != m_known) {
+        m_known = pictures;
+        m_stale = false;
+        arrange(pictures);
+    }
+    if (m_list.isEmpty())
+        return QString();
+    if (m_next >= m_list.size()) {
+        m_next = 0;
+        if (m_order == Order::Shuffle)
+            deal();
+    }
+    m_last = entry(m_list.at(m_next), false);
+    m_last.time = m_times.value(m_next);
+    ++m_next;
+    saveState();
+    return m_last.path;
+}
+
+void PictureOrder::restore()
+{
+    m_stale = true;
+    m_list.clear();
+    m_times.clear();
+    m_next = 0;
+    m_last = Entry();
+    const QJsonObject state = readObject(m_stateFile, kStateKind);
+    // The place in another order means nothing in this one.
+    if (state.value(QStringLiteral("order")).toInt(-1) != int(m_order))
+        return;
+    m_last = entry(state.value(QStringLiteral("last")).toString(), false);
+    m_last.time = qint64(state.value(QStringLiteral("time")).toDouble());
+    if (m_order != Order::Shuffle)
+        return;
+    const QJsonArray round = readObject(roundFile(m_stateFile), kRoundKind).value(QStringLiteral("pictures")).toArray();
+    for (const QJsonValue &value : round)
+        m_list.append(value.toString());
+    // The round goes on after the last picture shown.
+    m_next = m_list.indexOf(m_last.path) + 1;
+}
+
+void PictureOrder::arrange(const QStringList &pictures)
+{
+    if (m_order == Order::Shuffle) {
+        arrangeRound(pictures);
+        return;
+    }
+    const bool byTime = m_order == Order::NewestFirst;
+    QVector<Entry> entries;
+    entries.reserve(pictures.size());
+    for (const QString &path : pictures)
+        entries.append(entry(path, byTime));
+    // As a file manager lists them: case ignored, "2" before "10".
+    QCollator collator;
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const auto before = [&](const Entry &a, const Entry &b) {
+        if (byTime && a.time != b.time)
+            return a.time > b.time;
+        if (const int c = collator.compare(a.playlist, b.playlist))
+            return c < 0;
+        if (const int c = collator.compare(a.file, b.file))
+            return c < 0;
+        return a.path < b.path;
+    };
+    std::sort(entries.begin(), entries.end(), before);
+    m_list.clear();
+    m_times.clear();
+    for (const Entry &e : qAsConst(entries)) {
+        m_list.append(e.path);
+        m_times.append(e.time);
+    }
+    // After the last picture shown, whether or not it is still there.
+    m_next = m_last.path.isEmpty()
+        ? 0
+        : int(std::upper_bound(entries.cbegin(), entries.cend(), m_last, before) - entries.cbegin());
+}
+
+void PictureOrder::arrangeRound(const QStringList &pictures)
+{
+    const QSet<QString> present(pictures.cbegin(), pictures.cend());
+    QSet<QString> inRound;
+    QStringList round;
+    int next = 0;
+    for (int i = 0; i < m_list.size(); ++i) {
+        const QString &path = m_list.at(i);
+        if (!present.contains(path) || inRound.contains(path))
+            continue;
+        inRound.insert(path);
+        round.append(path);
+        next += i < m_next ? 1 : 0;
+    }
+    const int kept = round.size();
+    for (const QString &path : pictures) {
+        if (!inRound.contains(path))
+            round.append(path);
+    }
+    const bool changed = kept != m_list.size() || round.size() != kept;
+    // Pictures added meanwhile join the rest of this round.
+    if (round.size() != kept)
+        shuffle(round.begin() + next, round.end());
+    m_list = round;
+    m_next = next;
+    if (changed)
+        saveRound();
+}
+
+void PictureOrder::deal()
+{
+    m_list = m_known;
+    shuffle(m_list.begin(), m_list.end());
+    saveRound();
+}
+
+PictureOrder::Entry PictureOrder::entry(const QString &path, bool withTime) const
+{
+    Entry e;
+    e.path = path;
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    e.file = path.mid(slash + 1);
+    e.playlist = path.left(qMax(slash, 0)).section(QLatin1Char('/'), -1);
+    if (withTime)
+        e.time = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+    return e;
+}
+
+void PictureOrder::saveState() const
+{
+    QJsonObject state;
+    state.insert(QStringLiteral("order"), int(m_order));
+    state.insert(QStringLiteral("last"), m_last.path);
+    state.insert(QStringLiteral("time"), double(m_last.time));
+    writeObject(m_stateFile, state, kStateKind);
+}
+
+void PictureOrder::saveRound() const
+{
+    QJsonObject round;
+    round.insert(QStringLiteral("pictures"), QJsonArray::fromStringList(m_list));
+    writeObject(roundFile(m_stateFile), round, kRoundKind);
+}
