@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSet>
@@ -21,11 +22,9 @@
 
 namespace {
 
-const QString kStateKind = QStringLiteral("fotoria-picture-order");
-const QString kRoundKind = QStringLiteral("fotoria-picture-round");
-constexpr int kVersion = 1;
-// Far above the round of any real library: a bigger file is not ours.
-constexpr qint64 kMaxFileSize = 256 * 1024 * 1024;
+// The kind of file and its version in one.
+const QString kStateKind = QStringLiteral("fotoria-picture-order/1");
+const QString kRoundKind = QStringLiteral("fotoria-picture-round/1");
 
 QString roundFile(const QString &stateFile)
 {
@@ -41,18 +40,14 @@ QJsonObject readObject(const QString &path, const QString &kind)
         return QJsonObject();
     QString reason;
     QJsonObject object;
-    if (in.size() > kMaxFileSize) {
-        reason = QStringLiteral("too large");
-    } else if (!in.open(QIODevice::ReadOnly)) {
+    if (!in.open(QIODevice::ReadOnly)) {
         reason = in.errorString();
     } else {
         QJsonParseError error;
         object = QJsonDocument::fromJson(in.readAll(), &error).object();
-        if (error.error != QJsonParseError::NoError)
-            reason = error.errorString();
-        else if (object.value(QStringLiteral("kind")).toString() != kind
-            || object.value(QStringLiteral("version")).toInt() != kVersion)
-            reason = QStringLiteral("not a state file of this version");
+        if (object.value(QStringLiteral("kind")).toString() != kind)
+            reason = error.error != QJsonParseError::NoError ? error.errorString()
+                                                             : QStringLiteral("not a state file of this version");
     }
     if (reason.isEmpty())
         return object;
@@ -63,7 +58,6 @@ QJsonObject readObject(const QString &path, const QString &kind)
 void writeObject(const QString &path, QJsonObject object, const QString &kind)
 {
     object.insert(QStringLiteral("kind"), kind);
-    object.insert(QStringLiteral("version"), kVersion);
     const QByteArray data = QJsonDocument(object).toJson(QJsonDocument::Compact);
     ensureFolder(QFileInfo(path).absolutePath());
     QSaveFile out(path);
@@ -157,10 +151,10 @@ void PictureOrder::arrange(const QStringList &pictures)
     entries.reserve(pictures.size());
     for (const QString &path : pictures)
         entries.append(entry(path, byTime));
-    // As a file manager lists them: case ignored, "2" before "10".
-    QCollator collator;
+    // As a file manager lists them: by letter before case, "2" before "10".
+    // The C locale's collator compares code units only: English rules then.
+    QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     const auto before = [&](const Entry &a, const Entry &b) {
         if (byTime && a.time != b.time)
             return a.time > b.time;

@@ -16,7 +16,7 @@ class ImageStore;
 //   Shuffle       every picture once per round, in a random order; pictures
 //                 added meanwhile join the rest of the round, gone ones drop
 //   ByName        playlist by playlist, files as a file manager lists them
-//                 (case ignored, "2" before "10"); wraps around
+//                 (by letter before case, "2" before "10"); wraps around
 //   NewestFirst   by modification time, newest first; wraps around
 //
 // The place is the last picture shown, kept by path (and time), so a changed
