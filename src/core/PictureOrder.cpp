@@ -5,7 +5,6 @@
 
 #include <QCollator>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +18,11 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <limits>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -67,6 +71,21 @@ void writeObject(const QString &path, QJsonObject object, const QString &kind)
         return;
     }
     qWarning().noquote() << "PictureOrder: cannot write" << path << out.errorString();
+}
+
+// A file's modification time in milliseconds, without QDateTime's slow
+// local-time conversions; the file clock's epoch is the same at every start.
+qint64 modified(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const std::filesystem::path native(path.toStdWString());
+#else
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+#endif
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(native, error);
+    return error ? std::numeric_limits<qint64>::min()
+                 : std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
 void shuffle(QStringList::iterator first, QStringList::iterator last)
@@ -147,34 +166,46 @@ void PictureOrder::arrange(const QStringList &pictures)
         return;
     }
     const bool byTime = m_order == Order::NewestFirst;
+    // The pictures, and the last one shown after them to find its place.
+    const int count = pictures.size();
     QVector<Entry> entries;
-    entries.reserve(pictures.size());
+    entries.reserve(count + 1);
     for (const QString &path : pictures)
         entries.append(entry(path, byTime));
+    entries.append(m_last);
     // As a file manager lists them: by letter before case, "2" before "10".
     // The C locale's collator compares code units only: English rules then.
     QCollator collator(QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale());
     collator.setNumericMode(true);
-    const auto before = [&](const Entry &a, const Entry &b) {
-        if (byTime && a.time != b.time)
-            return a.time > b.time;
-        if (const int c = collator.compare(a.playlist, b.playlist))
+    // Keys made once: comparing them is far cheaper than comparing names.
+    std::vector<QCollatorSortKey> playlists;
+    std::vector<QCollatorSortKey> files;
+    playlists.reserve(entries.size());
+    files.reserve(entries.size());
+    for (const Entry &e : qAsConst(entries)) {
+        playlists.push_back(collator.sortKey(e.playlist));
+        files.push_back(collator.sortKey(e.file));
+    }
+    const auto before = [&](int a, int b) {
+        if (byTime && entries.at(a).time != entries.at(b).time)
+            return entries.at(a).time > entries.at(b).time;
+        if (const int c = playlists[a].compare(playlists[b]))
             return c < 0;
-        if (const int c = collator.compare(a.file, b.file))
+        if (const int c = files[a].compare(files[b]))
             return c < 0;
-        return a.path < b.path;
+        return entries.at(a).path < entries.at(b).path;
     };
-    std::sort(entries.begin(), entries.end(), before);
+    std::vector<int> sorted(count);
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::sort(sorted.begin(), sorted.end(), before);
     m_list.clear();
     m_times.clear();
-    for (const Entry &e : qAsConst(entries)) {
-        m_list.append(e.path);
-        m_times.append(e.time);
+    for (int i : sorted) {
+        m_list.append(entries.at(i).path);
+        m_times.append(entries.at(i).time);
     }
     // After the last picture shown, whether or not it is still there.
-    m_next = m_last.path.isEmpty()
-        ? 0
-        : int(std::upper_bound(entries.cbegin(), entries.cend(), m_last, before) - entries.cbegin());
+    m_next = m_last.path.isEmpty() ? 0 : int(std::upper_bound(sorted.begin(), sorted.end(), count, before) - sorted.begin());
 }
 
 void PictureOrder::arrangeRound(const QStringList &pictures)
@@ -221,7 +252,7 @@ PictureOrder::Entry PictureOrder::entry(const QString &path, bool withTime) cons
     e.file = path.mid(slash + 1);
     e.playlist = path.left(qMax(slash, 0)).section(QLatin1Char('/'), -1);
     if (withTime)
-        e.time = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+        e.time = modified(path);
     return e;
 }
 
