@@ -21,4 +21,7 @@ struct WallpaperOptions
 
     // Values out of range (a hand-edited store) read as the default.
     static WallpaperOptions read();
+    // The order from the tray client's settings file, for the screensaver,
+    // whose own store does not hold it. Random when there is none.
+    static Order trayClientOrder();
 };

@@ -1,10 +1,13 @@
 #include "SSImageQueue.h"
 
 #include <core/ImageStore.h>
+#include <core/PictureOrder.h>
 #include <platform/CrashHook.h>
 
 #include <QDeadlineTimer>
 #include <QMutexLocker>
+
+#include <memory>
 
 SSImageQueue::SSImageQueue(QObject *parent)
     : QThread(parent)
@@ -62,15 +65,20 @@ void SSImageQueue::run()
         QMutexLocker locker(&m_lock);
         m_running = !m_stopRequested;
     }
+    // The tray client's order, as it is at the start; the place is our own.
+    const WallpaperOptions::Order order = WallpaperOptions::trayClientOrder();
+    std::unique_ptr<PictureOrder> pictures;
     for (;;) {
         {
             QMutexLocker locker(&m_lock);
             if (!m_running)
                 return;
         }
-        // The first call builds the store, on this thread, from the index
+        // The first pick builds the store, on this thread, from the index
         // and the playlist folders.
-        const QString path = ImageStore::instance()->randomPicture();
+        if (!pictures)
+            pictures = std::make_unique<PictureOrder>(ImageStore::instance(), PictureOrder::defaultStateFile());
+        const QString path = pictures->next(order);
         emit loadNewImageSignal(path);
 
         // Wait one interval; a change of the interval ends the wait early.

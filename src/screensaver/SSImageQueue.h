@@ -7,9 +7,10 @@
 
 class SSImageDelegate;
 
-// The picture queue: a thread that picks a random picture of the active
-// playlists every display interval and hands its path on through
-// loadNewImageSignal (queued to the receiver's thread).
+// The picture queue: a thread that picks the next picture of the active
+// playlists, in the tray client's order (read at its start), every display
+// interval and hands its path on through loadNewImageSignal (queued to the
+// receiver's thread).
 class SSImageQueue : public QThread
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 
 #include <core/ImageStore.h>
 #include <core/PictureDecoder.h>
+#include <core/PictureOrder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
 #include <core/WallpaperOptions.h>
@@ -62,6 +63,7 @@ WallpaperManager *WallpaperManager::instance()
 WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_order(std::make_unique<PictureOrder>(store, PictureOrder::defaultStateFile()))
 {
     m_worker = new WallpaperWorker(
         [this](const WallpaperRequest &request) {
@@ -106,16 +108,17 @@ void WallpaperManager::stop()
     m_timerId = 0;
 }
 
-QString WallpaperManager::pickNewPicture()
-{
-    return m_store->randomPicture();
-}
-
 void WallpaperManager::showNextWallpaper()
 {
     const QString path = pickNewPicture();
     if (!path.isEmpty())
         showWallpaper(path);
+}
+
+QString WallpaperManager::pickNewPicture()
+{
+    // The order is read at every pick: a change applies from the next one.
+    return m_order->next(WallpaperOptions::read().order);
 }
 
 void WallpaperManager::showWallpaper(const QString &path)

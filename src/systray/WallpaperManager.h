@@ -4,19 +4,23 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class CalendarWidget;
 class ImageStore;
+class PictureOrder;
 class WallpaperWorker;
 struct WallpaperRequest;
 
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
-// ("kChangePicture" seconds; 0 or less means no rotation) a random one, and
-// on request a given one. Every change converts the picture to the bitmap
-// "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
-// primary screen, with the calendar drawn on when "kEnable" is set, and
-// installs that. With "kWallpaperPerMonitor" each monitor gets a photo of
-// its own (the primary the one asked for, with the calendar; the bitmap is
-// the primary's); with "kWallpaperLockScreen" the lock screen follows.
+// ("kChangePicture" seconds; 0 or less means no rotation) the next one in the
+// order the user picked (random by default), and on request a given one.
+// Every change converts the picture to the bitmap "FotoriaWallpaper.bmp" in
+// the user's cache folder, cover-scaled to the primary screen, with the
+// calendar drawn on when "kEnable" is set, and installs that. With
+// "kWallpaperPerMonitor" each monitor gets a photo of its own (the primary
+// the one asked for, with the calendar; the bitmap is the primary's); with
+// "kWallpaperLockScreen" the lock screen follows.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
 // the desktop's tools never hold the GUI thread. Only the calendar's pixels
@@ -73,7 +77,7 @@ protected:
 
 private:
     void dispatch();
-    // The one place a new picture is chosen.
+    // The one place a new picture is chosen, in the order the user picked.
     QString pickNewPicture();
     // Adds what the wallpaper options ask for: a photo per monitor, the lock screen.
     void applyOptions(WallpaperRequest *request);
@@ -85,6 +89,7 @@ private:
     void reportFinished(const QString &picture, bool ok);
 
     ImageStore *m_store;
+    std::unique_ptr<PictureOrder> m_order;
     WallpaperWorker *m_worker;
     CalendarWidget *m_calendar = nullptr;
     QMutex m_changeLock;

@@ -11,6 +11,7 @@
 
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
+#include <core/PictureOrder.h>
 #include <core/Settings.h>
 
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStandardPaths>
 
 namespace {
 
@@ -48,6 +50,7 @@ private slots:
     void firstPictureAtOnce();
     void intervalChangeEndsWait();
     void queueStopsPromptly();
+    void queueFollowsTheTrayClientsOrder();
     void picturesGoToTheModesWindow();
     void dialogShowsStoredInterval_data();
     void dialogShowsStoredInterval();
@@ -160,6 +163,26 @@ void ScreenSaverControllerTest::queueStopsPromptly()
     clock.start();
     delete queue;
     QVERIFY2(clock.elapsed() < 5000, "the queue did not wake from its wait");
+}
+
+void ScreenSaverControllerTest::queueFollowsTheTrayClientsOrder()
+{
+    // The order lives in the tray client's store; the place in a file of our own.
+    const QString trayStore = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Fotoria/FotoriaWallpaperScreensaver.conf");
+    QSettings(trayStore, QSettings::IniFormat).setValue(QStringLiteral("kWallpaperOrder"), 2);
+    QFile state(PictureOrder::defaultStateFile());
+    QVERIFY(state.fileName().endsWith(QLatin1String("/Fotoria/FotoriaScreensaver-order.json")));
+    {
+        SSImageQueue queue;
+        queue.setInterval(60);
+        QSignalSpy pictures(&queue, &SSImageQueue::loadNewImageSignal);
+        queue.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!pictures.isEmpty(), 10000);
+        QCOMPARE(pictures.first().first().toString(), m_picture);
+    }
+    QVERIFY(QFile::remove(trayStore) && state.open(QIODevice::ReadOnly));
+    QVERIFY(state.readAll().contains("\"order\":2"));
 }
 
 void ScreenSaverControllerTest::picturesGoToTheModesWindow()

@@ -3,6 +3,7 @@
 
 #include <core/FileLocations.h>
 #include <core/ImageStore.h>
+#include <core/PictureOrder.h>
 
 #include <QAtomicInt>
 #include <QBitArray>
@@ -438,6 +439,85 @@ private slots:
         delete reader;
         QCOMPARE(broken.loadAcquire(), 0);
         QCOMPARE(ImageStore(place.index, place.playlists).playlists().size(), 151);
+    }
+
+    void picturesComeInTheChosenOrder_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<int>("before"); // picks before the restart
+        QTest::addColumn<int>("gone"); // the pick whose picture goes at the restart; -1: one not shown
+        QTest::addColumn<QByteArray>("state"); // written over the state file at the restart
+        QTest::addColumn<QString>("after"); // the picks after it
+        // By name a1 B3 a2 a10; newest B3 a2 a10 a1; a4, the newest, comes at the restart.
+        QTest::newRow("shuffle: once per round over restarts") << 1 << 2 << -1 << QByteArray() << QString();
+        QTest::newRow("by name: after the last one shown, gone") << 2 << 2 << 1 << QByteArray() << "a2 a10 a1 a4";
+        QTest::newRow("newest first") << 3 << 1 << 0 << QByteArray() << "a2 a10 a1 a4";
+        QTest::newRow("damaged state") << 2 << 2 << 1 << QByteArray("{\"kind\": 7") << "a1 a4 a2 a10";
+        QTest::newRow("foreign state") << 2 << 2 << 1
+                                       << QByteArray("{\"kind\":\"fotoria-picture-order/0\",\"order\":2,\"last\":\"/b/a2.jpg\"}")
+                                       << "a1 a4 a2 a10";
+        QTest::newRow("another order's state") << 2 << 2 << 1
+                                               << QByteArray("{\"kind\":\"fotoria-picture-order/1\",\"order\":3,\"last\":\"/b/a2.jpg\"}")
+                                               << "a1 a4 a2 a10";
+    }
+
+    void picturesComeInTheChosenOrder()
+    {
+        QFETCH(int, order);
+        QFETCH(int, before);
+        QFETCH(int, gone);
+        QFETCH(QByteArray, state);
+        QFETCH(QString, after);
+        const auto chosen = PictureOrder::Order(order);
+        const Place place = newPlace();
+        const QString stateFile = place.index + ".order";
+        const QStringList names = { "A/a1.jpg", "b/a10.jpg", "b/a2.jpg", "A/B3.jpg", "A/a4.jpg" };
+        const QDateTime day = QDateTime::currentDateTime().addDays(-1);
+        const auto add = [&](int i) {
+            QFile file(place.playlists + "/" + names.at(i));
+            QVERIFY(QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setFileTime(day.addSecs(i), QFileDevice::FileModificationTime));
+        };
+        const auto name = [](const QString &path) { return QFileInfo(path).completeBaseName(); };
+        for (int i = 0; i < 4; ++i)
+            add(i);
+        ImageStore store(place.index, place.playlists);
+        store.setActive("A", true);
+        store.setActive("b", true);
+        QStringList picks;
+        PictureOrder first(&store, stateFile);
+        for (int i = 0; i < before; ++i)
+            picks << name(first.next(chosen));
+        add(4);
+        for (const QString &path : store.pictures()) {
+            if ((gone < 0 ? !picks.contains(name(path)) : picks.at(gone) == name(path)) && QFile::remove(path))
+                break;
+        }
+        if (!state.isEmpty()) {
+            writeFile(stateFile, state);
+            if (!state.contains("order/1"))
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be used"));
+        }
+        ImageStore restarted(place.index, place.playlists);
+        QStringList present;
+        for (const QString &path : restarted.pictures())
+            present << name(path);
+        // Shuffled: every pick after a restart, to the end of the next round.
+        const int count = chosen == PictureOrder::Order::Shuffle ? 2 * present.size() - before : 4;
+        PictureOrder again(&restarted, stateFile);
+        for (int i = 0; i < count; ++i)
+            picks << name(chosen == PictureOrder::Order::Shuffle ? PictureOrder(&restarted, stateFile).next(chosen)
+                                                                 : again.next(chosen));
+        if (!after.isEmpty()) {
+            QCOMPARE(picks.mid(before).join(' '), after);
+            return;
+        }
+        present.sort();
+        for (int round = 0; round < 2; ++round) {
+            QStringList dealt = picks.mid(round * present.size(), present.size());
+            dealt.sort();
+            QCOMPARE(dealt, present);
+        }
     }
 
     void instanceUsesTheUserFolders()
