@@ -17,6 +17,7 @@
 #include <QAtomicPointer>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QGuiApplication>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -214,14 +215,15 @@ void WallpaperManager::applyOptions(WallpaperRequest *request)
 {
     const WallpaperOptions options = WallpaperOptions::read();
     request->lockScreen = options.lockScreen;
+    request->perMonitor = options.perMonitor;
     if (!options.perMonitor)
         return;
-    const QVector<platform::DesktopMonitor> monitors = platform::desktopMonitors();
-    if (monitors.size() < 2)
-        return;
-    request->monitors = monitors;
+    // The photos are picked here, where the order lives; the desktop's own
+    // list of monitors is asked on the worker, since that may run a tool.
+    const auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    const int others = gui ? QGuiApplication::screens().size() - 1 : 1;
     QStringList shown { request->picture };
-    for (int i = 1; i < monitors.size(); ++i) {
+    for (int i = 0; i < qMax(others, 1); ++i) {
         QString picture = pickNewPicture();
         // Another photo than the other monitors show, where the playlists have one.
         for (int tries = 0; tries < 16 && shown.contains(picture) && shown.size() < m_store->pictureCount();
@@ -232,15 +234,19 @@ void WallpaperManager::applyOptions(WallpaperRequest *request)
     }
 }
 
-QString WallpaperManager::changeEachMonitor(const WallpaperRequest &request)
+QString WallpaperManager::changeEachMonitor(
+    const WallpaperRequest &request, const QVector<platform::DesktopMonitor> &monitors)
 {
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
     QList<platform::MonitorPicture> pictures;
-    for (int i = 0; i < request.monitors.size(); ++i) {
-        const QSize size = request.monitors.at(i).geometry.size();
-        QImage image
-            = monitorImage(i == 0 ? request.picture : request.otherPictures.value(i - 1), size, &error);
+    for (int i = 0; i < monitors.size(); ++i) {
+        const QSize size = monitors.at(i).geometry.size();
+        // More monitors than photos picked (one came since): the photos again.
+        const QString picture = i == 0 || request.otherPictures.isEmpty()
+            ? request.picture
+            : request.otherPictures.at((i - 1) % request.otherPictures.size());
+        QImage image = monitorImage(picture, size, &error);
         if (image.isNull() && i == 0) {
             qDebug().noquote() << "Wallpaper unchanged:" << error;
             reportFinished(request.picture, false);
@@ -252,7 +258,7 @@ QString WallpaperManager::changeEachMonitor(const WallpaperRequest &request)
         }
         if (i == 0 && !request.calendar.isNull())
             CalendarComposite::paint(&image, size, request.calendar, request.position);
-        pictures.append({ request.monitors.at(i), image });
+        pictures.append({ monitors.at(i), image });
     }
     // The bitmap, which the rest of the program shows, is the primary's picture.
     if (!WallpaperBitmap::writeImage(pictures.first().image, bitmap, &error)) {
@@ -283,8 +289,11 @@ void WallpaperManager::followOnLockScreen(const WallpaperRequest &request, const
 QString WallpaperManager::change(const WallpaperRequest &request)
 {
     QMutexLocker locker(&m_changeLock);
-    if (request.monitors.size() > 1)
-        return changeEachMonitor(request);
+    if (request.perMonitor) {
+        const QVector<platform::DesktopMonitor> monitors = platform::desktopMonitors();
+        if (monitors.size() > 1)
+            return changeEachMonitor(request, monitors);
+    }
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
     const auto result = request.calendar.isNull()

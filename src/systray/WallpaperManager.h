@@ -3,6 +3,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
@@ -11,6 +12,9 @@ class ImageStore;
 class PictureOrder;
 class WallpaperWorker;
 struct WallpaperRequest;
+namespace platform {
+struct DesktopMonitor;
+}
 
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
 // ("kChangePicture" seconds; 0 or less means no rotation) the next one in the
@@ -81,7 +85,8 @@ private:
     QString pickNewPicture();
     // Adds what the wallpaper options ask for: a photo per monitor, the lock screen.
     void applyOptions(WallpaperRequest *request);
-    QString changeEachMonitor(const WallpaperRequest &request);
+    QString changeEachMonitor(
+        const WallpaperRequest &request, const QVector<platform::DesktopMonitor> &monitors);
     void followOnLockScreen(const WallpaperRequest &request, const QString &bitmap);
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);

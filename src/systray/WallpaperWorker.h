@@ -1,11 +1,10 @@
 #pragma once
 
-#include <platform/DesktopWallpaper.h>
-
 #include <QImage>
 #include <QMutex>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <QWaitCondition>
 
@@ -20,9 +19,9 @@ struct WallpaperRequest
     QSize screen;
     QImage calendar;
     int position = 0;
-    // A photo per monitor: the monitors, the primary first (it shows
-    // `picture`), and the photos of the others in the same order.
-    QVector<platform::DesktopMonitor> monitors;
+    // A photo per monitor: the primary shows `picture`, the others these,
+    // in the desktop's order of monitors.
+    bool perMonitor = false;
     QStringList otherPictures;
     // The lock screen follows the change.
     bool lockScreen = false;
