@@ -120,17 +120,21 @@ private slots:
         QTest::addColumn<QSize>("source");
         QTest::addColumn<QSize>("target");
         QTest::addColumn<bool>("gray");
-        QTest::newRow("3/8 of a landscape") << QSize(1600, 1000) << QSize(576, 324) << false;
-        QTest::newRow("exact half") << QSize(1200, 800) << QSize(600, 400) << false;
-        QTest::newRow("portrait") << QSize(700, 1300) << QSize(192, 108) << false;
-        QTest::newRow("grayscale") << QSize(1000, 700) << QSize(300, 200) << true;
-        QTest::newRow("upscale") << QSize(90, 60) << QSize(300, 200) << false;
+        QTest::addColumn<bool>("progressive");
+        QTest::newRow("3/8 of a landscape") << QSize(1600, 1000) << QSize(576, 324) << false << false;
+        QTest::newRow("exact half") << QSize(1200, 800) << QSize(600, 400) << false << false;
+        QTest::newRow("portrait") << QSize(700, 1300) << QSize(192, 108) << false << false;
+        QTest::newRow("grayscale") << QSize(1000, 700) << QSize(300, 200) << true << false;
+        QTest::newRow("upscale") << QSize(90, 60) << QSize(300, 200) << false << false;
+        QTest::newRow("progressive") << QSize(1600, 1000) << QSize(576, 324) << false << true;
+        QTest::newRow("progressive, full size") << QSize(300, 200) << QSize(300, 200) << false << true;
     }
     void reducedDecodeMatchesAFullDecode()
     {
         QFETCH(QSize, source);
         QFETCH(QSize, target);
         QFETCH(bool, gray);
+        QFETCH(bool, progressive);
         // Smooth colour fields with a little grain, like a photo.
         QImage picture(source, QImage::Format_RGB32);
         for (int y = 0; y < source.height(); ++y) {
@@ -143,9 +147,12 @@ private slots:
         }
         if (gray)
             picture = picture.convertToFormat(QImage::Format_Grayscale8);
-        const QString path
-            = folder() + QStringLiteral("/field-%1x%2.jpg").arg(source.width()).arg(source.height());
-        QVERIFY(picture.save(path, "jpg", 92));
+        const QString path = folder()
+            + QStringLiteral("/field-%1x%2-%3.jpg").arg(source.width()).arg(source.height()).arg(progressive);
+        QImageWriter writer(path, "jpg");
+        writer.setQuality(92);
+        writer.setProgressiveScanWrite(progressive);
+        QVERIFY(writer.write(picture));
 
         QString error;
         const QImage ours = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding, &error);
