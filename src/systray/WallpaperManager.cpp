@@ -8,6 +8,7 @@
 #include <core/ImageStore.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
+#include <core/WallpaperOptions.h>
 #include <platform/DesktopWallpaper.h>
 
 #include <QAtomicPointer>
@@ -134,6 +135,7 @@ void WallpaperManager::dispatch()
     WallpaperRequest request;
     request.picture = m_waiting;
     request.screen = WallpaperBitmap::screenSize();
+    request.fill = WallpaperOptions::read().fill;
     const CalendarSettings options = CalendarSettings::read();
     if (options.enabled) {
         CalendarWidget *widget = calendar();
@@ -182,6 +184,7 @@ QString WallpaperManager::setOsWallpaper(const QString &path)
     WallpaperRequest request;
     request.picture = path;
     request.screen = WallpaperBitmap::screenSize();
+    request.fill = WallpaperOptions::read().fill;
     const CalendarSettings options = CalendarSettings::read();
     if (options.enabled && m_calendar && QThread::currentThread() == thread()) {
         request.calendar = m_calendar->grabImage();
@@ -196,10 +199,13 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
     const auto result = request.calendar.isNull()
-        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error)
-        : WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, [&request](QImage *image) {
-              CalendarComposite::paint(image, request.screen, request.calendar, request.position);
-          });
+        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, request.fill)
+        : WallpaperBitmap::write(
+            request.picture, request.screen, bitmap, &error,
+            [&request](QImage *image) {
+                CalendarComposite::paint(image, request.screen, request.calendar, request.position);
+            },
+            request.fill);
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
         qDebug().noquote() << "Wallpaper unchanged:" << error;
         reportFinished(request.picture, false);

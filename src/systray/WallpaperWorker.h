@@ -1,5 +1,7 @@
 #pragma once
 
+#include <core/WallpaperOptions.h>
+
 #include <QImage>
 #include <QMutex>
 #include <QSize>
@@ -18,6 +20,7 @@ struct WallpaperRequest
     QSize screen;
     QImage calendar;
     int position = 0;
+    WallpaperOptions::Fill fill = WallpaperOptions::Fill::Crop;
 };
 
 // Runs wallpaper changes one at a time off the GUI thread. A request that

@@ -1,6 +1,7 @@
 #include <TestMain.h>
 
 #include <core/PictureDecoder.h>
+#include <core/WallpaperFill.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -170,6 +171,54 @@ private slots:
         }
         const double mean = sum / (3.0 * ours.width() * ours.height());
         QVERIFY2(mean < 3.0, qPrintable(QString::number(mean)));
+    }
+
+    void wallpaperFill_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<int>("fill");
+        QTest::addColumn<bool>("whole"); // fitted over the blur, else covered and cut
+        const int crop = int(WallpaperOptions::Fill::Crop);
+        const int fit = int(WallpaperOptions::Fill::FitBlurred);
+        QTest::newRow("portrait on landscape") << QSize(800, 1200) << QSize(480, 270) << fit << true;
+        QTest::newRow("panorama") << QSize(3000, 800) << QSize(480, 270) << fit << true;
+        QTest::newRow("landscape within a fifth") << QSize(1200, 700) << QSize(480, 270) << fit << false;
+        QTest::newRow("exactly a fifth wider") << QSize(720, 500) << QSize(600, 500) << fit << false;
+        QTest::newRow("a little more") << QSize(724, 500) << QSize(600, 500) << fit << true;
+        QTest::newRow("crop keeps cropping") << QSize(800, 1200) << QSize(480, 270) << crop << false;
+    }
+    void wallpaperFill()
+    {
+        QFETCH(QSize, source);
+        QFETCH(QSize, screen);
+        QFETCH(int, fill);
+        QFETCH(bool, whole);
+        const QString path
+            = savePicture(QStringLiteral("fill-%1x%2.jpg").arg(source.width()).arg(source.height()), source);
+        QString error;
+        const QImage image = WallpaperFill::render(path, screen, WallpaperOptions::Fill(fill), &error);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QCOMPARE(image.size(), screen);
+        if (!whole) {
+            const QImage cover = PictureDecoder::loadScaled(path, screen, Qt::KeepAspectRatioByExpanding);
+            QCOMPARE(image, cover.copy(QRect(QPoint((cover.width() - screen.width()) / 2,
+                                                    (cover.height() - screen.height()) / 2),
+                                   screen))
+                                .convertToFormat(image.format()));
+            return;
+        }
+        // The whole photo in the middle: its red left and blue right edge...
+        const QSize shown = source.scaled(screen, Qt::KeepAspectRatio);
+        const QRect photo(QPoint((screen.width() - shown.width()) / 2, (screen.height() - shown.height()) / 2), shown);
+        const int y = photo.top() + photo.height() / 6;
+        QVERIFY(near(image.pixel(photo.left() + 1, y), Qt::red));
+        QVERIFY(near(image.pixel(photo.right() - 1, y), Qt::blue));
+        QVERIFY(near(image.pixel(photo.center()), Qt::green));
+        // ...and around it its blurred copy, darker but not black.
+        const QPoint outside = photo.left() > 0 ? QPoint(photo.left() / 2, y) : QPoint(photo.center().x(), 1);
+        const QColor around(image.pixel(outside));
+        QVERIFY2(around.value() > 20 && around.value() < 200, qPrintable(around.name()));
     }
 
     void bitmapsMatchTheScaledPicture_data()
