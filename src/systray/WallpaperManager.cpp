@@ -198,12 +198,14 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     QMutexLocker locker(&m_changeLock);
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
+    // Where the calendar went: automatic picks a corner per picture.
+    int placed = request.position;
     const auto result = request.calendar.isNull()
         ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, request.fill)
         : WallpaperBitmap::write(
             request.picture, request.screen, bitmap, &error,
-            [&request](QImage *image) {
-                CalendarComposite::paint(image, request.screen, request.calendar, request.position);
+            [&request, &placed](QImage *image) {
+                placed = CalendarComposite::paint(image, request.screen, request.calendar, request.position);
             },
             request.fill);
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
@@ -217,7 +219,7 @@ QString WallpaperManager::change(const WallpaperRequest &request)
         return QString();
     }
     const Qt::Alignment keepInView = request.calendar.isNull() ? Qt::Alignment(Qt::AlignCenter)
-                                                               : CalendarComposite::corner(request.position);
+                                                               : CalendarComposite::corner(placed);
     if (!platform::setDesktopWallpaper(
             bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView)) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;
