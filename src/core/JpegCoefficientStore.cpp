@@ -119,35 +119,49 @@ void unpackGroup(int kind, const int8_t **in, JCOEF *out, const std::vector<JCOE
     *in += kGroup;
 }
 
-// Into `out` (room for 65 bytes a block); the bytes used.
-size_t pack(const JCOEF *in, size_t blocks, int8_t *out, std::vector<JCOEF> *wide)
+// Group g of every block in a row, each after a byte telling its kind, into
+// `out` (room for 17 bytes a block); the bytes used.
+size_t pack(const JCOEF *in, size_t blocks, int g, int8_t *out, std::vector<JCOEF> *wide)
 {
     wide->clear();
     int8_t *at = out;
     for (size_t block = 0; block < blocks; ++block, in += DCTSIZE2) {
-        int8_t *kinds = at++;
-        int packed = 0;
-        for (int g = 0; g < kGroups; ++g)
-            packed |= packGroup(in + g * kGroup, &at, wide) << (2 * g);
-        *kinds = int8_t(packed);
+        int8_t *kind = at++;
+        *kind = int8_t(packGroup(in + g * kGroup, &at, wide));
     }
     return size_t(at - out);
 }
 
-void unpack(const int8_t *in, JCOEF *out, size_t blocks, const std::vector<JCOEF> &wide)
+void unpack(const int8_t *in, JCOEF *out, size_t blocks, int g, const std::vector<JCOEF> &wide)
 {
     size_t next = 0;
     for (size_t block = 0; block < blocks; ++block, out += DCTSIZE2) {
-        const int kinds = uint8_t(*in++);
-        for (int g = 0; g < kGroups; ++g)
-            unpackGroup((kinds >> (2 * g)) & 3, &in, out + g * kGroup, wide, &next);
+        const int kind = *in++;
+        unpackGroup(kind, &in, out + g * kGroup, wide, &next);
     }
 }
 
+// The groups a scan of coefficients Ss..Se (in zigzag order) touches; libjpeg
+// reads and writes no others then.
+int scanGroups(int ss, int se)
+{
+    static const int kNatural[DCTSIZE2] = { 0, 1, 8, 16, 9, 2, 3, 10, 17, 24, 32, 25, 18, 11, 4, 5, 12, 19, 26,
+        33, 40, 48, 41, 34, 27, 20, 13, 6, 7, 14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37,
+        44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63 };
+    int groups = 0;
+    for (int k = std::max(0, ss); k <= std::min(se, DCTSIZE2 - 1); ++k)
+        groups |= 1 << (kNatural[k] / kGroup);
+    return groups;
+}
+
+constexpr int kAllGroups = (1 << kGroups) - 1;
+
 } // namespace
 
-// One component's coefficients: every block row packed, and a window of the
-// rows last asked for at full width, packed again when libjpeg moves on.
+// One component's coefficients: every block row packed a group at a time,
+// and a window of the rows last asked for at full width, packed again when
+// libjpeg moves on. A scan touches only some groups: only those are
+// unpacked and packed again.
 class JpegCoefficientStore::Array
 {
 public:
@@ -158,49 +172,68 @@ public:
     {
     }
 
-    // Null for rows outside the array.
-    JBLOCKARRAY access(JDIMENSION first, JDIMENSION count, bool writable)
+    // Null for rows outside the array. `groups`: those libjpeg will use.
+    JBLOCKARRAY access(JDIMENSION first, JDIMENSION count, bool writable, int groups)
     {
         if (count > m_maxAccess || first > m_rows || count > m_rows - first)
             return nullptr;
-        const size_t rowCoefficients = size_t(m_blocksPerRow) * DCTSIZE2;
         if (m_packed.empty()) {
-            m_packed.resize(m_rows);
-            m_wide.resize(m_rows);
-            m_scratch.resize(size_t(m_blocksPerRow) * (DCTSIZE2 + 1));
-            m_window.resize(size_t(m_maxAccess) * rowCoefficients);
+            m_packed.resize(size_t(m_rows) * kGroups);
+            m_wide.resize(size_t(m_rows) * kGroups);
+            m_scratch.resize(size_t(m_blocksPerRow) * (kGroup + 1));
+            m_window.resize(size_t(m_maxAccess) * m_blocksPerRow * DCTSIZE2);
             for (JDIMENSION i = 0; i < m_maxAccess; ++i)
-                m_rowPointers.push_back(reinterpret_cast<JBLOCKROW>(&m_window[size_t(i) * rowCoefficients]));
+                m_rowPointers.push_back(reinterpret_cast<JBLOCKROW>(row(i)));
         }
         if (first < m_first || first + count > m_first + m_count) {
-            if (m_dirty) {
-                for (JDIMENSION i = 0; i < m_count; ++i) {
-                    const size_t bytes = pack(row(i), m_blocksPerRow, m_scratch.data(), &m_wide[m_first + i]);
-                    // Exactly as long as needed: rows only grow from scan to scan.
-                    m_packed[m_first + i].assign(m_scratch.data(), m_scratch.data() + bytes);
-                }
-            }
-            for (JDIMENSION i = 0; i < count; ++i) {
-                // A row never written is zeroed, as libjpeg's own arrays start.
-                if (m_packed[first + i].empty())
-                    std::fill_n(row(i), rowCoefficients, JCOEF(0));
-                else
-                    unpack(m_packed[first + i].data(), row(i), m_blocksPerRow, m_wide[first + i]);
-            }
+            store();
             m_first = first;
             m_count = count;
-            m_dirty = false;
+            m_loaded = 0;
         }
-        m_dirty = m_dirty || writable;
+        load(groups & ~m_loaded);
+        if (writable)
+            m_dirty |= groups;
         return &m_rowPointers[first - m_first];
     }
 
 private:
+    void store()
+    {
+        for (int g = 0; g < kGroups; ++g) {
+            for (JDIMENSION i = 0; i < m_count && (m_dirty & (1 << g)); ++i) {
+                const size_t plane = size_t(m_first + i) * kGroups + size_t(g);
+                const size_t bytes = pack(row(i), m_blocksPerRow, g, m_scratch.data(), &m_wide[plane]);
+                // Exactly as long as needed: planes only grow from scan to scan.
+                m_packed[plane].assign(m_scratch.data(), m_scratch.data() + bytes);
+            }
+        }
+        m_dirty = 0;
+    }
+
+    void load(int groups)
+    {
+        for (int g = 0; g < kGroups; ++g) {
+            for (JDIMENSION i = 0; i < m_count && (groups & (1 << g)); ++i) {
+                const size_t plane = size_t(m_first + i) * kGroups + size_t(g);
+                // A plane never written is zero, as libjpeg's own arrays start.
+                if (m_packed[plane].empty()) {
+                    for (JDIMENSION b = 0; b < m_blocksPerRow; ++b)
+                        std::fill_n(row(i) + size_t(b) * DCTSIZE2 + g * kGroup, kGroup, JCOEF(0));
+                } else {
+                    unpack(m_packed[plane].data(), row(i), m_blocksPerRow, g, m_wide[plane]);
+                }
+            }
+        }
+        m_loaded |= groups;
+    }
+
     JCOEF *row(JDIMENSION inWindow) { return &m_window[size_t(inWindow) * m_blocksPerRow * DCTSIZE2]; }
 
     JDIMENSION m_blocksPerRow;
     JDIMENSION m_rows;
     JDIMENSION m_maxAccess;
+    // Row r's group g at r * kGroups + g.
     std::vector<std::vector<int8_t>> m_packed;
     std::vector<std::vector<JCOEF>> m_wide;
     std::vector<int8_t> m_scratch;
@@ -208,7 +241,8 @@ private:
     std::vector<JBLOCKROW> m_rowPointers;
     JDIMENSION m_first = 0;
     JDIMENSION m_count = 0;
-    bool m_dirty = false;
+    int m_loaded = 0; // groups in the window that hold the rows' values
+    int m_dirty = 0; // groups libjpeg may have changed there
 };
 
 JpegCoefficientStore::JpegCoefficientStore() = default;
@@ -244,7 +278,10 @@ JBLOCKARRAY JpegCoefficientStore::access(
     JBLOCKARRAY rows = nullptr;
     bool memory = true;
     try {
-        rows = reinterpret_cast<Array *>(array)->access(first, count, writable != FALSE);
+        // Writing, libjpeg reads a scan; reading, it makes the output.
+        const auto *decompress = reinterpret_cast<j_decompress_ptr>(info);
+        const int groups = writable ? scanGroups(decompress->Ss, decompress->Se) : kAllGroups;
+        rows = reinterpret_cast<Array *>(array)->access(first, count, writable != FALSE, groups);
     } catch (const std::bad_alloc &) {
         memory = false;
     }
