@@ -10,7 +10,8 @@ extern "C" {
 #include <jerror.h>
 }
 
-#if defined(__SSE2__) || defined(_M_X64)
+// __builtin_ctz: GCC and Clang.
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #define FOTORIA_PACK_SSE2
 #endif

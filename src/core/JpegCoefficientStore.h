@@ -10,12 +10,14 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-// Holds the coefficients of a multi-scan (progressive) JPEG for libjpeg at
-// one byte each instead of two. libjpeg keeps every coefficient of such a
-// picture until its last scan (36 MB for a 12 MP photo with halved colour);
-// quantised coefficients seldom leave -127..127, and the few that do are
-// kept aside at full width, so the picture decodes exactly as before. Only
-// the block rows libjpeg works on sit at full width.
+// Holds the coefficients of a multi-scan (progressive) JPEG for libjpeg in a
+// fraction of the room. libjpeg keeps every coefficient of such a picture
+// until its last scan, at two bytes each (36 MB for a 12 MP photo with
+// halved colour, 73 MB with full colour). Here each block's rows of
+// coefficients go in pairs: none for a pair that is all zero, half a byte a
+// coefficient for small detail, a byte otherwise, the few values beyond a
+// byte kept aside, so the picture decodes exactly as before. Only the block
+// rows libjpeg works on sit at full width.
 class JpegCoefficientStore
 {
 public:
