@@ -1,8 +1,10 @@
-// fotoria-bench-makejpeg <width> <height> <out.jpg> [quality]
+// fotoria-bench-makejpeg <width> <height> <out.jpg> [quality] [progressive]
 // A photo-like JPEG: smooth large areas, softer mid-size detail and fine
-// grain, so the encoder and decoder see realistic work.
+// grain, so the encoder and decoder see realistic work. "progressive" writes
+// it in several scans, as most photos from the web are.
 #include <QCoreApplication>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QRandomGenerator>
 
@@ -27,7 +29,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: fotoria-bench-makejpeg <width> <height> <out.jpg> [quality]\n");
+        std::fprintf(
+            stderr, "usage: fotoria-bench-makejpeg <width> <height> <out.jpg> [quality] [progressive]\n");
         return 2;
     }
     const int w = atoi(argv[1]);
@@ -60,7 +63,10 @@ int main(int argc, char *argv[])
                 qBound(0, qRed(p) + n, 255), qBound(0, qGreen(p) + n, 255), qBound(0, qBlue(p) + n, 255));
         }
     }
-    if (!image.save(QString::fromLocal8Bit(argv[3]), "jpg", quality)) {
+    QImageWriter writer(QString::fromLocal8Bit(argv[3]), "jpg");
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(argc > 5 && qstrcmp(argv[5], "progressive") == 0);
+    if (!writer.write(image)) {
         std::fprintf(stderr, "cannot write %s\n", argv[3]);
         return 1;
     }

@@ -1,6 +1,7 @@
-// fotoria-bench-wallpaper <in> <out.bmp> [WxH]
+// fotoria-bench-wallpaper <in> <out.bmp> [WxH] [fit]
 // Makes the wallpaper bitmap from a picture exactly as the client does
-// (decode at reduced size, cover-scale, write BMP), without installing it.
+// (decode at reduced size, cover-scale, write BMP), without installing it;
+// "fit" as with the fill option "Fit, blurred background".
 #include <core/WallpaperBitmap.h>
 
 #include <QCoreApplication>
@@ -13,7 +14,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 3) {
-        std::fprintf(stderr, "usage: fotoria-bench-wallpaper <in> <out.bmp> [WxH]\n");
+        std::fprintf(stderr, "usage: fotoria-bench-wallpaper <in> <out.bmp> [WxH] [fit]\n");
         return 2;
     }
     QSize screen(1920, 1080);
@@ -23,7 +24,9 @@ int main(int argc, char *argv[])
             screen = QSize(wh.at(0).toInt(), wh.at(1).toInt());
     }
     QString error;
-    if (WallpaperBitmap::write(args.at(1), screen, args.at(2), &error) != WallpaperBitmap::Result::Written) {
+    const auto fill = args.value(4) == QLatin1String("fit") ? WallpaperOptions::Fill::FitBlurred
+                                                             : WallpaperOptions::Fill::Crop;
+    if (WallpaperBitmap::write(args.at(1), screen, args.at(2), &error, fill) != WallpaperBitmap::Result::Written) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "JpegReader.h"
 
+#include "JpegCoefficientStore.h"
+
 #include <platform/CrashHook.h>
 
 #ifdef FOTORIA_HAVE_LIBJPEG
@@ -426,6 +428,9 @@ bool readHeader(jpeg_decompress_struct *info, ErrorManager *errors, const QSize 
     info->scale_denom = 8;
     info->out_color_space = JCS_EXT_BGRX;
     info->dct_method = JDCT_ISLOW;
+    // Smoothing only helps a picture shown before its last scan, and would
+    // make libjpeg ask for five block rows at a time.
+    info->do_block_smoothing = FALSE;
     // Smooth colour upsampling only matters when nothing scales down afterwards.
     info->do_fancy_upsampling = eighths == 8 ? TRUE : FALSE;
     jpeg_calc_output_dimensions(info);
@@ -488,6 +493,7 @@ public:
         m_errors.base.error_exit = onError;
         m_errors.base.emit_message = onMessage;
         jpeg_create_decompress(&m_info);
+        m_coefficients.install(&m_info);
         if (!available() || size.isEmpty() || !m_file.open(QIODevice::ReadOnly))
             return;
         auto *source = static_cast<Source *>((*m_info.mem->alloc_small)(
@@ -530,6 +536,7 @@ private:
     static constexpr int kBandRows = 16;
     QFile m_file;
     jpeg_decompress_struct m_info;
+    JpegCoefficientStore m_coefficients;
     ErrorManager m_errors;
     bool m_ready = false;
 };

@@ -2,6 +2,7 @@
 
 #include "FileLocations.h"
 #include "PictureDecoder.h"
+#include "WallpaperFill.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,8 +56,12 @@ bool replace(QTemporaryFile &out, const QString &bitmap, QString *error)
 
 } // namespace
 
-Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error)
+Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
+    WallpaperOptions::Fill fill)
 {
+    if (fill == WallpaperOptions::Fill::FitBlurred
+        && WallpaperFill::showsWhole(PictureDecoder::pictureSize(picture), screen))
+        return write(picture, screen, bitmap, error, nullptr, fill);
     // Written beside the old bitmap first, which is only replaced once the
     // new one is complete. Not synced to disk: the bitmap is a temporary
     // file made again at every change, and the desktop gets its own copy.
@@ -79,9 +84,11 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
 }
 
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
-    const std::function<void(QImage *)> &decorate)
+    const std::function<void(QImage *)> &decorate, WallpaperOptions::Fill fill)
 {
-    QImage image = PictureDecoder::loadScaled(picture, screen, Qt::KeepAspectRatioByExpanding, error);
+    QImage image = fill == WallpaperOptions::Fill::Crop
+        ? PictureDecoder::loadScaled(picture, screen, Qt::KeepAspectRatioByExpanding, error)
+        : WallpaperFill::render(picture, screen, fill, error);
     if (image.isNull())
         return Result::UnreadablePicture;
     if (decorate)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WallpaperOptions.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -21,12 +23,15 @@ QSize screenSize();
 
 enum class Result { Written, UnreadablePicture, WriteFailed };
 
-Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error);
+// With Fill::FitBlurred, a picture shaped unlike the screen is made by
+// WallpaperFill (exactly the screen's size, held in memory).
+Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
+    WallpaperOptions::Fill fill = WallpaperOptions::Fill::Crop);
 
 // As write(), with `decorate` drawing onto the scaled picture before it is
 // written (the whole scaled picture is then held in memory).
 Result write(const QString &picture, const QSize &screen, const QString &bitmap, QString *error,
-    const std::function<void(QImage *)> &decorate);
+    const std::function<void(QImage *)> &decorate, WallpaperOptions::Fill fill = WallpaperOptions::Fill::Crop);
 
 // Writes an image already made as the bitmap, replacing the old one whole.
 bool writeImage(const QImage &image, const QString &bitmap, QString *error);

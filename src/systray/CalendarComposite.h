@@ -14,6 +14,10 @@ namespace CalendarComposite {
 // the lower edge (the page has its own margin below the last month).
 constexpr int kMargin = 32;
 
+// The position that picks, at each change, the corner of the shown part
+// with the least detail.
+constexpr int kAutomatic = 4;
+
 // The corner the calendar sits in, for desktops that crop the wallpaper.
 Qt::Alignment corner(int position);
 
@@ -24,7 +28,9 @@ QPoint origin(
 
 // A calendar too large for the screen is shrunk to fit; otherwise it is
 // drawn at its own size in pixels, whatever the picture's resolution was.
-// Its device pixel ratio (the screen's scale) scales the margins.
-void paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position);
+// Its device pixel ratio (the screen's scale) scales the margins. Where the
+// picture leaves its text too little contrast, a plate goes behind it.
+// Returns the corner used (0..3): `position`, or the one kAutomatic chose.
+int paint(QImage *wallpaper, const QSize &screen, const QImage &calendar, int position);
 
 } // namespace CalendarComposite

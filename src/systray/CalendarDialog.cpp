@@ -34,7 +34,8 @@ CalendarDialog::CalendarDialog(QWidget *parent, WallpaperManager *manager)
     m_enabled = new QCheckBox(tr("Display calendar on desktop wallpaper"), this);
     m_enabled->setChecked(options.enabled);
     m_position = comboBox(
-        { tr("Top left"), tr("Top right"), tr("Bottom left"), tr("Bottom right") }, options.position, this);
+        { tr("Top left"), tr("Top right"), tr("Bottom left"), tr("Bottom right"), tr("Automatic") },
+        options.position, this);
     m_size = comboBox({ tr("Small"), tr("Medium"), tr("Large") }, options.fontSize, this);
     m_startOn = comboBox({ tr("Sunday"), tr("Monday") }, options.startWeekOn, this);
     m_past = comboBox(months, options.pastMonths, this);

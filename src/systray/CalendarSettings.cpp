@@ -17,7 +17,7 @@ CalendarSettings CalendarSettings::read()
 {
     CalendarSettings s;
     s.enabled = Settings::getBool(QStringLiteral("kEnable"), false);
-    s.position = qBound(0, Settings::getInt(QStringLiteral("kPosition"), 0), 3);
+    s.position = qBound(0, Settings::getInt(QStringLiteral("kPosition"), 0), 4);
     s.fontSize = Settings::getInt(QStringLiteral("kFontSize"), 1);
     s.startWeekOn = qBound(0, Settings::getInt(QStringLiteral("kStartWeekOn"), 0), 1);
     s.pastMonths = months(Settings::getInt(QStringLiteral("kPastMonths"), 0));

@@ -9,7 +9,8 @@
 // the page the service renders and the size it is rendered at.
 //
 //   kEnable        bool, default false: draw the calendar onto each wallpaper
-//   kPosition      0 top left, 1 top right, 2 bottom left, 3 bottom right
+//   kPosition      0 top left, 1 top right, 2 bottom left, 3 bottom right,
+//                  4 automatic (the calmest corner of each picture)
 //   kFontSize      0 small, 1 medium (default), 2 large
 //   kStartWeekOn   0 Sunday, 1 Monday
 //   kPastMonths    0..2 months before the current one

@@ -6,13 +6,12 @@
 #include "WallpaperWorker.h"
 
 #include <core/ImageStore.h>
-#include <core/PictureDecoder.h>
 #include <core/PictureOrder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
+#include <core/WallpaperFill.h>
 #include <core/WallpaperOptions.h>
 #include <platform/DesktopWallpaper.h>
-#include <platform/WallpaperTools.h>
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -25,13 +24,6 @@
 
 namespace {
 QAtomicPointer<WallpaperManager> g_instance;
-
-// The photo made to cover one monitor, decoded at the reduced size.
-QImage monitorImage(const QString &picture, const QSize &size, QString *error)
-{
-    const QImage scaled = PictureDecoder::loadScaled(picture, size, Qt::KeepAspectRatioByExpanding, error);
-    return scaled.isNull() ? scaled : platform::wallpaper::coverImage(scaled, size.width(), size.height());
-}
 } // namespace
 
 WallpaperManager *WallpaperManager::instance()
@@ -214,6 +206,7 @@ QString WallpaperManager::setOsWallpaper(const QString &path)
 void WallpaperManager::applyOptions(WallpaperRequest *request)
 {
     const WallpaperOptions options = WallpaperOptions::read();
+    request->fill = options.fill;
     request->lockScreen = options.lockScreen;
     request->perMonitor = options.perMonitor;
     if (!options.perMonitor)
@@ -246,7 +239,7 @@ QString WallpaperManager::changeEachMonitor(
         const QString picture = i == 0 || request.otherPictures.isEmpty()
             ? request.picture
             : request.otherPictures.at((i - 1) % request.otherPictures.size());
-        QImage image = monitorImage(picture, size, &error);
+        QImage image = WallpaperFill::render(picture, size, request.fill, &error);
         if (image.isNull() && i == 0) {
             qDebug().noquote() << "Wallpaper unchanged:" << error;
             reportFinished(request.picture, false);
@@ -254,7 +247,7 @@ QString WallpaperManager::changeEachMonitor(
         }
         if (image.isNull()) {
             qDebug().noquote() << "A monitor shows the primary one's picture instead:" << error;
-            image = monitorImage(request.picture, size, &error);
+            image = WallpaperFill::render(request.picture, size, request.fill, &error);
         }
         if (i == 0 && !request.calendar.isNull())
             CalendarComposite::paint(&image, size, request.calendar, request.position);
@@ -296,11 +289,16 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     }
     const QString bitmap = WallpaperBitmap::defaultPath();
     QString error;
+    // Where the calendar went: automatic picks a corner per picture.
+    int placed = request.position;
     const auto result = request.calendar.isNull()
-        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error)
-        : WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, [&request](QImage *image) {
-              CalendarComposite::paint(image, request.screen, request.calendar, request.position);
-          });
+        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, request.fill)
+        : WallpaperBitmap::write(
+            request.picture, request.screen, bitmap, &error,
+            [&request, &placed](QImage *image) {
+                placed = CalendarComposite::paint(image, request.screen, request.calendar, request.position);
+            },
+            request.fill);
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
         qDebug().noquote() << "Wallpaper unchanged:" << error;
         reportFinished(request.picture, false);
@@ -312,7 +310,7 @@ QString WallpaperManager::change(const WallpaperRequest &request)
         return QString();
     }
     const Qt::Alignment keepInView = request.calendar.isNull() ? Qt::Alignment(Qt::AlignCenter)
-                                                               : CalendarComposite::corner(request.position);
+                                                               : CalendarComposite::corner(placed);
     if (!platform::setDesktopWallpaper(
             bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView)) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <core/WallpaperOptions.h>
+
 #include <QImage>
 #include <QMutex>
 #include <QSize>
@@ -19,6 +21,7 @@ struct WallpaperRequest
     QSize screen;
     QImage calendar;
     int position = 0;
+    WallpaperOptions::Fill fill = WallpaperOptions::Fill::Crop;
     // A photo per monitor: the primary shows `picture`, the others these,
     // in the desktop's order of monitors.
     bool perMonitor = false;

@@ -1,6 +1,7 @@
 #include <TestMain.h>
 
 #include <core/PictureDecoder.h>
+#include <core/WallpaperFill.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -120,17 +121,22 @@ private slots:
         QTest::addColumn<QSize>("source");
         QTest::addColumn<QSize>("target");
         QTest::addColumn<bool>("gray");
-        QTest::newRow("3/8 of a landscape") << QSize(1600, 1000) << QSize(576, 324) << false;
-        QTest::newRow("exact half") << QSize(1200, 800) << QSize(600, 400) << false;
-        QTest::newRow("portrait") << QSize(700, 1300) << QSize(192, 108) << false;
-        QTest::newRow("grayscale") << QSize(1000, 700) << QSize(300, 200) << true;
-        QTest::newRow("upscale") << QSize(90, 60) << QSize(300, 200) << false;
+        QTest::addColumn<bool>("progressive");
+        QTest::newRow("3/8 of a landscape") << QSize(1600, 1000) << QSize(576, 324) << false << false;
+        QTest::newRow("exact half") << QSize(1200, 800) << QSize(600, 400) << false << false;
+        QTest::newRow("portrait") << QSize(700, 1300) << QSize(192, 108) << false << false;
+        QTest::newRow("grayscale") << QSize(1000, 700) << QSize(300, 200) << true << false;
+        QTest::newRow("upscale") << QSize(90, 60) << QSize(300, 200) << false << false;
+        QTest::newRow("3/8, progressive") << QSize(1600, 1000) << QSize(576, 324) << false << true;
+        QTest::newRow("exact half, progressive") << QSize(1200, 800) << QSize(600, 400) << false << true;
+        QTest::newRow("upscale, progressive") << QSize(90, 60) << QSize(300, 200) << false << true;
     }
     void reducedDecodeMatchesAFullDecode()
     {
         QFETCH(QSize, source);
         QFETCH(QSize, target);
         QFETCH(bool, gray);
+        QFETCH(bool, progressive);
         // Smooth colour fields with a little grain, like a photo.
         QImage picture(source, QImage::Format_RGB32);
         for (int y = 0; y < source.height(); ++y) {
@@ -143,9 +149,14 @@ private slots:
         }
         if (gray)
             picture = picture.convertToFormat(QImage::Format_Grayscale8);
-        const QString path
-            = folder() + QStringLiteral("/field-%1x%2.jpg").arg(source.width()).arg(source.height());
-        QVERIFY(picture.save(path, "jpg", 92));
+        const QString base = folder() + QStringLiteral("/field-%1x%2").arg(source.width()).arg(source.height());
+        for (const bool scans : { false, progressive }) {
+            QImageWriter writer(base + (scans ? "-progressive.jpg" : ".jpg"), "jpg");
+            writer.setQuality(92);
+            writer.setProgressiveScanWrite(scans);
+            QVERIFY(writer.write(picture));
+        }
+        const QString path = base + (progressive ? "-progressive.jpg" : ".jpg");
 
         QString error;
         const QImage ours = PictureDecoder::loadScaled(path, target, Qt::KeepAspectRatioByExpanding, &error);
@@ -163,6 +174,57 @@ private slots:
         }
         const double mean = sum / (3.0 * ours.width() * ours.height());
         QVERIFY2(mean < 3.0, qPrintable(QString::number(mean)));
+        // Scans only order the same coefficients differently.
+        if (progressive)
+            QCOMPARE(ours, PictureDecoder::loadScaled(base + ".jpg", target, Qt::KeepAspectRatioByExpanding));
+    }
+
+    void wallpaperFill_data()
+    {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<int>("fill");
+        QTest::addColumn<bool>("whole"); // fitted over the blur, else covered and cut
+        const int crop = int(WallpaperOptions::Fill::Crop);
+        const int fit = int(WallpaperOptions::Fill::FitBlurred);
+        QTest::newRow("portrait on landscape") << QSize(800, 1200) << QSize(480, 270) << fit << true;
+        QTest::newRow("panorama") << QSize(3000, 800) << QSize(480, 270) << fit << true;
+        QTest::newRow("landscape within a fifth") << QSize(1200, 700) << QSize(480, 270) << fit << false;
+        QTest::newRow("exactly a fifth wider") << QSize(720, 500) << QSize(600, 500) << fit << false;
+        QTest::newRow("a little more") << QSize(724, 500) << QSize(600, 500) << fit << true;
+        QTest::newRow("crop keeps cropping") << QSize(800, 1200) << QSize(480, 270) << crop << false;
+    }
+    void wallpaperFill()
+    {
+        QFETCH(QSize, source);
+        QFETCH(QSize, screen);
+        QFETCH(int, fill);
+        QFETCH(bool, whole);
+        const QString path
+            = savePicture(QStringLiteral("fill-%1x%2.jpg").arg(source.width()).arg(source.height()), source);
+        QString error;
+        const QImage image = WallpaperFill::render(path, screen, WallpaperOptions::Fill(fill), &error);
+        QVERIFY2(!image.isNull(), qPrintable(error));
+        QCOMPARE(image.size(), screen);
+        if (!whole) {
+            const QImage cover = PictureDecoder::loadScaled(path, screen, Qt::KeepAspectRatioByExpanding);
+            QCOMPARE(image, cover.copy(QRect(QPoint((cover.width() - screen.width()) / 2,
+                                                    (cover.height() - screen.height()) / 2),
+                                   screen))
+                                .convertToFormat(image.format()));
+            return;
+        }
+        // The whole photo in the middle: its red left and blue right edge...
+        const QSize shown = source.scaled(screen, Qt::KeepAspectRatio);
+        const QRect photo(QPoint((screen.width() - shown.width()) / 2, (screen.height() - shown.height()) / 2), shown);
+        const int y = photo.top() + photo.height() / 6;
+        QVERIFY(near(image.pixel(photo.left() + 1, y), Qt::red));
+        QVERIFY(near(image.pixel(photo.right() - 1, y), Qt::blue));
+        QVERIFY(near(image.pixel(photo.center()), Qt::green));
+        // ...and around it its blurred copy, darker but not black.
+        const QPoint outside = photo.left() > 0 ? QPoint(photo.left() / 2, y) : QPoint(photo.center().x(), 1);
+        const QColor around(image.pixel(outside));
+        QVERIFY2(around.value() > 20 && around.value() < 200, qPrintable(around.name()));
     }
 
     void bitmapsMatchTheScaledPicture_data()

@@ -173,6 +173,55 @@ private slots:
         QCOMPARE(differingPixels(installed, expected), 0);
     }
 
+    void calendarStaysReadable_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QColor>("color"); // of the picture, with dark grain where it is not calm
+        QTest::addColumn<int>("calm"); // the quarter without grain, -1 none
+        QTest::addColumn<int>("corner"); // where the calendar goes
+        QTest::addColumn<bool>("plate");
+        QTest::newRow("automatic, calm bottom left") << 4 << QColor(20, 20, 30) << 2 << 2 << false;
+        QTest::newRow("automatic, calm top right") << 4 << QColor(20, 20, 30) << 1 << 1 << false;
+        QTest::newRow("white picture") << 3 << QColor(Qt::white) << -1 << 3 << true;
+        QTest::newRow("light grey picture") << 1 << QColor(150, 150, 150) << -1 << 1 << true;
+    }
+    void calendarStaysReadable()
+    {
+        QFETCH(int, position);
+        QFETCH(QColor, color);
+        QFETCH(int, calm);
+        QFETCH(int, corner);
+        QFETCH(bool, plate);
+        const QSize screen = WallpaperBitmap::screenSize();
+        QImage picture(screen, QImage::Format_RGB32);
+        picture.fill(color);
+        const QRect quarter(QPoint(calm % 2 * screen.width() / 2, calm / 2 * screen.height() / 2), screen / 2);
+        for (int y = 0; y < screen.height() && calm >= 0; ++y) {
+            for (int x = 0; x < screen.width(); ++x) {
+                if (!quarter.contains(x, y))
+                    picture.setPixel(x, y, qRgb((x * 37 + y * 11) % 90, (x * 13 + y * 29) % 90, (x * y) % 90));
+            }
+        }
+        const QString path = fotoria::test::testHome() + "/readable.png";
+        QVERIFY(picture.save(path, "png"));
+        CalendarDialog(nullptr, m_manager).positionBox()->setCurrentIndex(position);
+        const QImage installed = install(path);
+        QCOMPARE(installed.size(), screen);
+        // What the calendar (and its plate) changed.
+        QRect changed;
+        for (int y = 0; y < screen.height(); ++y) {
+            for (int x = 0; x < screen.width(); ++x) {
+                if (installed.pixel(x, y) != picture.pixel(x, y))
+                    changed |= QRect(x, y, 1, 1);
+            }
+        }
+        QCOMPARE(changed.center().x() > screen.width() / 2, corner % 2 == 1);
+        QCOMPARE(changed.center().y() > screen.height() / 2, corner >= 2);
+        // The plate covers the page's whole rectangle, the month's box is
+        // 16 pixels in from it.
+        QCOMPARE(changed.size() == kMediumCalendar, plate);
+    }
+
     void pageReloadsOnlyForItsOwnOptions_data()
     {
         QTest::addColumn<QString>("list");

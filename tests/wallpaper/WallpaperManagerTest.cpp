@@ -5,6 +5,7 @@
 #include <core/PictureDecoder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
+#include <core/WallpaperOptions.h>
 #include <livewallpaper/LiveWallpaperFrame.h>
 #include <systray/WallpaperManager.h>
 
@@ -68,6 +69,7 @@ private slots:
         // The real install path, with a command that leaves the file where we can see it.
         Settings::setValue("kWallpaperCommand", QStringLiteral("cp %f ") + m_installed);
         Settings::setValue("kChangePicture", 3600);
+        Settings::setValue("kWallpaperFill", 0);
         m_store = new ImageStore(m_root + "/active.xml", m_playlists);
         m_manager = new WallpaperManager(m_store);
     }
@@ -315,6 +317,24 @@ private slots:
         // Fired again and again while the command ran, not once after it.
         QVERIFY2(ticksWhenChanged >= 5, qPrintable(QString::number(ticksWhenChanged)));
         QVERIFY(showsColor(QImage(m_installed), Qt::red));
+    }
+
+    void fitBlurredShowsAPortraitWhole()
+    {
+        Settings::setValue("kWallpaperFill", int(WallpaperOptions::Fill::FitBlurred));
+        const QString picture = m_playlists + "/A/tall.jpg";
+        writePicture(picture, QSize(300, 600), Qt::blue);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->showWallpaper(picture);
+        QVERIFY(changed.wait(10000));
+        const QImage installed(m_installed);
+        const QSize screen = WallpaperBitmap::screenSize();
+        QCOMPARE(installed.size(), screen);
+        // The photo's white quarter at its left edge, the blurred copy beside it.
+        const int photoLeft = (screen.width() - screen.height() / 2) / 2;
+        QVERIFY(installed.pixelColor(photoLeft + 4, screen.height() / 2).lightness() > 230);
+        const int side = installed.pixelColor(4, screen.height() / 2).lightness();
+        QVERIFY2(side > 20 && side < 200, qPrintable(QString::number(side)));
     }
 
     void liveFrameShowsTheInstalledPicture()
