@@ -178,12 +178,10 @@ QString WallpaperManager::pickNewPicture()
 
 void WallpaperManager::showNextWallpaper()
 {
-    // A "Next" that shows the same picture again looks broken: a second
-    // pick, then the one after it in the list.
+    // A "Next" that shows the same picture again looks broken: the one
+    // after it in the list instead.
     const QString shown = m_history.current();
     QString path = pickNewPicture();
-    if (path == shown)
-        path = pickNewPicture();
     if (path == shown && !path.isEmpty()) {
         const QStringList all = m_store->pictures();
         path = all.value((all.indexOf(shown) + 1) % qMax(1, all.size()), path);
