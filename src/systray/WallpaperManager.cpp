@@ -148,7 +148,8 @@ void WallpaperManager::checkDue()
         return;
     const qint64 left = m_dueMs - QDateTime::currentMSecsSinceEpoch();
     if (left > 0) {
-        m_dueTimer->start(int(qMin<qint64>(left, INT_MAX)));
+        // A clock set back waits one interval at most.
+        arm(qMin(left, intervalMs()));
         return;
     }
     // The next try comes an interval later, also when nothing could be shown.

@@ -16,11 +16,11 @@ struct WallpaperRequest;
 // ("kChangePicture" seconds; 0 or less means no rotation) a new one, and
 // on request a given one. The timed changes keep their rhythm by the wall
 // clock from the last change ("kLastWallpaperChange"), across restarts and
-// suspends; "kRotationPaused" holds them back. The pictures shown are kept
-// in a history that "Previous" and "Next" walk. Every change converts the picture to the bitmap
-// "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
-// primary screen, with the calendar drawn on when "kEnable" is set, and
-// installs that.
+// suspends; "kRotationPaused" holds them back. The pictures shown go into a
+// history that "Previous" and "Next" walk. Every change converts the picture
+// to the bitmap "FotoriaWallpaper.bmp" in the user's cache folder,
+// cover-scaled to the primary screen, with the calendar drawn on when
+// "kEnable" is set, and installs that.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
 // the desktop's tools never hold the GUI thread. Only the calendar's pixels
@@ -67,6 +67,7 @@ public:
 public slots:
     void start();
     void stop();
+    // The history and the pause are the GUI thread's.
     // A new picture, another than the one shown when there is one.
     void showNextWallpaper();
     // Forward through the history, then a new picture; back through it.
