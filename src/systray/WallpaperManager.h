@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WallpaperHistory.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -10,6 +12,7 @@
 class CalendarWidget;
 class ImageStore;
 class PictureOrder;
+class QTimer;
 class WallpaperWorker;
 struct WallpaperRequest;
 namespace platform {
@@ -19,12 +22,15 @@ struct DesktopMonitor;
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
 // ("kChangePicture" seconds; 0 or less means no rotation) the next one in the
 // order the user picked (random by default), and on request a given one.
-// Every change converts the picture to the bitmap "FotoriaWallpaper.bmp" in
-// the user's cache folder, cover-scaled to the primary screen, with the
-// calendar drawn on when "kEnable" is set, and installs that. With
-// "kWallpaperPerMonitor" each monitor gets a photo of its own (the primary
-// the one asked for, with the calendar; the bitmap is the primary's); with
-// "kWallpaperLockScreen" the lock screen follows.
+// The timed changes keep their rhythm by the wall clock from the last change
+// ("kLastWallpaperChange"), across restarts and suspends; "kRotationPaused"
+// holds them back. The pictures shown go into a history that "Previous" and
+// "Next" walk. Every change converts the picture to the bitmap
+// "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
+// primary screen, with the calendar drawn on when "kEnable" is set, and
+// installs that. With "kWallpaperPerMonitor" each monitor gets a photo of
+// its own (the primary the one asked for, with the calendar; the bitmap is
+// the primary's); with "kWallpaperLockScreen" the lock screen follows.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
 // the desktop's tools never hold the GUI thread. Only the calendar's pixels
@@ -49,7 +55,11 @@ public:
     // bitmap then stay as they were).
     QString setOsWallpaper(const QString &path);
 
-    bool isRunning() const { return m_timerId != 0; }
+    bool isRunning() const { return m_running; }
+    static bool isPaused();
+    // The picture the history is at, which "Add to Favorites" takes.
+    QString currentPicture() const { return m_history.current(); }
+    bool canStepBack() const { return m_history.canGoBack(); }
     // GUI thread: a change is waiting or running.
     bool isChanging() const;
 
@@ -67,7 +77,14 @@ public:
 public slots:
     void start();
     void stop();
+    // The history and the pause are the GUI thread's.
+    // A new picture, another than the one shown when there is one.
     void showNextWallpaper();
+    // Forward through the history, then a new picture; back through it.
+    void stepForward();
+    void stepBack();
+    // Stored; a resumed rotation is due at the last change plus the interval.
+    void setPaused(bool paused);
 
 signals:
     // After the bitmap was written and installed; on the manager's thread.
@@ -76,10 +93,15 @@ signals:
     // request while it waited, too); on the manager's thread.
     void changeFinished_Signal(const QString &picture, bool ok);
 
-protected:
-    void timerEvent(QTimerEvent *event) override;
+private slots:
+    void checkDue();
+    void prepareForSleep(bool sleeping);
 
 private:
+    // The next timed change in `ms`.
+    void arm(qint64 ms);
+    // After a change that took: the history, the stored time, the rhythm.
+    void took(const QString &picture);
     void dispatch();
     // The one place a new picture is chosen, in the order the user picked.
     QString pickNewPicture();
@@ -100,6 +122,11 @@ private:
     QMutex m_changeLock;
     QString m_waiting; // newest request held back until the calendar page is ready
     int m_inFlight = 0;
-    int m_timerId = 0;
+    WallpaperHistory m_history;
+    QTimer *m_dueTimer;
+    // Monotonic timers stand still while the computer sleeps; the wall clock does not.
+    QTimer *m_clockCheck;
+    qint64 m_dueMs = 0; // wall clock, milliseconds since the epoch
+    bool m_running = false;
     bool m_shutDown = false;
 };
