@@ -116,6 +116,11 @@ void DCApplication::initialize()
         manager->stop();
         manager->start();
     });
+    // The fill, the monitors or the lock screen changed: the picture on screen, made anew.
+    connect(m_settings, &SettingsDialog::wallpaperLookChanged_Signal, this, [] {
+        WallpaperManager *manager = WallpaperManager::instance();
+        manager->showWallpaper(manager->currentPicture());
+    });
     connect(this, &DCApplication::postState_Signal, window, &CABrowser::postState_Slot);
 
     connect(ProtocolManager::instance(), &ProtocolManager::authAttempt_Signal, this,
