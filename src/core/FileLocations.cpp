@@ -7,6 +7,10 @@
 #include <QMutexLocker>
 #include <QStandardPaths>
 
+#include <chrono>
+#include <filesystem>
+#include <limits>
+
 namespace {
 
 struct Paths
@@ -127,4 +131,17 @@ bool removeTree(const QString &path)
             return false;
     }
     return dir.rmdir(dir.absolutePath());
+}
+
+qint64 modifiedMs(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const std::filesystem::path native(path.toStdWString());
+#else
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+#endif
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(native, error);
+    return error ? std::numeric_limits<qint64>::min()
+                 : std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }

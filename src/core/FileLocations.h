@@ -25,6 +25,11 @@ public:
     static QString crashFolder();     // base + "/crashes"
 };
 
+// A file's modification time in milliseconds since the file clock's epoch
+// (the same at every start), without QDateTime's slow local-time
+// conversions; the smallest qint64 when it cannot be read.
+qint64 modifiedMs(const QString &path);
+
 // Creates the folder with its missing parents when it does not exist.
 void ensureFolder(const QString &path);
 

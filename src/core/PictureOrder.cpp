@@ -18,9 +18,6 @@
 #include <QStandardPaths>
 
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -71,21 +68,6 @@ void writeObject(const QString &path, QJsonObject object, const QString &kind)
         return;
     }
     qWarning().noquote() << "PictureOrder: cannot write" << path << out.errorString();
-}
-
-// A file's modification time in milliseconds, without QDateTime's slow
-// local-time conversions; the file clock's epoch is the same at every start.
-qint64 modified(const QString &path)
-{
-#ifdef Q_OS_WIN
-    const std::filesystem::path native(path.toStdWString());
-#else
-    const std::filesystem::path native(QFile::encodeName(path).toStdString());
-#endif
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(native, error);
-    return error ? std::numeric_limits<qint64>::min()
-                 : std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
 void shuffle(QStringList::iterator first, QStringList::iterator last)
@@ -252,7 +234,7 @@ PictureOrder::Entry PictureOrder::entry(const QString &path, bool withTime) cons
     e.file = path.mid(slash + 1);
     e.playlist = path.left(qMax(slash, 0)).section(QLatin1Char('/'), -1);
     if (withTime)
-        e.time = modified(path);
+        e.time = modifiedMs(path);
     return e;
 }
 

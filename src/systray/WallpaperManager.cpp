@@ -358,24 +358,26 @@ QString WallpaperManager::changeEachMonitor(
         reportFinished(request.picture, false);
         return QString();
     }
-    if (!platform::setDesktopWallpapers(
-            pictures, Settings::getString(QStringLiteral("kWallpaperCommand")), &error)) {
+    const bool installed = platform::setDesktopWallpapers(
+        pictures, Settings::getString(QStringLiteral("kWallpaperCommand")), &error);
+    return finish(request, bitmap, installed, error);
+}
+
+QString WallpaperManager::finish(
+    const WallpaperRequest &request, const QString &bitmap, bool installed, const QString &error)
+{
+    if (!installed) {
         qDebug().noquote() << "Failed to set wallpaper:" << error;
         reportFinished(request.picture, false);
         return bitmap;
     }
-    followOnLockScreen(request, bitmap);
+    // A failure there leaves the wallpaper changed.
+    QString lockScreenError;
+    if (request.lockScreen && !platform::setLockScreenPicture(bitmap, &lockScreenError))
+        qDebug().noquote() << "Lock screen unchanged:" << lockScreenError;
     reportChanged(bitmap);
     reportFinished(request.picture, true);
     return bitmap;
-}
-
-// A failure there leaves the wallpaper changed.
-void WallpaperManager::followOnLockScreen(const WallpaperRequest &request, const QString &bitmap)
-{
-    QString error;
-    if (request.lockScreen && !platform::setLockScreenPicture(bitmap, &error))
-        qDebug().noquote() << "Lock screen unchanged:" << error;
 }
 
 QString WallpaperManager::change(const WallpaperRequest &request)
@@ -410,16 +412,9 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     }
     const Qt::Alignment keepInView = request.calendar.isNull() ? Qt::Alignment(Qt::AlignCenter)
                                                                : CalendarComposite::corner(placed);
-    if (!platform::setDesktopWallpaper(
-            bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView)) {
-        qDebug().noquote() << "Failed to set wallpaper:" << error;
-        reportFinished(request.picture, false);
-        return bitmap;
-    }
-    followOnLockScreen(request, bitmap);
-    reportChanged(bitmap);
-    reportFinished(request.picture, true);
-    return bitmap;
+    const bool installed = platform::setDesktopWallpaper(
+        bitmap, Settings::getString(QStringLiteral("kWallpaperCommand")), &error, keepInView);
+    return finish(request, bitmap, installed, error);
 }
 
 void WallpaperManager::reportFinished(const QString &picture, bool ok)

@@ -109,7 +109,8 @@ private:
     void applyOptions(WallpaperRequest *request);
     QString changeEachMonitor(
         const WallpaperRequest &request, const QVector<platform::DesktopMonitor> &monitors);
-    void followOnLockScreen(const WallpaperRequest &request, const QString &bitmap);
+    // The end of a change: the lock screen when it follows, and the reports.
+    QString finish(const WallpaperRequest &request, const QString &bitmap, bool installed, const QString &error);
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);
     void reportChanged(const QString &bitmap);

@@ -1,29 +1,13 @@
 #include "CALocalImagesWorkerThread.h"
 
+#include <core/FileLocations.h>
+
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
 #include <vector>
-
-namespace {
-
-// A file's modification time without QDateTime's local-time conversions.
-std::filesystem::file_time_type modified(const QString &path)
-{
-#ifdef Q_OS_WIN
-    const std::filesystem::path native(path.toStdWString());
-#else
-    const std::filesystem::path native(QFile::encodeName(path).toStdString());
-#endif
-    std::error_code error;
-    const auto time = std::filesystem::last_write_time(native, error);
-    return error ? std::filesystem::file_time_type::min() : time;
-}
-
-} // namespace
 
 CALocalImagesWorkerThread::CALocalImagesWorkerThread(QObject *parent)
     : CAWorkerThread(parent)
@@ -66,11 +50,11 @@ bool CALocalImagesWorkerThread::list(const QString &folder, int listing)
     const QString name = QFileInfo(folder).fileName();
     // Each time read once: QDir's own sort by time converts local times in
     // every comparison, seconds for a folder of 20,000.
-    std::vector<std::pair<std::filesystem::file_time_type, QString>> entries;
+    std::vector<std::pair<qint64, QString>> entries;
     QDirIterator it(QDir(folder).absolutePath(), QDir::Files | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         const QString path = it.next();
-        entries.emplace_back(modified(path), path);
+        entries.emplace_back(modifiedMs(path), path);
         if (entries.size() % 1000 == 0 && isStopped())
             return false;
     }
