@@ -20,6 +20,7 @@
 #include <components/catalog/CABrowser.h>
 #include <components/catalog/CAFileGetter.h>
 #include <components/catalog/CALocalImages.h>
+#include <components/catalog/PhotoActions.h>
 
 #include <components/livewallpaper/LiveWallpaperFrame.h>
 #include <components/onboarding/FirstTimeSetup.h>
@@ -148,12 +149,27 @@ void DCApplication::createTray()
     connect(m_websiteAction, &QAction::triggered, this, &DCApplication::showWebsite_Slot);
     m_exitAction = new QAction(tr("Exit"), this);
     connect(m_exitAction, &QAction::triggered, this, &QCoreApplication::quit);
+    m_nextAction = new QAction(tr("Next wallpaper"), this);
+    connect(m_nextAction, &QAction::triggered, this, [this] { wallpaperCommand(QStringLiteral("next")); });
+    m_previousAction = new QAction(tr("Previous wallpaper"), this);
+    connect(m_previousAction, &QAction::triggered, this, [this] { wallpaperCommand(QStringLiteral("previous")); });
+    m_pauseAction = new QAction(this);
+    connect(m_pauseAction, &QAction::triggered, this, [this] {
+        wallpaperCommand(WallpaperManager::isPaused() ? QStringLiteral("resume") : QStringLiteral("pause"));
+    });
+    m_favoriteAction = new QAction(tr("Add to Favorites"), this);
+    connect(m_favoriteAction, &QAction::triggered, this, [this] { wallpaperCommand(QStringLiteral("favorite")); });
+    connect(this, &SingleApplication::commandReceived, this, &DCApplication::wallpaperCommand);
 
     m_trayMenu = new QMenu(s_mainWindow);
     m_trayMenu->addAction(m_showAction);
     m_trayMenu->addAction(m_websiteAction);
     m_trayMenu->addSeparator();
+    m_trayMenu->addActions({ m_nextAction, m_previousAction, m_pauseAction, m_favoriteAction });
+    m_trayMenu->addSeparator();
     m_trayMenu->addAction(m_exitAction);
+    connect(m_trayMenu, &QMenu::aboutToShow, this, &DCApplication::updateWallpaperActions);
+    updateWallpaperActions();
 
     m_trayIcon = new QSystemTrayIcon(s_mainWindow);
     m_trayIcon->setContextMenu(m_trayMenu);
@@ -161,6 +177,36 @@ void DCApplication::createTray()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         qDebug() << "no system tray on this desktop: the main window stays the way back into the program";
     showIcon();
+}
+
+void DCApplication::updateWallpaperActions()
+{
+    WallpaperManager *manager = WallpaperManager::instance();
+    m_previousAction->setEnabled(manager->canStepBack());
+    m_pauseAction->setText(manager->isPaused() ? tr("Resume rotation") : tr("Pause rotation"));
+    m_favoriteAction->setEnabled(!manager->currentPicture().isEmpty());
+}
+
+void DCApplication::wallpaperCommand(const QString &command)
+{
+    qDebug().noquote() << "wallpaper command:" << command;
+    WallpaperManager *manager = WallpaperManager::instance();
+    if (command == QLatin1String("next")) {
+        manager->stepForward();
+    } else if (command == QLatin1String("previous")) {
+        manager->stepBack();
+    } else if (command == QLatin1String("pause") || command == QLatin1String("resume")) {
+        manager->setPaused(command == QLatin1String("pause"));
+    } else if (command == QLatin1String("favorite")) {
+        const QString picture = manager->currentPicture();
+        if (picture.isEmpty())
+            qDebug() << "no current wallpaper to add to Favorites";
+        else if (s_mainWindow)
+            // As a file dropped from outside: copied, a different picture of the same name kept beside it.
+            s_mainWindow->photoActions()->addImageToUserFiles(
+                QStringLiteral("Favorites"), QUrl::fromLocalFile(picture).toString(), false, false, false);
+    }
+    updateWallpaperActions();
 }
 
 void DCApplication::showIcon()

@@ -75,6 +75,11 @@ protected:
 
 private:
     void createTray();
+    // The wallpaper entries follow the rotation's state.
+    void updateWallpaperActions();
+    // A command from the tray or another start: "next", "previous", "pause",
+    // "resume" or "favorite".
+    void wallpaperCommand(const QString &command);
     void signedIn();
     void askUserToUpdate(const QString &availableVersion);
     // A plain-text message box, modal to the main window.
@@ -86,6 +91,10 @@ private:
     QAction *m_showAction = nullptr;
     QAction *m_websiteAction = nullptr;
     QAction *m_exitAction = nullptr;
+    QAction *m_nextAction = nullptr;
+    QAction *m_previousAction = nullptr;
+    QAction *m_pauseAction = nullptr;
+    QAction *m_favoriteAction = nullptr;
     QMenu *m_trayMenu = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     AutoUpdate *m_autoUpdate = nullptr;

@@ -25,7 +25,8 @@ constexpr int kMaxMessageSize = 64 * 1024;
 constexpr int kLockWaitMs = 3000;
 
 const QString kCommandPrefix = QStringLiteral("CMD:");
-const QStringList kCommands { QStringLiteral("showUp") };
+const QStringList kCommands { QStringLiteral("showUp"), QStringLiteral("next"), QStringLiteral("previous"),
+    QStringLiteral("pause"), QStringLiteral("resume"), QStringLiteral("favorite") };
 const QString kSocketName = QStringLiteral("com.fotoria.tessel");
 
 // A folder nobody else can enter, so nobody else can take or squat a name in it.
@@ -211,4 +212,6 @@ void LocalServer::slotOnData(QString data)
     const int command = kCommands.indexOf(data.mid(kCommandPrefix.size()));
     if (command == 0)
         emit showUp();
+    else if (command > 0)
+        emit commandReceived(kCommands.at(command));
 }

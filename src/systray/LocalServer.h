@@ -41,6 +41,8 @@ signals:
     void dataReceived(QString data);
     void privateDataReceived(QString data);
     void showUp();
+    // "next", "previous", "pause", "resume" or "favorite".
+    void commandReceived(QString command);
 
 public slots:
     void slotNewConnection();

@@ -23,6 +23,7 @@ SingleApplication::SingleApplication(int &argc, char **argv)
             m_server = server;
             m_firstInstance = true;
             connect(m_server, &LocalServer::showUp, this, &SingleApplication::slotShowUp);
+            connect(m_server, &LocalServer::commandReceived, this, &SingleApplication::commandReceived);
             return;
         }
         delete server;

@@ -19,6 +19,8 @@ public:
 signals:
     // Another start asked this instance to come to the front.
     void showUp();
+    // Another start sent a wallpaper command ("next", "pause" and so on).
+    void commandReceived(QString command);
 
 public slots:
     void slotShowUp();

@@ -3,6 +3,7 @@
 #include "CalendarComposite.h"
 #include "CalendarSettings.h"
 #include "CalendarWidget.h"
+#include "RotationSchedule.h"
 #include "WallpaperWorker.h"
 
 #include <core/ImageStore.h>
@@ -12,15 +13,26 @@
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDBusConnection>
 #include <QDebug>
+#include <QFileInfo>
 #include <QThread>
-#include <QTimerEvent>
+#include <QTimer>
 
 #include <climits>
 
 namespace {
 QAtomicPointer<WallpaperManager> g_instance;
+
+const QString kLastChangeKey = QStringLiteral("kLastWallpaperChange");
+const QString kPausedKey = QStringLiteral("kRotationPaused");
+
+qint64 intervalMs()
+{
+    return qint64(Settings::getInt(QStringLiteral("kChangePicture"), 86400)) * 1000;
 }
+} // namespace
 
 WallpaperManager *WallpaperManager::instance()
 {
@@ -52,7 +64,18 @@ WallpaperManager *WallpaperManager::instance()
 WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
     : QObject(parent)
     , m_store(store)
+    , m_dueTimer(new QTimer(this))
+    , m_clockCheck(new QTimer(this))
 {
+    m_dueTimer->setSingleShot(true);
+    connect(m_dueTimer, &QTimer::timeout, this, &WallpaperManager::checkDue);
+    m_clockCheck->setTimerType(Qt::VeryCoarseTimer);
+    m_clockCheck->setInterval(60 * 1000);
+    connect(m_clockCheck, &QTimer::timeout, this, &WallpaperManager::checkDue);
+    // Where logind runs, a wake-up is told at once rather than at the next check.
+    QDBusConnection::systemBus().connect(QStringLiteral("org.freedesktop.login1"),
+        QStringLiteral("/org/freedesktop/login1"), QStringLiteral("org.freedesktop.login1.Manager"),
+        QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
     m_worker = new WallpaperWorker(
         [this](const WallpaperRequest &request) {
             change(request);
@@ -80,27 +103,105 @@ void WallpaperManager::shutdown()
 
 void WallpaperManager::start()
 {
-    const int seconds = Settings::getInt(QStringLiteral("kChangePicture"), 86400);
-    if (m_timerId != 0 || seconds <= 0 || m_shutDown)
+    const qint64 wait = RotationSchedule::wait(Settings::value(kLastChangeKey).toLongLong(),
+        intervalMs() / 1000, isPaused(), QDateTime::currentMSecsSinceEpoch());
+    if (m_running || wait < 0 || m_shutDown)
         return;
-    // Timers take an int of milliseconds; a longer interval waits as long as one can.
-    const qint64 ms = qMin<qint64>(qint64(seconds) * 1000, INT_MAX);
-    m_timerId = startTimer(int(ms), Qt::CoarseTimer);
-    showNextWallpaper();
+    m_running = true;
+    m_clockCheck->start();
+    arm(wait);
+    if (wait == 0)
+        checkDue();
 }
 
 void WallpaperManager::stop()
 {
-    if (m_timerId != 0)
-        killTimer(m_timerId);
-    m_timerId = 0;
+    m_running = false;
+    m_dueTimer->stop();
+    m_clockCheck->stop();
+}
+
+bool WallpaperManager::isPaused()
+{
+    return Settings::getBool(kPausedKey, false);
+}
+
+void WallpaperManager::setPaused(bool paused)
+{
+    Settings::setValue(kPausedKey, paused);
+    if (paused)
+        stop();
+    else
+        start();
+}
+
+void WallpaperManager::arm(qint64 ms)
+{
+    m_dueMs = QDateTime::currentMSecsSinceEpoch() + ms;
+    // Timers take an int of milliseconds; a longer wait is checked again then.
+    m_dueTimer->start(int(qMin<qint64>(ms, INT_MAX)));
+}
+
+void WallpaperManager::checkDue()
+{
+    if (!m_running)
+        return;
+    const qint64 left = m_dueMs - QDateTime::currentMSecsSinceEpoch();
+    if (left > 0) {
+        m_dueTimer->start(int(qMin<qint64>(left, INT_MAX)));
+        return;
+    }
+    // The next try comes an interval later, also when nothing could be shown.
+    arm(intervalMs());
+    showNextWallpaper();
+}
+
+void WallpaperManager::prepareForSleep(bool sleeping)
+{
+    if (!sleeping)
+        checkDue();
+}
+
+void WallpaperManager::took(const QString &picture)
+{
+    if (QFileInfo(picture).isAbsolute())
+        m_history.record(picture);
+    Settings::setValue(kLastChangeKey, QDateTime::currentSecsSinceEpoch());
+    if (m_running)
+        arm(intervalMs());
+}
+
+QString WallpaperManager::pickNewPicture()
+{
+    return m_store->randomPicture();
 }
 
 void WallpaperManager::showNextWallpaper()
 {
-    const QString path = m_store->randomPicture();
+    // A "Next" that shows the same picture again looks broken: the one
+    // after it in the list instead.
+    const QString shown = m_history.current();
+    QString path = pickNewPicture();
+    if (path == shown && !path.isEmpty()) {
+        const QStringList all = m_store->pictures();
+        path = all.value((all.indexOf(shown) + 1) % qMax(1, all.size()), path);
+    }
     if (!path.isEmpty())
         showWallpaper(path);
+}
+
+void WallpaperManager::stepForward()
+{
+    const QString path = m_history.forward();
+    if (path.isEmpty())
+        showNextWallpaper();
+    else
+        showWallpaper(path);
+}
+
+void WallpaperManager::stepBack()
+{
+    showWallpaper(m_history.back());
 }
 
 void WallpaperManager::showWallpaper(const QString &path)
@@ -226,7 +327,13 @@ QString WallpaperManager::change(const WallpaperRequest &request)
 void WallpaperManager::reportFinished(const QString &picture, bool ok)
 {
     QMetaObject::invokeMethod(
-        this, [this, picture, ok] { emit changeFinished_Signal(picture, ok); }, Qt::QueuedConnection);
+        this,
+        [this, picture, ok] {
+            if (ok)
+                took(picture);
+            emit changeFinished_Signal(picture, ok);
+        },
+        Qt::QueuedConnection);
 }
 
 void WallpaperManager::reportChanged(const QString &bitmap)
@@ -236,12 +343,4 @@ void WallpaperManager::reportChanged(const QString &bitmap)
     else
         QMetaObject::invokeMethod(
             this, [this, bitmap] { emit wallpaperChanged_Signal(bitmap); }, Qt::QueuedConnection);
-}
-
-void WallpaperManager::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() == m_timerId)
-        showNextWallpaper();
-    else
-        QObject::timerEvent(event);
 }

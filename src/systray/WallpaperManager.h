@@ -1,17 +1,23 @@
 #pragma once
 
+#include "WallpaperHistory.h"
+
 #include <QMutex>
 #include <QObject>
 #include <QString>
 
 class CalendarWidget;
 class ImageStore;
+class QTimer;
 class WallpaperWorker;
 struct WallpaperRequest;
 
 // Sets pictures of the active playlists as the desktop wallpaper: on a timer
-// ("kChangePicture" seconds; 0 or less means no rotation) a random one, and
-// on request a given one. Every change converts the picture to the bitmap
+// ("kChangePicture" seconds; 0 or less means no rotation) a new one, and
+// on request a given one. The timed changes keep their rhythm by the wall
+// clock from the last change ("kLastWallpaperChange"), across restarts and
+// suspends; "kRotationPaused" holds them back. The pictures shown are kept
+// in a history that "Previous" and "Next" walk. Every change converts the picture to the bitmap
 // "FotoriaWallpaper.bmp" in the user's cache folder, cover-scaled to the
 // primary screen, with the calendar drawn on when "kEnable" is set, and
 // installs that.
@@ -39,7 +45,11 @@ public:
     // bitmap then stay as they were).
     QString setOsWallpaper(const QString &path);
 
-    bool isRunning() const { return m_timerId != 0; }
+    bool isRunning() const { return m_running; }
+    static bool isPaused();
+    // The picture the history is at, which "Add to Favorites" takes.
+    QString currentPicture() const { return m_history.current(); }
+    bool canStepBack() const { return m_history.canGoBack(); }
     // GUI thread: a change is waiting or running.
     bool isChanging() const;
 
@@ -57,7 +67,13 @@ public:
 public slots:
     void start();
     void stop();
+    // A new picture, another than the one shown when there is one.
     void showNextWallpaper();
+    // Forward through the history, then a new picture; back through it.
+    void stepForward();
+    void stepBack();
+    // Stored; a resumed rotation is due at the last change plus the interval.
+    void setPaused(bool paused);
 
 signals:
     // After the bitmap was written and installed; on the manager's thread.
@@ -66,10 +82,16 @@ signals:
     // request while it waited, too); on the manager's thread.
     void changeFinished_Signal(const QString &picture, bool ok);
 
-protected:
-    void timerEvent(QTimerEvent *event) override;
+private slots:
+    void checkDue();
+    void prepareForSleep(bool sleeping);
 
 private:
+    QString pickNewPicture();
+    // The next timed change in `ms`.
+    void arm(qint64 ms);
+    // After a change that took: the history, the stored time, the rhythm.
+    void took(const QString &picture);
     void dispatch();
     // The change itself, on whichever thread calls it; one at a time.
     QString change(const WallpaperRequest &request);
@@ -82,6 +104,11 @@ private:
     QMutex m_changeLock;
     QString m_waiting; // newest request held back until the calendar page is ready
     int m_inFlight = 0;
-    int m_timerId = 0;
+    WallpaperHistory m_history;
+    QTimer *m_dueTimer;
+    // Monotonic timers stand still while the computer sleeps; the wall clock does not.
+    QTimer *m_clockCheck;
+    qint64 m_dueMs = 0; // wall clock, milliseconds since the epoch
+    bool m_running = false;
     bool m_shutDown = false;
 };

@@ -11,6 +11,9 @@ int main(int argc, char *argv[])
 {
     if (TesselCommandLine::answered(argc, argv))
         return 0;
+    const int sent = TesselCommandLine::sendCommands(argc, argv);
+    if (sent >= 0)
+        return sent;
     CrashTestHook::prepare();
     TesselStartup::prepareProcess();
 

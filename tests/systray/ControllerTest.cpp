@@ -57,7 +57,9 @@ private slots:
         QStringList entries;
         for (const QAction *action : app()->trayIcon()->contextMenu()->actions())
             entries << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(entries, QStringList({ "Show Fotoria", "Go to fotoria.com", "-", "Exit" }));
+        QCOMPARE(entries,
+            QStringList({ "Show Fotoria", "Go to fotoria.com", "-", "Next wallpaper", "Previous wallpaper",
+                "Pause rotation", "Add to Favorites", "-", "Exit" }));
         QCOMPARE(DCApplication::websiteAddress(), QUrl("http://api.fotoria.com"));
     }
 

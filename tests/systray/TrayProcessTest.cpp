@@ -159,6 +159,65 @@ private slots:
         QVERIFY(!fotoria::test::readFile(home + "/Documents/Fotoria/log.txt").contains("QThread: Destroyed"));
     }
 
+    // A second tessel with a command hands it to the running one and ends:
+    // the root window and the Favorites folder show what it did.
+    void commandsReachTheRunningTessel()
+    {
+        const QString home = fotoria::test::testHome() + "/control";
+        const QString playlists = home + "/Documents/Fotoria Playlist";
+        QDir().mkpath(home + "/Documents/Fotoria");
+        QDir().mkpath(playlists + "/Trip");
+        for (const QString &name : { "red", "blue" }) {
+            QImage picture(1280, 720, QImage::Format_RGB32);
+            picture.fill(QColor(name));
+            QVERIFY(picture.save(playlists + "/Trip/" + name + ".jpg"));
+        }
+        ImageStore(home + "/Documents/Fotoria/active.xml", playlists).setActive("Trip", true);
+        m_x.runTool("xprop", { "-root", "-remove", "_XROOTPMAP_ID" });
+        QProcess tessel;
+        auto killOnFailure = qScopeGuard([&tessel] {
+            tessel.kill();
+            tessel.waitForFinished(3000);
+        });
+        startTessel(tessel, home, { { "kChangePicture", 3600 }, { "kShowWelcomeScreen", false } });
+        const auto command = [&tessel](const QString &option, QByteArray *error = nullptr) {
+            QProcess second;
+            second.setProcessEnvironment(tessel.processEnvironment());
+            second.start(TESSEL_BINARY, { option });
+            second.waitForFinished(10000);
+            if (error)
+                *error = second.readAllStandardError();
+            return second.exitCode();
+        };
+        // The top right corner of the root window: red or blue.
+        const auto shown = [this] {
+            return QString(m_x.screenshot().pixelColor(1900, 20).red() > 128 ? "red" : "blue");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_x.runTool("xprop", { "-root", "_XROOTPMAP_ID" }).contains("pixmap id"), 15000);
+        const QString first = shown(), second = first == "red" ? "blue" : "red";
+
+        QCOMPARE(command("--next"), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), second, 10000);
+        QCOMPARE(command("--previous"), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), first, 10000);
+        QCOMPARE(command("--pause"), 0);
+        const QString settings = home + "/.config/Fotoria/FotoriaWallpaperScreensaver.conf";
+        QTRY_VERIFY(QSettings(settings, QSettings::IniFormat).value("kRotationPaused").toBool());
+        // Paused holds back the timer only; "Next" walks forward through the history.
+        QCOMPARE(command("--next"), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(shown(), second, 10000);
+        QCOMPARE(command("--favorite"), 0);
+        QTRY_VERIFY(QFileInfo::exists(playlists + "/Favorites/" + second + ".jpg"));
+        QVERIFY(QFileInfo::exists(playlists + "/Trip/" + second + ".jpg"));
+
+        ::kill(pid_t(tessel.processId()), SIGTERM);
+        QVERIFY(tessel.waitForFinished(10000));
+        QByteArray error;
+        QCOMPARE(command("--next", &error), 1);
+        QVERIFY2(error.contains("tessel is not running"), error.constData());
+    }
+
     // A later start with the welcome pages ticked, a changed service notice,
     // a failed update's note and a newer version: never two of them on the
     // screen, and in the order welcome, notice, update. Each is closed with

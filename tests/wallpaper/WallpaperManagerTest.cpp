@@ -6,14 +6,20 @@
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
 #include <livewallpaper/LiveWallpaperFrame.h>
+#include <systray/RotationSchedule.h>
+#include <systray/WallpaperHistory.h>
 #include <systray/WallpaperManager.h>
 
+#include <memory>
+
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
@@ -68,6 +74,8 @@ private slots:
         // The real install path, with a command that leaves the file where we can see it.
         Settings::setValue("kWallpaperCommand", QStringLiteral("cp %f ") + m_installed);
         Settings::setValue("kChangePicture", 3600);
+        // Each case starts as a first run: the next change is due at once.
+        Settings::remove("kLastWallpaperChange");
         m_store = new ImageStore(m_root + "/active.xml", m_playlists);
         m_manager = new WallpaperManager(m_store);
     }
@@ -332,6 +340,146 @@ private slots:
         QCOMPARE(image.size(), frame.size());
         QVERIFY(showsColor(image, Qt::blue));
         QVERIFY(image.pixelColor(2, image.height() / 2).lightness() > 230);
+    }
+
+    // Steps: "+N" shows picture N ("+1..101" each of them), "-N" deletes it,
+    // "<" and ">" walk back and forward ("<99": 99 times, the last answer
+    // counts), "?" asks for a way back, "reload" reads the file again,
+    // "damage" spoils it first. Walks and "?" add their answers.
+    void historyWalk_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("current");
+        QTest::newRow("back and forward again") << "+1 +2 +3 < < < > > >" << "2 1 _ 2 3 _" << "3";
+        QTest::newRow("a new picture after going back is the newest") << "+1 +2 +3 < < +4 < <" << "2 1 3 2" << "2";
+        QTest::newRow("the same picture twice is one entry") << "+1 +1 ? <" << "n _" << "1";
+        QTest::newRow("gone pictures are stepped over") << "+1 +2 +3 -2 < > -1 ?" << "1 3 n" << "3";
+        QTest::newRow("the newest hundred") << "+1..101 <99 <" << "2 _" << "2";
+        QTest::newRow("across a restart") << "+1 +2 +3 < reload ? < >" << "2 y 1 2" << "2";
+        QTest::newRow("damaged file: empty, logged") << "+1 +2 damage ? <" << "n _" << "";
+    }
+    void historyWalk()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, answers);
+        QFETCH(QString, current);
+        const QString file = m_root + "/history.json";
+        auto history = std::make_unique<WallpaperHistory>(file);
+        const auto picture = [this](int n) { return m_root + QStringLiteral("/%1.jpg").arg(n); };
+        QStringList seen;
+        for (const QString &step : steps.split(' ')) {
+            const QStringList numbers = step.mid(1).split("..");
+            if (step.startsWith('+')) {
+                for (int n = numbers.first().toInt(); n <= numbers.last().toInt(); ++n) {
+                    writeFile(picture(n));
+                    history->record(picture(n));
+                }
+            } else if (step.startsWith('-')) {
+                QVERIFY(QFile::remove(picture(numbers.first().toInt())));
+            } else if (step.startsWith('<') || step.startsWith('>')) {
+                QString answer;
+                for (int i = 0; i < qMax(1, numbers.first().toInt()); ++i)
+                    answer = step.startsWith('<') ? history->back() : history->forward();
+                seen << (answer.isEmpty() ? "_" : QFileInfo(answer).baseName());
+            } else if (step == "?") {
+                seen << (history->canGoBack() ? "y" : "n");
+            } else {
+                if (step == "damage") {
+                    writeFile(file, "{\"position\": 1, \"pictures\": [\"/a.jpg\"");
+                    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Wallpaper history unreadable"));
+                }
+                history = std::make_unique<WallpaperHistory>(file);
+            }
+        }
+        QCOMPARE(seen.join(' '), answers);
+        QCOMPARE(QFileInfo(history->current()).baseName(), current);
+    }
+
+    // When the next timed change is due, for a fixed "now".
+    void rotationSchedule_data()
+    {
+        const qint64 now = 1800000000;
+        QTest::addColumn<qint64>("lastChange");
+        QTest::addColumn<qint64>("interval");
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<qint64>("wait");
+        QTest::newRow("restart before due: the rest") << now - 600 << qint64(3600) << false << qint64(3000000);
+        QTest::newRow("restart long after due: at once") << now - 86400 * 3 << qint64(3600) << false << qint64(0);
+        QTest::newRow("clock jumped forward (suspend)") << now - 3601 << qint64(3600) << false << qint64(0);
+        QTest::newRow("clock jumped back: one interval") << now + 86400 << qint64(3600) << false << qint64(3600000);
+        QTest::newRow("interval 0: never") << now - 7200 << qint64(0) << false << qint64(-1);
+        QTest::newRow("negative interval: never") << now - 7200 << qint64(-5) << false << qint64(-1);
+        QTest::newRow("paused") << now - 7200 << qint64(3600) << true << qint64(-1);
+    }
+    void rotationSchedule()
+    {
+        QFETCH(qint64, lastChange);
+        QFETCH(qint64, interval);
+        QFETCH(bool, paused);
+        QFETCH(qint64, wait);
+        QCOMPARE(RotationSchedule::wait(lastChange, interval, paused, qint64(1800000000) * 1000), wait);
+    }
+
+    // The manager follows the stored time and pause (interval one hour).
+    void startKeepsTheRhythm_data()
+    {
+        QTest::addColumn<int>("secondsAgo"); // -1: no change stored
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<bool>("changesAtOnce");
+        QTest::newRow("never changed") << -1 << false << true;
+        QTest::newRow("due a minute ago") << 3660 << false << true;
+        QTest::newRow("due in 59 minutes") << 60 << false << false;
+        QTest::newRow("paused, resumed when due") << 7200 << true << false;
+    }
+    void startKeepsTheRhythm()
+    {
+        QFETCH(int, secondsAgo);
+        QFETCH(bool, paused);
+        QFETCH(bool, changesAtOnce);
+        writePicture(m_playlists + "/A/1.jpg", QSize(160, 90), Qt::red);
+        m_store->setActive("A", true);
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        if (secondsAgo >= 0)
+            Settings::setValue("kLastWallpaperChange", before - secondsAgo);
+        Settings::setValue("kRotationPaused", paused);
+        auto unpause = qScopeGuard([] { Settings::remove("kRotationPaused"); });
+        m_manager->start();
+        QCOMPARE(m_manager->isChanging(), changesAtOnce);
+        QCOMPARE(m_manager->isRunning(), !paused);
+        if (paused) {
+            m_manager->setPaused(false);
+            QVERIFY(m_manager->isChanging() && m_manager->isRunning());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!m_manager->isChanging(), 10000);
+        QCOMPARE(Settings::value("kLastWallpaperChange").toLongLong() >= before, changesAtOnce || paused);
+    }
+
+    // "Next" walks forward through the history before it takes a new
+    // picture: 1 and 2 were shown, only 3 (later 4) is in an active playlist.
+    void stepsWalkTheHistoryFirst()
+    {
+        QStringList shown;
+        connect(m_manager, &WallpaperManager::changeFinished_Signal, this,
+            [&shown](const QString &picture, bool ok) { shown << (ok ? QFileInfo(picture).baseName() : "failed"); });
+        for (int i = 1; i <= 3; ++i)
+            writePicture(m_playlists + QStringLiteral("/%1/%2.jpg").arg(i < 3 ? "B" : "A").arg(i), QSize(160, 90),
+                kColors[i - 1]);
+        m_store->setActive("A", true);
+        const QList<std::function<void()>> steps { [this] { m_manager->showWallpaper(m_playlists + "/B/1.jpg"); },
+            [this] { m_manager->showWallpaper(m_playlists + "/B/2.jpg"); }, [this] { m_manager->stepBack(); },
+            [this] { m_manager->stepForward(); }, [this] { m_manager->stepForward(); },
+            // Never the picture shown again while there is another.
+            [this] {
+                writePicture(m_playlists + "/A/4.jpg", QSize(160, 90), Qt::white);
+                m_store->rebuild();
+                m_manager->stepForward();
+            } };
+        for (const auto &step : steps) {
+            step();
+            QTRY_VERIFY_WITH_TIMEOUT(!m_manager->isChanging(), 10000);
+        }
+        QCOMPARE(shown.join(' '), QStringLiteral("1 2 1 2 3 4"));
     }
 
     void instanceLivesOnTheGuiThread()
