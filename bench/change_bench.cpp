@@ -2,13 +2,15 @@
 //
 //   fotoria-bench-change time <timeout ms> <command...>
 //       Runs the command and reads a few small patches of the screen every
-//       5 ms until they changed and then held still for 250 ms. Prints the
+//       5 ms until they changed and then held still for 1.5 s. Prints the
 //       milliseconds from just before the command to the first read of the
 //       final picture, and that picture's signature. Exit 1 when nothing
 //       changed within the time-out, 3 when the command failed.
 //   fotoria-bench-change read               prints the screen's signature now
 //   fotoria-bench-change wait <sig> <ms>    waits until the screen shows sig
 //   fotoria-bench-change match <sig> <sig>  exit 0 when both are the same picture
+//   fotoria-bench-change photo <sig>        exit 0 when the patches differ (a photo,
+//                                           not a plain colour a desktop shows between two)
 //
 // The screen is the root window of $DISPLAY with everything on it, so the
 // same read serves a bare root window and a desktop's own window above it.
@@ -29,7 +31,8 @@ namespace {
 
 constexpr int kPatch = 8;
 constexpr int kPollMs = 5;
-constexpr int kSteadyMs = 250;
+// Long enough for a desktop that shows a plain colour while it loads the next picture.
+constexpr int kSteadyMs = 1500;
 // JPEG and scaling differences between two reads of one picture stay far below this.
 constexpr int kTolerance = 6;
 
@@ -167,6 +170,14 @@ int main(int argc, char *argv[])
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "match" && argc == 4)
         return same(parse(argv[2]), parse(argv[3])) ? 0 : 1;
+    if (mode == "photo" && argc == 3) {
+        const std::vector<int> signature = parse(argv[2]);
+        for (size_t i = 3; i < signature.size(); ++i) {
+            if (std::abs(signature[i] - signature[i % 3]) > 4 * kTolerance)
+                return 0;
+        }
+        return 1;
+    }
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "fotoria-bench-change: cannot open the display\n");
