@@ -94,12 +94,7 @@ public:
 
     bool start()
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home);
-        env.insert("XDG_CONFIG_HOME", m_home + "/.config");
-        env.insert("XDG_DATA_HOME", m_home + "/.local/share");
-        env.insert("XDG_CACHE_HOME", m_home + "/.cache");
-        env.insert("TMPDIR", m_home + "/tmp");
+        QProcessEnvironment env = fotoria::test::homeEnvironment(QProcessEnvironment::systemEnvironment(), m_home);
         // Several run at once: without a runtime folder each takes its
         // single-instance name in its own temporary folder.
         env.remove("XDG_RUNTIME_DIR");
@@ -217,13 +212,7 @@ class OutsideTest : public QObject
 
     QProcessEnvironment screenSaverEnvironment(const QString &home) const
     {
-        QProcessEnvironment env = m_x.environment();
-        env.insert("HOME", home);
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_DATA_HOME", home + "/.local/share");
-        env.insert("XDG_CACHE_HOME", home + "/.cache");
-        env.insert("TMPDIR", home + "/tmp");
-        return env;
+        return fotoria::test::homeEnvironment(m_x.environment(), home);
     }
 
     static void setScreenSaverInterval(const QString &home, int seconds)

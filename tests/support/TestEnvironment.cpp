@@ -87,4 +87,14 @@ bool removeTestFolder(const QString &path)
     return QDir(clean).removeRecursively();
 }
 
+QProcessEnvironment homeEnvironment(QProcessEnvironment base, const QString &home, const QString &tmp)
+{
+    base.insert("HOME", home);
+    base.insert("XDG_CONFIG_HOME", home + "/.config");
+    base.insert("XDG_DATA_HOME", home + "/.local/share");
+    base.insert("XDG_CACHE_HOME", home + "/.cache");
+    base.insert("TMPDIR", tmp.isEmpty() ? home + "/tmp" : tmp);
+    return base;
+}
+
 } // namespace fotoria::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace fotoria::test {
@@ -9,6 +10,10 @@ namespace fotoria::test {
 // fresh folder under the system temporary folder, removed again at exit.
 // Returns the new home. Safe to call once per process.
 QString isolateEnvironment();
+
+// `base` with HOME, the XDG config, data and cache folders and TMPDIR
+// inside `home`, for a program the test starts (TMPDIR is `tmp` when given).
+QProcessEnvironment homeEnvironment(QProcessEnvironment base, const QString &home, const QString &tmp = QString());
 
 // The isolated home made by isolateEnvironment() (empty before).
 QString testHome();

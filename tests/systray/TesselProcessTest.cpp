@@ -31,13 +31,9 @@ struct Profile
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home);
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_DATA_HOME", home + "/.local/share");
-        env.insert("XDG_CACHE_HOME", home + "/.cache");
+        QProcessEnvironment env
+            = fotoria::test::homeEnvironment(QProcessEnvironment::systemEnvironment(), home, tmp());
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("TMPDIR", tmp());
         env.insert("XDG_RUNTIME_DIR", run());
         return env;
     }

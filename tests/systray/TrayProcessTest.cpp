@@ -66,12 +66,7 @@ class TrayProcessTest : public QObject
             for (auto it = values.begin(); it != values.end(); ++it)
                 settings.setValue(it.key(), it.value());
         }
-        QProcessEnvironment env = m_x.environment();
-        env.insert("HOME", home);
-        env.insert("XDG_CONFIG_HOME", home + "/.config");
-        env.insert("XDG_DATA_HOME", home + "/.local/share");
-        env.insert("XDG_CACHE_HOME", home + "/.cache");
-        env.insert("TMPDIR", home + "/tmp");
+        QProcessEnvironment env = fotoria::test::homeEnvironment(m_x.environment(), home);
         env.remove("XDG_CURRENT_DESKTOP");
         env.remove("DESKTOP_SESSION");
         QDir().mkpath(home + "/tmp");
