@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,8 +92,42 @@ QString PictureOrder::defaultStateFile()
 
 QString PictureOrder::next(Order order)
 {
+    const QString ahead = std::exchange(m_randomAhead, QString());
     if (order == Order::Random)
-        return m_store->randomPicture();
+        return !ahead.isEmpty() && m_store->pictures().contains(ahead) ? ahead : m_store->randomPicture();
+    if (!arrangeFor(order))
+        return QString();
+    if (m_next >= m_list.size()) {
+        m_next = 0;
+        if (m_order == Order::Shuffle)
+            deal();
+    }
+    m_last = entry(m_list.at(m_next), false);
+    m_last.time = m_times.value(m_next);
+    ++m_next;
+    saveState();
+    return m_last.path;
+}
+
+QString PictureOrder::upcoming(Order order, const QString &avoid)
+{
+    if (order == Order::Random) {
+        m_randomAhead = m_store->randomPicture();
+        for (int tries = 0; tries < 8 && m_randomAhead == avoid && m_store->pictureCount() > 1; ++tries)
+            m_randomAhead = m_store->randomPicture();
+        return m_randomAhead;
+    }
+    m_randomAhead.clear();
+    if (!arrangeFor(order))
+        return QString();
+    if (m_next < m_list.size())
+        return m_list.at(m_next);
+    // The next round is dealt when it is reached, never ahead of the state.
+    return m_order == Order::Shuffle ? QString() : m_list.first();
+}
+
+bool PictureOrder::arrangeFor(Order order)
+{
     if (order != m_order) {
         m_order = order;
         restore();
@@ -105,18 +140,7 @@ QString PictureOrder::next(Order order)
         m_stale = false;
         arrange(pictures);
     }
-    if (m_list.isEmpty())
-        return QString();
-    if (m_next >= m_list.size()) {
-        m_next = 0;
-        if (m_order == Order::Shuffle)
-            deal();
-    }
-    m_last = entry(m_list.at(m_next), false);
-    m_last.time = m_times.value(m_next);
-    ++m_next;
-    saveState();
-    return m_last.path;
+    return !m_list.isEmpty();
 }
 
 void PictureOrder::restore()

@@ -34,6 +34,13 @@ public:
     // The next picture; empty when no picture is active.
     QString next(Order order);
 
+    // The picture the next call of next() will give, without moving on (the
+    // state files keep the place), so the wallpaper can be made ahead.
+    // Random draws it now (another than `avoid` where there is another) and
+    // next() gives it while it is active. Empty when it cannot be told: a
+    // shuffled round about to be dealt anew, or no picture active.
+    QString upcoming(Order order, const QString &avoid = QString());
+
     // The user's cache folder + "/Fotoria/" + application name +
     // "-order.json": the tray client and the screensaver keep their own.
     static QString defaultStateFile();
@@ -47,6 +54,8 @@ private:
         qint64 time = 0;
     };
 
+    // Restores and arranges the list for `order`; false when it is empty.
+    bool arrangeFor(Order order);
     void restore();
     void arrange(const QStringList &pictures);
     void arrangeRound(const QStringList &pictures);
@@ -64,4 +73,5 @@ private:
     QVector<qint64> m_times; // newest first: the time of each of m_list
     int m_next = 0;        // index in m_list of the next picture
     Entry m_last;          // the last picture shown
+    QString m_randomAhead; // the random pick upcoming() drew
 };

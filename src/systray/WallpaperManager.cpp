@@ -36,6 +36,24 @@ qint64 intervalMs()
 {
     return qint64(Settings::getInt(QStringLiteral("kChangePicture"), 86400)) * 1000;
 }
+
+// After a change, the next bitmap is made once the desktop has drawn this
+// one; after a start, once the rest of the program is up.
+constexpr int kPrepareAfterChangeMs = 300;
+constexpr int kPrepareAfterStartMs = 10 * 1000;
+
+WallpaperBitmap::Result renderBitmap(const WallpaperRequest &request, const QString &file, int *placed, QString *error)
+{
+    *placed = request.position;
+    if (request.calendar.isNull())
+        return WallpaperBitmap::write(request.picture, request.screen, file, error, request.fill);
+    return WallpaperBitmap::write(
+        request.picture, request.screen, file, error,
+        [&request, placed](QImage *image) {
+            *placed = CalendarComposite::paint(image, request.screen, request.calendar, request.position);
+        },
+        request.fill);
+}
 } // namespace
 
 WallpaperManager *WallpaperManager::instance()
@@ -69,9 +87,12 @@ WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_order(std::make_unique<PictureOrder>(store, PictureOrder::defaultStateFile()))
+    , m_prepareTimer(new QTimer(this))
     , m_dueTimer(new QTimer(this))
     , m_clockCheck(new QTimer(this))
 {
+    m_prepareTimer->setSingleShot(true);
+    connect(m_prepareTimer, &QTimer::timeout, this, &WallpaperManager::prepareUpcoming);
     m_dueTimer->setSingleShot(true);
     connect(m_dueTimer, &QTimer::timeout, this, &WallpaperManager::checkDue);
     m_clockCheck->setTimerType(Qt::VeryCoarseTimer);
@@ -87,7 +108,7 @@ WallpaperManager::WallpaperManager(ImageStore *store, QObject *parent)
             QMetaObject::invokeMethod(
                 this, [this] { --m_inFlight; }, Qt::QueuedConnection);
         },
-        this);
+        [this](const WallpaperRequest &request) { prepare(request); }, this);
 }
 
 WallpaperManager::~WallpaperManager()
@@ -99,6 +120,7 @@ void WallpaperManager::shutdown()
 {
     stop();
     m_shutDown = true;
+    m_prepareTimer->stop();
     m_waiting.clear();
     m_worker->stop();
     // Its web page must not outlive the application object.
@@ -113,6 +135,7 @@ void WallpaperManager::start()
     if (m_running || wait < 0 || m_shutDown)
         return;
     m_running = true;
+    m_prepareTimer->start(kPrepareAfterStartMs);
     m_clockCheck->start();
     arm(wait);
     if (wait == 0)
@@ -175,6 +198,28 @@ void WallpaperManager::took(const QString &picture)
     Settings::setValue(kLastChangeKey, QDateTime::currentSecsSinceEpoch());
     if (m_running)
         arm(intervalMs());
+    m_prepareTimer->start(kPrepareAfterChangeMs);
+}
+
+void WallpaperManager::prepareUpcoming()
+{
+    // Each monitor's photos are picked and made at the change itself.
+    const WallpaperOptions options = WallpaperOptions::read();
+    if (m_shutDown || options.perMonitor || isChanging())
+        return;
+    const QString picture = m_order->upcoming(options.order, m_history.current());
+    WallpaperRequest request;
+    if (!picture.isEmpty() && makeRequest(picture, &request))
+        m_worker->prepare(request);
+}
+
+void WallpaperManager::prepare(const WallpaperRequest &request)
+{
+    QMutexLocker locker(&m_changeLock);
+    m_prepared.make(request, [](const WallpaperRequest &made, const QString &file, int *placed) {
+        QString error;
+        return renderBitmap(made, file, placed, &error);
+    });
 }
 
 void WallpaperManager::showNextWallpaper()
@@ -242,23 +287,30 @@ void WallpaperManager::dispatch()
     if (m_waiting.isEmpty() || m_shutDown)
         return;
     WallpaperRequest request;
-    request.picture = m_waiting;
-    request.screen = WallpaperBitmap::screenSize();
-    const CalendarSettings options = CalendarSettings::read();
-    if (options.enabled) {
-        CalendarWidget *widget = calendar();
-        // The page is on its way: this runs again when it has loaded or failed.
-        if (widget->state() == CalendarWidget::State::Loading)
-            return;
-        request.calendar = widget->grabImage();
-        request.position = options.position;
-        if (request.calendar.isNull())
-            qDebug().noquote() << "Wallpaper without the calendar:" << widget->failure();
-    }
-    applyOptions(&request);
+    // The page is on its way: this runs again when it has loaded or failed.
+    if (!makeRequest(m_waiting, &request))
+        return;
     m_waiting.clear();
     if (m_worker->request(request))
         ++m_inFlight;
+}
+
+bool WallpaperManager::makeRequest(const QString &picture, WallpaperRequest *request)
+{
+    request->picture = picture;
+    request->screen = WallpaperBitmap::screenSize();
+    const CalendarSettings options = CalendarSettings::read();
+    if (options.enabled) {
+        CalendarWidget *widget = calendar();
+        if (widget->state() == CalendarWidget::State::Loading)
+            return false;
+        request->calendar = widget->grabImage();
+        request->position = options.position;
+        if (request->calendar.isNull())
+            qDebug().noquote() << "Wallpaper without the calendar:" << widget->failure();
+    }
+    applyOptions(request);
+    return true;
 }
 
 CalendarWidget *WallpaperManager::calendar()
@@ -392,14 +444,8 @@ QString WallpaperManager::change(const WallpaperRequest &request)
     QString error;
     // Where the calendar went: automatic picks a corner per picture.
     int placed = request.position;
-    const auto result = request.calendar.isNull()
-        ? WallpaperBitmap::write(request.picture, request.screen, bitmap, &error, request.fill)
-        : WallpaperBitmap::write(
-            request.picture, request.screen, bitmap, &error,
-            [&request, &placed](QImage *image) {
-                placed = CalendarComposite::paint(image, request.screen, request.calendar, request.position);
-            },
-            request.fill);
+    const auto result = m_prepared.take(request, bitmap, &placed) ? WallpaperBitmap::Result::Written
+                                                                  : renderBitmap(request, bitmap, &placed, &error);
     if (result == WallpaperBitmap::Result::UnreadablePicture) {
         qDebug().noquote() << "Wallpaper unchanged:" << error;
         reportFinished(request.picture, false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PreparedWallpaper.h"
 #include "WallpaperHistory.h"
 
 #include <QMutex>
@@ -33,7 +34,8 @@ struct DesktopMonitor;
 // the primary's); with "kWallpaperLockScreen" the lock screen follows.
 //
 // The changes run one at a time on a worker thread: decoding, drawing and
-// the desktop's tools never hold the GUI thread. Only the calendar's pixels
+// the desktop's tools never hold the GUI thread. Between changes it makes
+// the bitmap of the picture expected next, so "Next" only installs it. Only the calendar's pixels
 // are taken on the GUI thread, where its web page lives. When requests pile
 // up behind a running change, the newest one wins.
 class WallpaperManager : public QObject
@@ -103,6 +105,12 @@ private:
     // After a change that took: the history, the stored time, the rhythm.
     void took(const QString &picture);
     void dispatch();
+    // The request for `picture` as the options stand; false while the
+    // calendar page is still loading.
+    bool makeRequest(const QString &picture, WallpaperRequest *request);
+    // Has the worker make the bitmap of the picture a new pick gives next.
+    void prepareUpcoming();
+    void prepare(const WallpaperRequest &request);
     // The one place a new picture is chosen, in the order the user picked.
     QString pickNewPicture();
     // Adds what the wallpaper options ask for: a photo per monitor, the lock screen.
@@ -121,6 +129,8 @@ private:
     WallpaperWorker *m_worker;
     CalendarWidget *m_calendar = nullptr;
     QMutex m_changeLock;
+    PreparedWallpaper m_prepared; // under m_changeLock
+    QTimer *m_prepareTimer;
     QString m_waiting; // newest request held back until the calendar page is ready
     int m_inFlight = 0;
     WallpaperHistory m_history;

@@ -32,7 +32,8 @@ struct WallpaperRequest
 
 // Runs wallpaper changes one at a time off the GUI thread. A request that
 // arrives while one runs waits; a newer one replaces it, since only the last
-// picture asked for matters. Idle, the thread waits on a condition.
+// picture asked for matters. With no change waiting, it prepares the change
+// expected next. Idle, the thread waits on a condition.
 class WallpaperWorker : public QThread
 {
     Q_OBJECT
@@ -40,13 +41,17 @@ class WallpaperWorker : public QThread
 public:
     using Change = std::function<void(const WallpaperRequest &)>;
 
-    // `change` runs on the worker thread.
-    explicit WallpaperWorker(Change change, QObject *parent = nullptr);
+    // `change` and `prepare` run on the worker thread.
+    WallpaperWorker(Change change, Change prepare, QObject *parent = nullptr);
     ~WallpaperWorker() override;
 
     // Any thread. Returns false when it replaced a request still waiting
     // (that one will not run), or when the worker was stopped.
     bool request(const WallpaperRequest &request);
+
+    // Any thread. Runs `prepare` for it once no change waits; a change asked
+    // for meanwhile drops it, as does a newer preparation.
+    void prepare(const WallpaperRequest &request);
 
     // Drops the waiting request, lets a running change finish and joins.
     // Later requests are refused.
@@ -57,8 +62,10 @@ protected:
 
 private:
     Change m_change;
+    Change m_prepare;
     QMutex m_mutex;
     QWaitCondition m_wake;
     std::optional<WallpaperRequest> m_pending;
+    std::optional<WallpaperRequest> m_preparation;
     bool m_stopping = false;
 };

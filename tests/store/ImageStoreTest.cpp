@@ -505,9 +505,16 @@ private slots:
         // Shuffled: every pick after a restart, to the end of the next round.
         const int count = chosen == PictureOrder::Order::Shuffle ? 2 * present.size() - before : 4;
         PictureOrder again(&restarted, stateFile);
-        for (int i = 0; i < count; ++i)
-            picks << name(chosen == PictureOrder::Order::Shuffle ? PictureOrder(&restarted, stateFile).next(chosen)
-                                                                 : again.next(chosen));
+        for (int i = 0; i < count; ++i) {
+            // A look ahead, by an order that then ends, leaves the place where it was.
+            PictureOrder shuffled(&restarted, stateFile);
+            PictureOrder &order = chosen == PictureOrder::Order::Shuffle ? shuffled : again;
+            const QString ahead = PictureOrder(&restarted, stateFile).upcoming(chosen);
+            QCOMPARE(order.upcoming(chosen), ahead);
+            picks << name(order.next(chosen));
+            if (!ahead.isEmpty())
+                QCOMPARE(picks.last(), name(ahead));
+        }
         if (!after.isEmpty()) {
             QCOMPARE(picks.mid(before).join(' '), after);
             return;
@@ -517,6 +524,23 @@ private slots:
             QStringList dealt = picks.mid(round * present.size(), present.size());
             dealt.sort();
             QCOMPARE(dealt, present);
+        }
+    }
+
+    void randomLookAheadIsTheNextPick()
+    {
+        const Place place = newPlace();
+        for (int i = 0; i < 5; ++i)
+            writeFile(place.playlists + QStringLiteral("/A/%1.jpg").arg(i));
+        ImageStore store(place.index, place.playlists);
+        store.setActive("A", true);
+        PictureOrder order(&store, place.index + ".order");
+        QString shown;
+        for (int i = 0; i < 30; ++i) {
+            const QString ahead = order.upcoming(PictureOrder::Order::Random, shown);
+            QVERIFY(!ahead.isEmpty() && ahead != shown);
+            shown = order.next(PictureOrder::Order::Random);
+            QCOMPARE(shown, ahead);
         }
     }
 

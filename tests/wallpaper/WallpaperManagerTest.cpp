@@ -1,12 +1,14 @@
 #include <TestFiles.h>
 #include <TestMain.h>
 
+#include <core/FileLocations.h>
 #include <core/ImageStore.h>
 #include <core/PictureDecoder.h>
 #include <core/Settings.h>
 #include <core/WallpaperBitmap.h>
 #include <core/WallpaperOptions.h>
 #include <livewallpaper/LiveWallpaperFrame.h>
+#include <systray/PreparedWallpaper.h>
 #include <systray/RotationSchedule.h>
 #include <systray/WallpaperHistory.h>
 #include <systray/WallpaperManager.h>
@@ -493,6 +495,58 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!m_manager->isChanging(), 10000);
         }
         QCOMPARE(shown.join(' '), QStringLiteral("1 2 1 2 3 4 3 4 3 4"));
+    }
+
+    // A bitmap made ahead serves only the change it was made for.
+    void preparedBitmapFitsOnlyItsRequest_data()
+    {
+        QTest::addColumn<QString>("since");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("nothing changed") << "" << true;
+        QTest::newRow("picture replaced") << "picture" << false;
+        QTest::newRow("other screen") << "screen" << false;
+        QTest::newRow("other fill") << "fill" << false;
+        QTest::newRow("calendar drawn") << "calendar" << false;
+    }
+    void preparedBitmapFitsOnlyItsRequest()
+    {
+        QFETCH(QString, since);
+        QFETCH(bool, taken);
+        WallpaperRequest request;
+        request.picture = m_playlists + "/A/1.jpg";
+        request.screen = QSize(160, 90);
+        writePicture(request.picture, QSize(300, 600), Qt::red);
+        PreparedWallpaper prepared(m_root + "/next.bmp");
+        prepared.make(request, [](const WallpaperRequest &r, const QString &file, int *) {
+            return WallpaperBitmap::write(r.picture, r.screen, file, nullptr);
+        });
+        if (since == "picture")
+            writePicture(request.picture, QSize(300, 601), Qt::blue);
+        request.screen.rwidth() += since == "screen";
+        request.fill = since == "fill" ? WallpaperOptions::Fill::FitBlurred : request.fill;
+        request.calendar = since == "calendar" ? QImage(8, 8, QImage::Format_ARGB32) : QImage();
+        int placed = -1;
+        const QString bitmap = m_root + "/bitmap.bmp";
+        QCOMPARE(prepared.take(request, bitmap, &placed), taken);
+        QCOMPARE(showsColor(QImage(bitmap), Qt::red), taken);
+    }
+
+    // Between changes the next pick is made ahead, and "Next" takes it.
+    void nextIsPreparedBetweenChanges()
+    {
+        for (int i = 0; i < 2; ++i)
+            writePicture(m_playlists + QStringLiteral("/A/%1.jpg").arg(i), QSize(160, 90), kColors[i]);
+        m_store->setActive("A", true);
+        QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
+        m_manager->showWallpaper(m_playlists + "/A/0.jpg");
+        QVERIFY(changed.wait(10000));
+        const QString prepared = PreparedWallpaper::defaultPath();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(prepared) && !m_manager->isChanging(), 10000);
+        const qint64 made = modifiedMs(prepared);
+        m_manager->showNextWallpaper();
+        QVERIFY(changed.wait(10000));
+        QVERIFY(showsColor(QImage(m_installed), kColors[1]));
+        QCOMPARE(modifiedMs(WallpaperBitmap::defaultPath()), made);
     }
 
     void instanceLivesOnTheGuiThread()
