@@ -7,6 +7,8 @@
 
 #include <QBuffer>
 #include <QDBusConnection>
+#include <QDBusMetaType>
+#include <QDBusVariant>
 #include <QDBusMessage>
 #include <QDebug>
 #include <QDir>
@@ -171,20 +173,76 @@ bool setLxde(const QString &file, QString *error, bool span = false)
 // one: the copy itself).
 using MonitorPictureOf = std::function<QImage(const wallpaper::XMonitor &)>;
 
+// XFCE's settings store, xfconfd, answers on the session bus in a fraction
+// of the time a run of its command-line tool takes; the tool serves where
+// the bus does not reach it.
+class Xfconf
+{
+public:
+    // Every key of the channel with its value as text.
+    bool list(QHash<QString, QString> *values, QString *error)
+    {
+        // Named after the bus: a test starts one session after another.
+        m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus,
+            QStringLiteral("fotoria-xfconf ") + qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+        const QDBusMessage reply = call(QStringLiteral("GetAllProperties"), { m_channel, QStringLiteral("/") });
+        m_viaBus = reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty();
+        if (m_viaBus) {
+            const QVariantMap map = qdbus_cast<QVariantMap>(reply.arguments().constFirst());
+            for (auto it = map.cbegin(); it != map.cend(); ++it)
+                values->insert(it.key(), it.value().toString());
+            return true;
+        }
+        QString listing;
+        if (!runTool(m_tool, { QStringLiteral("-c"), m_channel, QStringLiteral("-l"), QStringLiteral("-v") }, error,
+                &listing))
+            return false;
+        const QStringList lines = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &line : lines) {
+            const QString key = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+            values->insert(key, line.mid(line.indexOf(key) + key.size()).trimmed());
+        }
+        return true;
+    }
+
+    // Sets a text key, made when `create`; the way list() found in.
+    bool set(const QString &key, const QString &value, bool create, QString *error)
+    {
+        if (!m_viaBus) {
+            QStringList arguments { QStringLiteral("-c"), m_channel, QStringLiteral("-p"), key };
+            if (create)
+                arguments << QStringLiteral("-n") << QStringLiteral("-t") << QStringLiteral("string");
+            return runTool(m_tool, arguments << QStringLiteral("-s") << value, error);
+        }
+        const QDBusMessage reply
+            = call(QStringLiteral("SetProperty"), { m_channel, key, QVariant::fromValue(QDBusVariant(value)) });
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return true;
+        *error = QStringLiteral("the XFCE settings store refused %1: %2").arg(key, reply.errorMessage());
+        return false;
+    }
+
+private:
+    QDBusMessage call(const QString &method, const QVariantList &arguments) const
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"),
+            QStringLiteral("/org/xfce/Xfconf"), QStringLiteral("org.xfce.Xfconf"), method);
+        message.setArguments(arguments);
+        return m_bus.isConnected() ? m_bus.call(message, QDBus::Block, wallpaper::toolTimeout()) : QDBusMessage();
+    }
+
+    const QString m_tool = QStringLiteral("xfconf-query");
+    const QString m_channel = QStringLiteral("xfce4-desktop");
+    QDBusConnection m_bus { QString() };
+    bool m_viaBus = false;
+};
+
 bool setXfce(wallpaper::WallpaperCopy &copy, const MonitorPictureOf &ownPicture, QString *error)
 {
-    const QString tool = QStringLiteral("xfconf-query");
-    const QString channel = QStringLiteral("xfce4-desktop");
-    QString listing;
-    if (!runTool(tool, { QStringLiteral("-c"), channel, QStringLiteral("-l"), QStringLiteral("-v") }, error,
-            &listing))
-        return false;
+    Xfconf xfconf;
     QHash<QString, QString> values;
-    const QStringList lines = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        const QString key = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-        values.insert(key, line.mid(line.indexOf(key) + key.size()).trimmed());
-    }
+    if (!xfconf.list(&values, error))
+        return false;
 
     const QString monitorPrefix = QStringLiteral("/backdrop/screen0/monitor");
     // Without an X display (XFCE on Wayland) the keys already there must do.
@@ -230,11 +288,7 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const MonitorPictureOf &ownPicture,
     }
     for (const QString &key : qAsConst(keys)) {
         const QString monitor = key.mid(monitorPrefix.size()).section(QLatin1Char('/'), 0, 0);
-        QStringList arguments { QStringLiteral("-c"), channel, QStringLiteral("-p"), key };
-        if (!values.contains(key))
-            arguments << QStringLiteral("-n") << QStringLiteral("-t") << QStringLiteral("string");
-        arguments << QStringLiteral("-s") << pictureOf.value(monitor, copy.path());
-        if (!runTool(tool, arguments, error))
+        if (!xfconf.set(key, pictureOf.value(monitor, copy.path()), !values.contains(key), error))
             return false;
     }
     return true;
