@@ -52,6 +52,8 @@ void LogOutput::send(
 
     // One manager per report, kept until the process ends, like the report itself.
     auto *manager = new QNetworkAccessManager(this);
+    // A redirect is an answer, never followed (Qt 6 would follow it).
+    manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     connect(manager, &QNetworkAccessManager::finished, this, &LogOutput::replyFinished);
 
     QNetworkRequest request(ServiceAddress::logCollectionUrl(inputToken));

@@ -65,6 +65,8 @@ QVariantMap catalogProperties(const QString &category, const QString &uuid)
 Analytics::Analytics()
     : m_manager(new QNetworkAccessManager(this))
 {
+    // A redirect is an answer, never followed (Qt 6 would follow it).
+    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     connect(m_manager, &QNetworkAccessManager::finished, this, &Analytics::replyFinished);
 }
 

@@ -24,7 +24,7 @@ void AutoSaver::changeOccurred()
     // The timer is restarted by every change, but never beyond the latest
     // moment allowed by the first one; 0 saves at the next turn of the loop.
     const qint64 left = m_maxDelayMs - m_firstChange.elapsed();
-    m_timer.start(int(qBound<qint64>(0, left, m_delayMs)), this);
+    m_timer.start(int(qBound(qint64(0), left, qint64(m_delayMs))), this);
 }
 
 void AutoSaver::saveIfNeccessary()

@@ -2,6 +2,7 @@
 
 #include "AutoSaver.h"
 #include "FileLocations.h"
+#include "IniCodec.h"
 #include "IniFileCheck.h"
 #include "Settings.h"
 
@@ -11,44 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaEnum>
+#include <QSaveFile>
 #include <QSettings>
 
 #include <algorithm>
-
-// The "cookies" value of the file: a version, a count, then each cookie in
-// its raw Set-Cookie form. Found by argument-dependent lookup when the type
-// is registered below.
-static const quint32 kCookieStreamVersion = 23;
-
-static QDataStream &operator<<(QDataStream &stream, const QList<QNetworkCookie> &cookies)
-{
-    stream << kCookieStreamVersion << quint32(cookies.size());
-    for (const QNetworkCookie &cookie : cookies)
-        stream << cookie.toRawForm();
-    return stream;
-}
-
-static QDataStream &operator>>(QDataStream &stream, QList<QNetworkCookie> &cookies)
-{
-    cookies.clear();
-    quint32 version = 0;
-    stream >> version;
-    if (version != kCookieStreamVersion)
-        return stream;
-    quint32 count = 0;
-    stream >> count;
-    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
-        QByteArray raw;
-        stream >> raw;
-        const QList<QNetworkCookie> parsed = QNetworkCookie::parseCookies(raw);
-        if (parsed.isEmpty() && !raw.isEmpty())
-            qWarning() << "CookieJar: Unable to parse saved cookie:" << raw;
-        cookies += parsed;
-        if (stream.atEnd())
-            break;
-    }
-    return stream;
-}
 
 namespace {
 
@@ -56,13 +23,73 @@ const QString kPolicyGroup = QStringLiteral("cookies");
 const QString kCookiesKey = QStringLiteral("cookies");
 const QString kExceptionsGroup = QStringLiteral("Exceptions");
 
-void registerCookieStream()
+// The "cookies" value of the file: a version, a count, then each cookie in
+// its raw Set-Cookie form, stored as a plain byte array that Qt 5 and Qt 6
+// both read. Earlier files held the same bytes as a variant of
+// QList<QNetworkCookie>, which only a stream reader registered with Qt 5 reads.
+const quint32 kCookieStreamVersion = 23;
+
+// Where the variant's header ends the cookies begin.
+QByteArray variantHeader()
 {
-    static const bool registered = [] {
-        qRegisterMetaTypeStreamOperators<QList<QNetworkCookie>>("QList<QNetworkCookie>");
-        return true;
-    }();
-    Q_UNUSED(registered)
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_4_0);
+    stream << quint32(127) << "QList<QNetworkCookie>";
+    return header;
+}
+
+QByteArray cookieBytes(const QList<QNetworkCookie> &cookies)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_4_0);
+    stream << kCookieStreamVersion << quint32(cookies.size());
+    for (const QNetworkCookie &cookie : cookies)
+        stream << cookie.toRawForm();
+    return bytes;
+}
+
+QList<QNetworkCookie> cookiesFrom(QByteArray bytes)
+{
+    if (bytes.startsWith(variantHeader()))
+        bytes.remove(0, variantHeader().size());
+    QList<QNetworkCookie> cookies;
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 version = 0;
+    stream >> version;
+    if (version != kCookieStreamVersion)
+        return cookies;
+    quint32 count = 0;
+    stream >> count;
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok && !stream.atEnd(); ++i) {
+        QByteArray raw;
+        stream >> raw;
+        const QList<QNetworkCookie> parsed = QNetworkCookie::parseCookies(raw);
+        if (parsed.isEmpty() && !raw.isEmpty())
+            qWarning() << "CookieJar: Unable to parse saved cookie:" << raw;
+        cookies += parsed;
+    }
+    return cookies;
+}
+
+// A file of the earlier form is turned into the plain one before it is
+// read; the bytes of the value stay as they were.
+void convertVariantValue(const QString &path)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    QByteArray text = in.readAll();
+    in.close();
+    if (!text.contains("@Variant("))
+        return;
+    text.replace("@Variant(", "@ByteArray(");
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit())
+        qWarning() << "CookieJar: cannot convert" << path << out.errorString();
+    keepPrivate(path);
 }
 
 QStringList sorted(QStringList hosts)
@@ -76,7 +103,7 @@ bool containsHost(const QStringList &sortedHosts, const QString &host)
     return std::binary_search(sortedHosts.cbegin(), sortedHosts.cend(), host);
 }
 
-// The one value of the file read through a stream: the cookie list.
+// The one value an earlier file read through a stream: the cookie list.
 const QString kCookieListHeader = QStringLiteral("@Variant(") + QString(3, QChar(0)) + QChar(0x7f)
     + QString(3, QChar(0)) + QChar(0x16) + QStringLiteral("QList<QNetworkCookie>") + QChar(0);
 
@@ -102,7 +129,6 @@ CookieJar::CookieJar(QObject *parent, int saveDelayMs, int maxSaveDelayMs)
     : QNetworkCookieJar(parent)
     , m_saveTimer(new AutoSaver(this, saveDelayMs, maxSaveDelayMs))
 {
-    registerCookieStream();
 }
 
 CookieJar::~CookieJar()
@@ -116,7 +142,6 @@ void CookieJar::load()
 {
     if (m_loaded)
         return;
-    registerCookieStream();
     const QString path = FileLocations::cookieFile();
     // Cookies are sessions: nobody else may read them.
     if (QFileInfo::exists(path))
@@ -126,10 +151,12 @@ void CookieJar::load()
         readPolicies();
         return;
     }
+    convertVariantValue(path);
     bool damaged = false;
     {
         QSettings file(path, QSettings::IniFormat);
-        const auto stored = qvariant_cast<QList<QNetworkCookie>>(file.value(kCookiesKey));
+        useUtf8(file);
+        const QList<QNetworkCookie> stored = cookiesFrom(file.value(kCookiesKey).toByteArray());
         // The count only: the values are the user's sessions.
         qDebug() << "cookies:" << stored.size() << "read from" << file.fileName();
         setAllCookies(stored);
@@ -192,11 +219,12 @@ void CookieJar::save()
     keepPrivate(path);
     {
         QSettings file(path, QSettings::IniFormat);
+        useUtf8(file);
         // QSettings writes into a temporary file that replaces the old one
         // only when complete (a rename), so a crash while saving leaves the
         // previous cookies intact. Required explicitly, not left to a default.
         file.setAtomicSyncRequired(true);
-        file.setValue(kCookiesKey, QVariant::fromValue(kept));
+        file.setValue(kCookiesKey, cookieBytes(kept));
         file.beginGroup(kExceptionsGroup);
         file.setValue(QStringLiteral("block"), m_blocked);
         file.setValue(QStringLiteral("allow"), m_allowed);

@@ -2,6 +2,7 @@
 
 #include "FileLocations.h"
 #include "ImageStoreIndex.h"
+#include "IniCodec.h"
 #include "IniFileCheck.h"
 
 #include <platform/FileCommit.h>
@@ -194,6 +195,7 @@ void ImageStore::loadLocked()
     // A file that is not an index is set aside rather than read as one
     // without playlists, and rewritten at the next change.
     QSettings ini(m_indexFile, QSettings::IniFormat);
+    useUtf8(ini);
     if (ini.status() != QSettings::NoError || !ini.contains(kArrayName + QStringLiteral("/size"))) {
         IniFileCheck::setAside(m_indexFile, "ImageStore", "is no playlist index; no playlist is active");
         return;

@@ -2,6 +2,10 @@
 
 namespace {
 
+// As the toolkit's own writer: Qt 6 keeps characters beyond ASCII as UTF-8,
+// Qt 5 escapes them. Either build reads both.
+constexpr bool kWritesUtf8 = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0);
+
 bool isHexDigit(uint c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -47,8 +51,16 @@ void ImageStoreIndex::appendValue(QByteArray &out, const QString &value)
     bool needsQuotes = false;
     // After a \x escape a following hex digit would be read as part of it.
     bool escapeNextIfHex = false;
-    for (const QChar qc : value) {
-        const uint c = qc.unicode();
+    for (int i = 0; i < value.size(); ++i) {
+        const uint c = value.at(i).unicode();
+        if (kWritesUtf8 && c >= 0x80) {
+            // A character beyond the basic plane is two UTF-16 units.
+            const int units = value.at(i).isHighSurrogate() && i + 1 < value.size() ? 2 : 1;
+            out += QStringView(value).mid(i, units).toUtf8();
+            i += units - 1;
+            escapeNextIfHex = false;
+            continue;
+        }
         if (c == ';' || c == ',' || c == '=')
             needsQuotes = true;
         if (escapeNextIfHex && isHexDigit(c)) {

@@ -55,11 +55,11 @@ template<typename Rewrite> QString rewriteAddresses(const QString &text, Rewrite
     QRegularExpressionMatchIterator it = addressPattern().globalMatch(text);
     while (it.hasNext()) {
         const QRegularExpressionMatch match = it.next();
-        result += text.midRef(done, match.capturedStart() - done);
+        result += text.mid(done, match.capturedStart() - done);
         result += rewrite(split(match.captured()));
         done = match.capturedEnd();
     }
-    result += text.midRef(done);
+    result += text.mid(done);
     return result;
 }
 

@@ -188,7 +188,7 @@ void PictureOrder::arrange(const QStringList &pictures)
     std::vector<QCollatorSortKey> files;
     playlists.reserve(entries.size());
     files.reserve(entries.size());
-    for (const Entry &e : qAsConst(entries)) {
+    for (const Entry &e : std::as_const(entries)) {
         playlists.push_back(collator.sortKey(e.playlist));
         files.push_back(collator.sortKey(e.file));
     }

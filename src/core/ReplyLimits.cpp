@@ -35,7 +35,12 @@ ReplyLimits::ReplyLimits(QNetworkReply *reply, Kind kind)
             checkSize(length);
     });
     connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { checkSize(received); });
-    connect(reply, &QNetworkReply::finished, &m_deadline, &QTimer::stop);
+    // Qt 6 may finish a fast reply before it tells any progress: what
+    // waits unread at the end counts too.
+    connect(reply, &QNetworkReply::finished, this, [this] {
+        m_deadline.stop();
+        checkSize(m_reply->bytesAvailable());
+    });
 }
 
 void ReplyLimits::checkSize(qint64 bytes)

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "FileLocations.h"
+#include "IniCodec.h"
 #include "IniFileCheck.h"
 
 #include <QAtomicInt>
@@ -69,6 +70,7 @@ QSettings *openStore()
         keepPrivate(files.first());
     }
     auto *settings = new QSettings();
+    useUtf8(*settings);
     if (settings->status() == QSettings::FormatError) {
         // The writer would never replace it: nothing would be kept again.
         delete settings;
@@ -78,6 +80,7 @@ QSettings *openStore()
         }
         keepPrivate(files.value(0));
         settings = new QSettings();
+        useUtf8(*settings);
     }
     return settings;
 }
@@ -91,7 +94,7 @@ QSettings *store()
 
 bool toBool(const QVariant &value)
 {
-    switch (static_cast<QMetaType::Type>(value.type())) {
+    switch (value.userType()) {
     case QMetaType::Bool:
         return value.toBool();
     case QMetaType::Int:
@@ -116,7 +119,7 @@ bool toBool(const QVariant &value)
 
 int toInt(const QVariant &value)
 {
-    if (value.type() == QVariant::Bool)
+    if (value.userType() == QMetaType::Bool)
         return value.toBool() ? 1 : 0;
     bool ok = false;
     const int number = value.toInt(&ok);
@@ -125,7 +128,7 @@ int toInt(const QVariant &value)
 
 QString toText(const QVariant &value)
 {
-    if (value.type() == QVariant::StringList)
+    if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1String(", "));
     return value.canConvert<QString>() ? value.toString() : QString();
 }
@@ -308,8 +311,9 @@ void Settings::reset()
 
     saveWindowStateOnExit = false;
     if (QCoreApplication::instance())
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
+        // exit(), not quit(): Qt 6's quit() first asks every window to close.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 bool Settings::wasReset()

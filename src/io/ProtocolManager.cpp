@@ -27,6 +27,8 @@ const char *const kByTokenProperty = "fotoria_byToken";
 ProtocolManager::ProtocolManager()
     : m_manager(new QNetworkAccessManager(this))
 {
+    // A redirect is an answer, never followed (Qt 6 would follow it).
+    m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
 ProtocolManager *ProtocolManager::instance()

@@ -251,7 +251,7 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const MonitorPictureOf &ownPicture,
     wallpaper::readXDesktopInfo(&desktop, &noDisplay);
     QHash<QString, QString> pictureOf; // monitor name -> its own copy
     QStringList monitors;
-    for (const wallpaper::XMonitor &monitor : qAsConst(desktop.monitors)) {
+    for (const wallpaper::XMonitor &monitor : std::as_const(desktop.monitors)) {
         monitors.append(monitor.name);
         if (pictureOf.contains(monitor.name))
             continue;
@@ -276,7 +276,7 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const MonitorPictureOf &ownPicture,
     int workspace = desktop.workspace;
     if (values.value(QStringLiteral("/backdrop/single-workspace-mode")) == QLatin1String("true"))
         workspace = values.value(QStringLiteral("/backdrop/single-workspace-number")).toInt();
-    for (const QString &monitor : qAsConst(monitors)) {
+    for (const QString &monitor : std::as_const(monitors)) {
         const QString key
             = monitorPrefix + monitor + QStringLiteral("/workspace%1/last-image").arg(workspace);
         if (!keys.contains(key))
@@ -286,7 +286,7 @@ bool setXfce(wallpaper::WallpaperCopy &copy, const MonitorPictureOf &ownPicture,
         *error = QStringLiteral("the XFCE desktop has no monitors to set the wallpaper of");
         return false;
     }
-    for (const QString &key : qAsConst(keys)) {
+    for (const QString &key : std::as_const(keys)) {
         const QString monitor = key.mid(monitorPrefix.size()).section(QLatin1Char('/'), 0, 0);
         if (!xfconf.set(key, pictureOf.value(monitor, copy.path()), !values.contains(key), error))
             return false;
@@ -576,7 +576,7 @@ QVector<DesktopMonitor> desktopMonitors()
         QString error;
         if (!wallpaper::readXDesktopInfo(&desktop, &error))
             qDebug().noquote() << error;
-        for (const wallpaper::XMonitor &monitor : qAsConst(desktop.monitors))
+        for (const wallpaper::XMonitor &monitor : std::as_const(desktop.monitors))
             monitors.append({ monitor.name, monitor.geometry, monitor.primary });
     }
     std::stable_partition(

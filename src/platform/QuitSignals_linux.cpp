@@ -33,11 +33,13 @@ void quitOnTerminationSignals(QCoreApplication *app)
     ::fcntl(g_pipe[1], F_SETFL, O_NONBLOCK);
 
     auto *notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, app);
-    QObject::connect(notifier, &QSocketNotifier::activated, app, [app]() {
+    QObject::connect(notifier, &QSocketNotifier::activated, app, []() {
         char byte = 0;
         ssize_t ignored = ::read(g_pipe[0], &byte, 1);
         (void)ignored;
-        app->quit();
+        // exit(), not quit(): Qt 6's quit() first asks every window to
+        // close, and a window that hides instead would keep us running.
+        QCoreApplication::exit(0);
     });
 
     struct sigaction sa {};

@@ -44,7 +44,7 @@ ScreenSaver::~ScreenSaver()
         m_imageQueue = nullptr;
     }
     delete m_screenSaverWindow.data();
-    for (const QPointer<SSDialog> &window : qAsConst(m_otherScreenWindows))
+    for (const QPointer<SSDialog> &window : std::as_const(m_otherScreenWindows))
         delete window.data();
     delete m_previewWindow.data();
     delete m_configurationDialog.data();
@@ -96,11 +96,13 @@ void ScreenSaver::startQueue()
 void ScreenSaver::closeWithApplication(QWidget *window)
 {
     window->setAttribute(Qt::WA_QuitOnClose, true);
-    connect(window, &QObject::destroyed, m_application, &QCoreApplication::quit);
+    // exit(), not quit(): Qt 6's quit() first asks every window to close.
+    const auto end = [] { QCoreApplication::exit(0); };
+    connect(window, &QObject::destroyed, m_application, end);
     // An embedded window is not a top-level window to the toolkit, so its
     // closing would not end the event loop by itself.
     if (auto *dialog = qobject_cast<QDialog *>(window))
-        connect(dialog, &QDialog::finished, m_application, &QCoreApplication::quit);
+        connect(dialog, &QDialog::finished, m_application, end);
 }
 
 void ScreenSaver::openConfigurationDialog()
@@ -144,7 +146,7 @@ bool ScreenSaver::openScreenSaverWindow()
 
 void ScreenSaver::openOtherScreenWindows()
 {
-    for (const QPointer<SSDialog> &window : qAsConst(m_otherScreenWindows))
+    for (const QPointer<SSDialog> &window : std::as_const(m_otherScreenWindows))
         delete window.data();
     m_otherScreenWindows.clear();
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -182,8 +184,7 @@ void ScreenSaver::watchHost(quintptr window)
     connect(watch, &platform::NativeWindowWatch::windowGone, this, [this]() {
         // Our window went with its host; nothing is left to close.
         qDebug() << "Host window closed, screensaver ends";
-        if (m_application)
-            m_application->quit();
+        QCoreApplication::exit(0);
     });
 }
 
@@ -203,7 +204,7 @@ void ScreenSaver::loadNewImageSlot(QString newImage)
     if (window)
         window->setImage(newImage);
     if (window == m_screenSaverWindow) {
-        for (const QPointer<SSDialog> &other : qAsConst(m_otherScreenWindows)) {
+        for (const QPointer<SSDialog> &other : std::as_const(m_otherScreenWindows)) {
             if (other)
                 other->setImage(newImage);
         }

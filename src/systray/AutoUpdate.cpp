@@ -39,6 +39,8 @@ const QString kDeclinedKey = QStringLiteral("kDeclinedVersion");
 AutoUpdate::AutoUpdate(QObject *parent)
     : QObject(parent)
 {
+    // A redirect is an answer, never followed (Qt 6 would follow it).
+    m_downloadManager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     connect(&m_downloadManager, &QNetworkAccessManager::finished, this, &AutoUpdate::SaveUpdaterToTempFile);
     if (QCoreApplication *app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &AutoUpdate::stopChecks);
@@ -76,7 +78,7 @@ void AutoUpdate::stopChecks()
     {
         QMutexLocker locker(&m_lock);
         m_stopping.storeRelease(1);
-        for (NetworkManager *network : qAsConst(m_networks))
+        for (NetworkManager *network : std::as_const(m_networks))
             network->cancel();
     }
     for (QFuture<void> &check : m_checks)
@@ -380,6 +382,6 @@ bool AutoUpdate::LaunchUpdate()
         qWarning() << "cannot start the update script" << script;
         return false;
     }
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
     return true;
 }

@@ -153,7 +153,9 @@ void DCApplication::createTray()
     m_websiteAction = new QAction(QStringLiteral("Go to ") + AppInfo::serviceDomain, this);
     connect(m_websiteAction, &QAction::triggered, this, &DCApplication::showWebsite_Slot);
     m_exitAction = new QAction(tr("Exit"), this);
-    connect(m_exitAction, &QAction::triggered, this, &QCoreApplication::quit);
+    // exit(), not quit(): Qt 6's quit() first asks every window to close,
+    // and the main window hides to the tray instead.
+    connect(m_exitAction, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
     m_nextAction = new QAction(tr("Next wallpaper"), this);
     connect(m_nextAction, &QAction::triggered, this, [this] { wallpaperCommand(QStringLiteral("next")); });
     m_previousAction = new QAction(tr("Previous wallpaper"), this);

@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QMutexLocker>
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 #include <QTextCodec>
+#endif
 #include <QTimer>
 
 #include <cstdio>
@@ -42,7 +44,10 @@ Logger *Logger::instance()
 Logger::Logger()
 {
     qRegisterMetaType<QtMsgType>("QtMsgType");
+    // Qt 6 streams always write UTF-8.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     m_stream.setCodec(QTextCodec::codecForName("UTF-8"));
+#endif
 }
 
 bool Logger::openLogFile()

@@ -16,7 +16,8 @@ bool answered(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
-            std::printf("tessel %s\n", AppInfo::version.toUtf8().constData());
+            // The Qt it runs on: a Qt 5 and a Qt 6 build of one version exist.
+            std::printf("tessel %s (Qt %s)\n", AppInfo::version.toUtf8().constData(), qVersion());
             return true;
         }
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
@@ -49,7 +50,7 @@ int sendCommands(int argc, char **argv)
     // The socket needs an application object, but no display.
     QCoreApplication app(argc, argv);
     const QString name = LocalServer::defaultName();
-    for (const QString &command : qAsConst(commands)) {
+    for (const QString &command : std::as_const(commands)) {
         if (name.isEmpty() || !LocalServer::send(name, "CMD:" + command.toUtf8())) {
             std::fprintf(stderr, "tessel is not running: start it first, then --%s reaches it.\n",
                 command.toUtf8().constData());

@@ -42,8 +42,11 @@ void prepareProcess()
 {
     CrashReporter::add();
     WebProfile::prepareApplication();
-    // Icons then come at the screen's pixel ratio, not scaled up from 1x.
+    // Icons then come at the screen's pixel ratio, not scaled up from 1x
+    // (always so in Qt 6).
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
     // Chromium refuses to start its sandbox for root; an ordinary user keeps it.
     if (platform::runsAsSuperuser())
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

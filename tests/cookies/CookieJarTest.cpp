@@ -82,7 +82,7 @@ void writeStoredCookies(quint32 version, const QByteArray &rawCookie)
     out.setVersion(QDataStream::Qt_4_0);
     out << quint32(127) << "QList<QNetworkCookie>" << version << quint32(1) << rawCookie;
     QByteArray escaped;
-    for (const char c : qAsConst(value))
+    for (const char c : std::as_const(value))
         escaped += "\\x" + QByteArray::number(quint8(c), 16).rightJustified(2, '0');
     ensureFolder(QFileInfo(FileLocations::cookieFile()).absolutePath());
     QFile file(FileLocations::cookieFile());

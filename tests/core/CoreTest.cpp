@@ -62,7 +62,11 @@ class CoreTest : public QObject
 private slots:
     void initTestCase()
     {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         qRegisterMetaTypeStreamOperators<SyncProbe>("SyncProbe");
+#else
+        qRegisterMetaType<SyncProbe>();
+#endif
         QCoreApplication::setOrganizationName(AppInfo::organization);
         QCoreApplication::setApplicationName(AppInfo::applicationName());
         QVERIFY(Settings::fileName().startsWith(fotoria::test::testHome()));

@@ -74,7 +74,7 @@ public:
                 return true;
             if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
                 return false;
-            m_process.waitForReadyRead(int(qBound<qint64>(1, deadline.remainingTime(), 200)));
+            m_process.waitForReadyRead(int(qBound(qint64(1), deadline.remainingTime(), qint64(200))));
         }
     }
 

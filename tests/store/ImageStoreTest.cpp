@@ -47,7 +47,10 @@ QMap<QString, bool> goldenEntries()
     return entries;
 }
 
-const QString goldenFile = QStringLiteral(TEST_DATA_DIR "/active_golden.xml");
+// What the toolkit's own writer makes of the golden entries: Qt 6 keeps
+// characters beyond ASCII as UTF-8, Qt 5 escapes them.
+const QString goldenFile = QStringLiteral(TEST_DATA_DIR "/active_golden")
+    + QLatin1String(QT_VERSION_MAJOR >= 6 ? "_qt6.xml" : ".xml");
 
 } // namespace
 

@@ -276,7 +276,7 @@ private slots:
         QSignalSpy changed(m_manager, &WallpaperManager::wallpaperChanged_Signal);
 
         QThread *worker = QThread::create([&] {
-            for (const QString &picture : qAsConst(pictures))
+            for (const QString &picture : std::as_const(pictures))
                 m_manager->showWallpaper(picture);
         });
         worker->start();

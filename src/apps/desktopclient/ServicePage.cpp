@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QWebEngineCertificateError>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWidget>
 
@@ -99,6 +100,9 @@ ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
     : QWebEnginePage(profile, parent)
 {
     setBackgroundColor(pageColor());
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    connect(this, &QWebEnginePage::certificateError, this, &ServicePage::answerCertificateError);
+#endif
     QWebEngineSettings *options = settings();
     // Chromium's own error page shows the address, which may be the token's.
     options->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
@@ -195,19 +199,40 @@ QWebEnginePage *ServicePage::createWindow(WebWindowType)
     return new PopupCatcher(this);
 }
 
-bool ServicePage::certificateError(const QWebEngineCertificateError &error)
+bool ServicePage::allowsCertificateError(const QUrl &url, const QString &description)
 {
     const bool ignore = NetworkPolicy::ignoresSslErrors();
-    qDebug().noquote() << (ignore ? "ignoring ssl errors:" : "ssl errors, request refused:")
-                       << LogScrub::url(error.url()) << error.errorDescription();
+    qDebug().noquote() << (ignore ? "ignoring ssl errors:" : "ssl errors, request refused:") << LogScrub::url(url)
+                       << description;
     return ignore;
 }
+
+// Qt 5 asks a virtual function; Qt 6 emits a signal whose error is answered.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+bool ServicePage::certificateError(const QWebEngineCertificateError &error)
+{
+    return allowsCertificateError(error.url(), error.errorDescription());
+}
+#else
+void ServicePage::answerCertificateError(QWebEngineCertificateError error)
+{
+    if (allowsCertificateError(error.url(), error.description()))
+        error.acceptCertificate();
+    else
+        error.rejectCertificate();
+}
+#endif
 
 bool ServicePage::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
     if ((type == QEvent::MouseButtonRelease || type == QEvent::KeyPress) && watched->isWidgetType()) {
+        // Qt 6 asks the view for its page's view.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
         QWidget *shown = view();
+#else
+        QWidget *shown = QWebEngineView::forPage(this);
+#endif
         auto *widget = static_cast<QWidget *>(watched);
         if (shown && (widget == shown || shown->isAncestorOf(widget)))
             m_lastInput.start();

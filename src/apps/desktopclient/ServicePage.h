@@ -50,11 +50,18 @@ signals:
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     bool certificateError(const QWebEngineCertificateError &error) override;
+#endif
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class PopupCatcher;
+    // Logs the error; true when the user's settings let it through.
+    static bool allowsCertificateError(const QUrl &url, const QString &description);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    void answerCertificateError(QWebEngineCertificateError error);
+#endif
     // A navigation that leaves the view; opens the browser only right after
     // the user's own click or key in this view (a script's click does not).
     void leave(const QUrl &url, bool linkClicked);

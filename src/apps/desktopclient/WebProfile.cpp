@@ -37,7 +37,7 @@ namespace WebProfile {
 
 void prepareApplication()
 {
-    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+    QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
 }
 
 QWebEngineProfile *gallery(bool keepNothing)

@@ -750,7 +750,7 @@ void CABrowser::rightClickImage_Slot(QPoint pos)
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("photoMenu"));
     QMenu *moveTo = menu.addMenu(QStringLiteral("Move to"));
-    for (const QString &name : qAsConst(m_playlistNames)) {
+    for (const QString &name : std::as_const(m_playlistNames)) {
         if (name != m_selectedPlaylist)
             moveTo->addAction(name, this, [this, name] { moveSelectedPhotos(name); });
     }
@@ -779,7 +779,7 @@ void CABrowser::deleteSelectedPhotos()
         || !m_prompts->confirmDefaultNo(BrowserMessages::kDeletePhotosTitle,
             BrowserMessages::deletePhotosQuestion(paths.size(), m_selectedPlaylist)))
         return;
-    for (const QString &path : qAsConst(paths))
+    for (const QString &path : std::as_const(paths))
         m_photoActions->deletePhoto(path);
     selectPlaylist_Slot(m_selectedPlaylist);
     reloadPlaylists();

@@ -53,7 +53,7 @@ QStringList CAListWidget::selectedPaths() const
     QModelIndexList rows = selectionModel()->selectedIndexes();
     std::sort(rows.begin(), rows.end());
     QStringList paths;
-    for (const QModelIndex &index : qAsConst(rows)) {
+    for (const QModelIndex &index : std::as_const(rows)) {
         const QString path = m_photos->pathAt(index);
         if (!path.isEmpty())
             paths.append(path);

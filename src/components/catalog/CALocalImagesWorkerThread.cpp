@@ -38,7 +38,7 @@ void CALocalImagesWorkerThread::work()
             QMutexLocker locker(&m_mutex);
             folders.swap(m_queue);
         }
-        for (const auto &folder : qAsConst(folders)) {
+        for (const auto &folder : std::as_const(folders)) {
             if (!list(folder.first, folder.second))
                 return;
         }

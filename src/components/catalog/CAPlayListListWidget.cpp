@@ -90,7 +90,7 @@ QStringList CAPlayListListWidget::mimeTypes() const
     return { QStringLiteral("text/uri-list") };
 }
 
-QMimeData *CAPlayListListWidget::mimeData(const QList<QListWidgetItem *> items) const
+QMimeData *CAPlayListListWidget::mimeData(Items items) const
 {
     QStringList texts;
     for (const QListWidgetItem *item : items)

@@ -39,7 +39,13 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     QStringList mimeTypes() const override;
-    QMimeData *mimeData(const QList<QListWidgetItem *> items) const override;
+    // Qt 6 passes the list by reference.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    using Items = const QList<QListWidgetItem *>;
+#else
+    using Items = const QList<QListWidgetItem *> &;
+#endif
+    QMimeData *mimeData(Items items) const override;
 
 private:
     bool askFolder(const QString &folder);

@@ -6,7 +6,8 @@
 #include <core/PictureDecoder.h>
 
 #include <QBitmap>
-#include <QIcon>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 CAPlaylistItemWidget::CAPlaylistItemWidget(const QString &playlist, QWidget *parent)
@@ -76,7 +77,14 @@ void CAPlaylistItemWidget::setEmpty()
                              .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                              .mask();
     const qreal ratio = devicePixelRatioF();
-    QPixmap drawing = QIcon(QStringLiteral(":/svg/ic_empty_playlist.svg")).pixmap(size * ratio);
+    // Drawn at the screen's pixels here: Qt 6's QIcon would scale a size
+    // already in device pixels once more.
+    QPixmap drawing(size * ratio);
+    drawing.fill(Qt::transparent);
+    {
+        QPainter painter(&drawing);
+        QSvgRenderer(QStringLiteral(":/svg/ic_empty_playlist.svg")).render(&painter);
+    }
     drawing.setDevicePixelRatio(ratio);
     m_picture->setPixmap(drawing);
     if (!mask.isNull())

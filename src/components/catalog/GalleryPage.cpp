@@ -130,9 +130,9 @@ void GalleryPage::setFavorites(const QStringList &uuids)
 void GalleryPage::installScripts()
 {
     QWebEngineScriptCollection &all = scripts();
-    for (const QString &name : { kPageScript, kRelayScript }) {
-        const QList<QWebEngineScript> found = all.findScripts(name);
-        for (const QWebEngineScript &old : found)
+    const QList<QWebEngineScript> installed = all.toList();
+    for (const QWebEngineScript &old : installed) {
+        if (old.name() == kPageScript || old.name() == kRelayScript)
             all.remove(old);
     }
     // The service's address may change (a test, another service): read at

@@ -93,7 +93,7 @@ QMimeData *PhotoListModel::mimeData(const QModelIndexList &indexes) const
     QModelIndexList rows = indexes;
     std::sort(rows.begin(), rows.end());
     QStringList paths;
-    for (const QModelIndex &index : qAsConst(rows)) {
+    for (const QModelIndex &index : std::as_const(rows)) {
         const QString path = pathAt(index);
         if (!path.isEmpty())
             paths.append(path);

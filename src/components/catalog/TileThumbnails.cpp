@@ -51,7 +51,7 @@ QImage TileThumbnails::find(const QString &path, const QSize &pixels)
 
 void TileThumbnails::forgetPending()
 {
-    for (const Request &request : qAsConst(m_pending))
+    for (const Request &request : std::as_const(m_pending))
         m_waiting.remove(request.key);
     m_pending.clear();
 }
