@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkCookie>
+#include <QSettings>
 #include <QTest>
 
 // A profile one build wrote is read by another, the Qt 5 build's by the Qt 6
@@ -27,7 +28,9 @@ class ProfileRoundTripTest : public QObject
     // The profile's files, with the name each has in the shared folder.
     QList<QPair<QString, QString>> files() const
     {
-        return { { Settings::fileName(), QStringLiteral("settings.conf") },
+        // Not Settings::fileName(): that opens the store, which would then
+        // not see a file copied in afterwards.
+        return { { QSettings().fileName(), QStringLiteral("settings.conf") },
             { FileLocations::baseFolder() + QStringLiteral("/active.xml"), QStringLiteral("active.xml") },
             { FileLocations::cookieFile(), QStringLiteral("cookies.ini") } };
     }
