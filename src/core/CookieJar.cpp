@@ -52,8 +52,9 @@ QByteArray cookieBytes(const QList<QNetworkCookie> &cookies)
 
 QList<QNetworkCookie> cookiesFrom(QByteArray bytes)
 {
-    if (bytes.startsWith(variantHeader()))
-        bytes.remove(0, variantHeader().size());
+    const QByteArray header = variantHeader();
+    if (bytes.startsWith(header))
+        bytes.remove(0, header.size());
     QList<QNetworkCookie> cookies;
     QDataStream stream(bytes);
     stream.setVersion(QDataStream::Qt_4_0);
