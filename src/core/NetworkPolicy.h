@@ -19,7 +19,8 @@ namespace NetworkPolicy {
 int transferTimeout();
 // kIgnoreSslErrors: whether certificate errors are let through.
 bool ignoresSslErrors();
-// Sets the transfer time-out on a request that has none yet.
+// Sets the transfer time-out on a request that has none yet, and asks for
+// bodies without content coding.
 void apply(QNetworkRequest &request);
 // Connect to a reply's sslErrors signal (directly: the decision must be made
 // before the handshake goes on).

@@ -422,7 +422,7 @@ private slots:
         QTest::qWait(700);
         QCOMPARE(m_urls.opened, toBrowser ? QList<QUrl>({ QUrl(other.baseUrl() + "/x") }) : QList<QUrl>());
         QCOMPARE(other.journal().size(), 0);
-        QVERIFY(ServicePage::isAllowedInView(page()->url()));
+        QVERIFY2(ServicePage::isAllowedInView(page()->url()), qPrintable(page()->url().toString()));
         m_service.clearFailures();
         showGallery();
     }

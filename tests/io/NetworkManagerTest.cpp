@@ -343,7 +343,8 @@ void NetworkManagerTest::hostileReplies()
     QFETCH(bool, download);
     QFETCH(QString, logged);
     QMap<QString, QString> failure;
-    for (const QString &pair : params.arg(m_service.httpPort()).split(QLatin1Char('&')))
+    const QString filled = params.contains(QLatin1String("%1")) ? params.arg(m_service.httpPort()) : params;
+    for (const QString &pair : filled.split(QLatin1Char('&')))
         failure.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     QVERIFY(m_service.setFailure(path, mode, failure));
     Settings::setValue(QStringLiteral("kIgnoreSslErrors"), ignoreSsl);

@@ -112,6 +112,7 @@ ServicePage::ServicePage(QWebEngineProfile *profile, QObject *parent)
     setUrlRequestInterceptor(new FrameRequests(
         [this](const QUrl &url) {
             m_lastRequest = url;
+            m_asked = true;
             if (m_stall.isActive())
                 m_stall.start();
         },
@@ -186,6 +187,7 @@ bool ServicePage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
         // Documents that need no request (about:blank) are asked for here;
         // the others where their request goes out, a redirect's included.
         m_lastRequest = url;
+        m_asked = true;
         m_showsFailure = false;
         return true;
     }
@@ -259,14 +261,17 @@ void ServicePage::loadFinished_Slot(bool ok)
     m_stall.stop();
     const bool refused = m_refused;
     m_refused = false;
+    const bool asked = m_asked;
+    m_asked = false;
     if (m_loadingFailure)
         return;
     // A load that starts while another is under way ends with it, in one
     // report of the other's outcome: the last document asked for that is
     // not the one shown did not load.
     const bool shown = url().adjusted(QUrl::RemoveFragment) == m_lastRequest.adjusted(QUrl::RemoveFragment);
-    // A refused one leaves the page as it was.
-    if (refused || (ok && shown))
+    // A refused one leaves the page as it was. Qt 6 may report the refusal
+    // on its own, after the document's success: nothing was asked for since.
+    if (refused || (shown && (ok || !asked)))
         return;
     qDebug().noquote() << "ServicePage: not loaded:" << LogScrub::url(m_lastRequest);
     // Not from within the engine's report of the failed load: it would be lost.

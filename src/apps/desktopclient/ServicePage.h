@@ -72,6 +72,7 @@ private:
     QUrl m_wanted;          // the page last asked for, to try again
     QUrl m_lastRequest;     // the document last fetched, a redirect's too
     bool m_refused = false; // the load that ends next was refused here
+    bool m_asked = false;   // a document was asked for since the last load report
     bool m_showsFailure = false;
     bool m_loadingFailure = false;
     QElapsedTimer m_lastInput;
