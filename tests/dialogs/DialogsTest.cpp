@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimeZone>
 #include <QMouseEvent>
 #include <QWebEngineView>
 #include <apps/desktopclient/WebProfile.h>
@@ -44,7 +45,7 @@ public:
 QDateTime at(const QString &date, const QString &time, int offsetSeconds)
 {
     return QDateTime(QDate::fromString(date, Qt::ISODate), QTime::fromString(time, QStringLiteral("HH:mm")),
-        Qt::OffsetFromUTC, offsetSeconds);
+        QTimeZone(offsetSeconds));
 }
 
 // Closes the next modal dialog and reports its class.
@@ -238,7 +239,7 @@ private slots:
         auto *page = new Page;
         view.setPage(page);
         if (userClicked) {
-            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), Qt::LeftButton, {}, {});
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), view.mapToGlobal(QPoint(1, 1)), Qt::LeftButton, {}, {});
             QApplication::sendEvent(&view, &release);
         }
         QSignalSpy external(page, &ServicePage::externalLink_Signal);

@@ -376,7 +376,8 @@ void ScreenSaverDisplayTest::input()
             consumed = QCoreApplication::sendEvent(dialog.data(), &event);
         } else {
             const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-            QMouseEvent event(QEvent::Type(type), QPointF(x, 10), button, button, Qt::NoModifier);
+            QMouseEvent event(QEvent::Type(type), QPointF(x, 10), dialog->mapToGlobal(QPoint(x, 10)), button, button,
+                Qt::NoModifier);
             consumed = QCoreApplication::sendEvent(dialog.data(), &event);
             x += 20;
         }

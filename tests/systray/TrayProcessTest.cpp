@@ -161,7 +161,7 @@ private slots:
         const QString home = fotoria::test::testHome() + "/control";
         const QString playlists = home + "/Documents/Fotoria Playlist";
         QDir().mkpath(home + "/Documents/Fotoria");
-        for (const QString &name : { "red", "blue" }) {
+        for (const char *name : { "red", "blue" }) {
             QImage picture(1280, 720, QImage::Format_RGB32);
             picture.fill(QColor(name));
             QVERIFY(QDir().mkpath(playlists + "/Trip") && picture.save(playlists + "/Trip/" + name + ".jpg"));

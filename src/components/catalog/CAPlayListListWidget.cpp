@@ -24,7 +24,9 @@ void CAPlayListListWidget::dragEnterEvent(QDragEnterEvent *event)
 void CAPlayListListWidget::dragMoveEvent(QDragMoveEvent *event)
 {
     event->acceptProposedAction();
-    const int row = PlaylistDrop::hoverRow(horizontalScrollBar()->value(), event->pos().x(),
+    // The answer box starts as the pixel under the pointer: the position in
+    // a form Qt 5 and Qt 6 both keep.
+    const int row = PlaylistDrop::hoverRow(horizontalScrollBar()->value(), event->answerRect().x(),
         horizontalScrollMode() == QAbstractItemView::ScrollPerPixel);
     if (row == m_hoverRow)
         return;
