@@ -209,7 +209,7 @@ void WallpaperManager::prepareUpcoming()
         return;
     const QString picture = m_order->upcoming(options.order, m_history.current());
     WallpaperRequest request;
-    if (!picture.isEmpty() && makeRequest(picture, &request))
+    if (!picture.isEmpty() && makeRequest(picture, &request, true))
         m_worker->prepare(request);
 }
 
@@ -295,7 +295,7 @@ void WallpaperManager::dispatch()
         ++m_inFlight;
 }
 
-bool WallpaperManager::makeRequest(const QString &picture, WallpaperRequest *request)
+bool WallpaperManager::makeRequest(const QString &picture, WallpaperRequest *request, bool quiet)
 {
     request->picture = picture;
     request->screen = WallpaperBitmap::screenSize();
@@ -306,7 +306,7 @@ bool WallpaperManager::makeRequest(const QString &picture, WallpaperRequest *req
             return false;
         request->calendar = widget->grabImage();
         request->position = options.position;
-        if (request->calendar.isNull())
+        if (request->calendar.isNull() && !quiet)
             qDebug().noquote() << "Wallpaper without the calendar:" << widget->failure();
     }
     applyOptions(request);

@@ -106,8 +106,9 @@ private:
     void took(const QString &picture);
     void dispatch();
     // The request for `picture` as the options stand; false while the
-    // calendar page is still loading.
-    bool makeRequest(const QString &picture, WallpaperRequest *request);
+    // calendar page is still loading. A preparation is quiet: the change
+    // that takes it logs a missing calendar.
+    bool makeRequest(const QString &picture, WallpaperRequest *request, bool quiet = false);
     // Has the worker make the bitmap of the picture a new pick gives next.
     void prepareUpcoming();
     void prepare(const WallpaperRequest &request);
