@@ -45,11 +45,14 @@ namespace {
 // Puts a complete new bitmap in place of the old one.
 bool replace(QTemporaryFile &out, const QString &bitmap, QString *error)
 {
-    if (!out.flush() || (QFile::exists(bitmap) && !QFile::remove(bitmap)) || !out.rename(bitmap)) {
+    if (!out.flush()) {
         if (error)
             *error = QStringLiteral("cannot write %1: %2").arg(bitmap, out.errorString());
         return false;
     }
+    out.close();
+    if (!putInPlace(out.fileName(), bitmap, error))
+        return false;
     out.setAutoRemove(false);
     return true;
 }
@@ -94,6 +97,17 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
     if (decorate)
         decorate(&image);
     return writeImage(image, bitmap, error) ? Result::Written : Result::WriteFailed;
+}
+
+bool putInPlace(const QString &file, const QString &bitmap, QString *error)
+{
+    QFile moved(file);
+    if ((QFile::exists(bitmap) && !QFile::remove(bitmap)) || !moved.rename(bitmap)) {
+        if (error)
+            *error = QStringLiteral("cannot write %1: %2").arg(bitmap, moved.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool writeImage(const QImage &image, const QString &bitmap, QString *error)

@@ -36,4 +36,7 @@ Result write(const QString &picture, const QSize &screen, const QString &bitmap,
 // Writes an image already made as the bitmap, replacing the old one whole.
 bool writeImage(const QImage &image, const QString &bitmap, QString *error);
 
+// Moves a complete bitmap written elsewhere in place of the old one.
+bool putInPlace(const QString &file, const QString &bitmap, QString *error = nullptr);
+
 } // namespace WallpaperBitmap

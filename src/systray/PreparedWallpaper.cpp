@@ -44,7 +44,7 @@ bool PreparedWallpaper::take(const WallpaperRequest &request, const QString &bit
     if (!m_made || !madeFor(request))
         return false;
     const Made made = *std::exchange(m_made, std::nullopt);
-    if ((QFile::exists(bitmap) && !QFile::remove(bitmap)) || !QFile::rename(m_file, bitmap))
+    if (!WallpaperBitmap::putInPlace(m_file, bitmap))
         return false;
     *placed = made.placed;
     return true;
